@@ -1,0 +1,35 @@
+# The Windows product: the framework layer, the dialog and its operations, the executable.
+
+set(ZR_STATIC_LINK -static -static-libgcc -static-libstdc++)
+target_link_options(mkvupcab PRIVATE ${ZR_STATIC_LINK})
+
+add_library(zr_framework STATIC
+    framework/AfxString.cpp
+    framework/Dialog.cpp
+    framework/Font.cpp
+    framework/MessageBox.cpp
+    framework/PaintDC.cpp
+    framework/WinApp.cpp
+    framework/Wnd.cpp
+)
+target_include_directories(zr_framework PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_definitions(zr_framework PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(zr_framework PUBLIC user32 gdi32)
+
+# Everything of the tool but its entry and application object, so that tests can link it.
+add_library(zr_product STATIC
+    dialog/DisplayedVersion.cpp
+    dialog/StartupEvaluation.cpp
+    dialog/ZR5048VersionUpDlg.cpp
+    install/LanguageSettings.cpp
+    package/ReadPackageHeader.cpp
+)
+target_link_libraries(zr_product PUBLIC zr_framework advapi32)
+
+add_executable(ZR5048VersionUp WIN32
+    app/ZR5048VersionUpApp.cpp
+    framework/WinMain.cpp
+    res/ZR5048VersionUp.rc
+)
+target_link_libraries(ZR5048VersionUp PRIVATE zr_product)
+target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK})

@@ -1,0 +1,29 @@
+// Construction, control attachment and message dispatch of the dialog.
+#include "dialog/ZR5048VersionUpDlg.h"
+
+#include <cstring>
+
+#include "res/resource.h"
+
+CZR5048VersionUpDlg::CZR5048VersionUpDlg(CWnd* pParent) : CDialog(IDD_ZR5048VERSIONUP_DIALOG, pParent) {
+    std::memset(m_szExePath, 0, sizeof m_szExePath);
+    std::memset(m_szInstallFolder, 0, sizeof m_szInstallFolder);
+    m_strInstalledVersion = "";
+    m_strUpdateVersion = "";
+    m_bEnglish = false;
+    std::memset(m_szLanguageIni, 0, sizeof m_szLanguageIni);
+    // A shared system icon: never destroyed.
+    m_hIcon = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32517) /* IDI_WINLOGO */);
+}
+
+CZR5048VersionUpDlg::~CZR5048VersionUpDlg() = default;
+
+void CZR5048VersionUpDlg::DoDataExchange(CDataExchange* pDX) {
+    DDX_Control(pDX, IDC_UPDATE_VERSION, m_ctlUpdateVersion);
+    DDX_Control(pDX, IDC_EXECUTE, m_btnExecute);
+    DDX_Control(pDX, IDC_INSTALLED_VERSION, m_ctlInstalledVersion);
+}
+
+bool CZR5048VersionUpDlg::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}

@@ -1,0 +1,53 @@
+// The tool's one modal dialog. It owns all state of a run; the package and installed-product
+// operations are its members, defined in package/ and install/ beside the data they work on.
+#pragma once
+
+#include "framework/AfxString.h"
+#include "framework/Dialog.h"
+
+class CZR5048VersionUpDlg : public CDialog {
+public:
+    // Why the startup evaluation refuses an update; thrown and caught inside OnInitDialog only.
+    enum E_ERROR_STATE {
+        ERR_NOT_INSTALLED = 1,      // no installed copy, or its version cannot be read
+        ERR_NOT_NEWER = 2,          // the installed version text is not lower than the package's
+        ERR_LANGUAGE_MISMATCH = 3,  // the package's Language code differs from the installed one
+    };
+
+    // The package language before any package was read: outside 0 to 15, so it names no language and
+    // a missing package shows empty parentheses.
+    static constexpr int PACKAGE_LANGUAGE_UNSET = -1;
+
+    explicit CZR5048VersionUpDlg(CWnd* pParent = nullptr);
+    ~CZR5048VersionUpDlg() override;
+
+    // Update package. Sets m_strUpdateVersion and m_nPackageLanguage from ./vupcab; changes nothing
+    // when the package cannot be opened.
+    void ReadPackageHeader();
+
+    // The Displayed version: the version text, "(", the name of the Language code, ")".
+    CString MakeDisplayedVersion(const char* version, const int& code) const;
+
+    // The name of a Language code ("JA", "EN", "CH", "KO"), or null for a code without a name.
+    const char* GetLanguageName(const int& code) const;
+
+    // Dialog state, in declaration order. Public so that the operations above can be exercised on a
+    // dialog object that has no window.
+    CStatic m_ctlUpdateVersion;
+    CButton m_btnExecute;
+    CStatic m_ctlInstalledVersion;
+    HICON m_hIcon;
+    char m_szExePath[260];
+    char m_szInstallFolder[260];
+    CString m_strInstalledVersion;
+    CString m_strUpdateVersion;
+    bool m_bEnglish;
+    char m_szLanguageIni[260];
+    int m_nPackageLanguage = PACKAGE_LANGUAGE_UNSET;
+    char m_szWork[100];
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+};

@@ -1,0 +1,146 @@
+#include "Dialog.h"
+
+#include "WinApp.h"
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& control) {
+    if (control.m_hWnd == nullptr)
+        control.m_hWnd = ::GetDlgItem(pDX->m_pDlgWnd->m_hWnd, nIDC);
+}
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
+    : m_nIDTemplate(nIDTemplate), m_hWndParent(pParentWnd ? pParentWnd->m_hWnd : nullptr) {}
+
+CDialog::~CDialog() {
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pMainWnd == this)
+        app->m_pMainWnd = nullptr;
+}
+
+INT_PTR CDialog::DoModal() {
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    const INT_PTR result = ::DialogBoxParamA(instance, MAKEINTRESOURCEA(m_nIDTemplate), m_hWndParent, &DialogProc,
+                                             reinterpret_cast<LPARAM>(this));
+    m_hWnd = nullptr;
+    return result;
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (UpdateData(TRUE))
+        EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}
+
+void CDialog::Default() {
+    m_bDefaultRequested = true;
+}
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate) {
+    CDataExchange exchange(this, saveAndValidate != FALSE);
+    DoDataExchange(&exchange);
+    return TRUE;
+}
+
+void CDialog::EndDialog(int result) {
+    ::EndDialog(m_hWnd, result);
+}
+
+void CDialog::BeginWaitCursor() {
+    if (CWinApp* app = AfxGetApp())
+        app->DoWaitCursor(1);
+}
+
+void CDialog::EndWaitCursor() {
+    if (CWinApp* app = AfxGetApp())
+        app->DoWaitCursor(-1);
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    CDialog* dialog = nullptr;
+    if (message == WM_INITDIALOG) {
+        dialog = reinterpret_cast<CDialog*>(lParam);
+        dialog->m_hWnd = hWnd;
+        ::SetWindowLongPtrA(hWnd, DWLP_USER, reinterpret_cast<LONG_PTR>(dialog));
+    } else {
+        dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+    }
+    // Messages that arrive before WM_INITDIALOG (WM_SETFONT, WM_NCCREATE ...) get default processing.
+    return dialog ? dialog->HandleMessage(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG)
+        return HandleInitDialog();
+
+    m_bDefaultRequested = false;
+    LRESULT result = 0;
+    if (!OnMessage(message, wParam, lParam, result)) {
+        if (message != WM_COMMAND)
+            return FALSE;
+        switch (LOWORD(wParam)) {
+            case IDOK:
+                OnOK();
+                return TRUE;
+            case IDCANCEL:
+                OnCancel();
+                return TRUE;
+            default:
+                return FALSE;
+        }
+    }
+    if (m_bDefaultRequested)
+        return FALSE;
+
+    // These messages return their result directly; all others through DWLP_MSGRESULT.
+    switch (message) {
+        case WM_QUERYDRAGICON:
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+            return static_cast<INT_PTR>(result);
+        default:
+            ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+            return TRUE;
+    }
+}
+
+bool CDialog::HandleInitDialog() {
+    RECT before;
+    ::GetWindowRect(m_hWnd, &before);
+    const BOOL setFocus = OnInitDialog();
+    CenterUnlessPlaced(before);
+    return setFocus != FALSE;
+}
+
+// A modal dialog whose template leaves its place to the system is centred on the work area,
+// unless its initialisation has already moved it.
+void CDialog::CenterUnlessPlaced(const RECT& before) {
+    const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
+    if (style & (WS_VISIBLE | WS_CHILD | DS_ABSALIGN | DS_CENTER | DS_CENTERMOUSE))
+        return;
+    RECT after;
+    ::GetWindowRect(m_hWnd, &after);
+    if (after.left != before.left || after.top != before.top)
+        return;
+    CenterWindow();
+}

@@ -1,0 +1,62 @@
+// Modal dialog from a resource template. A static dialog procedure attaches the C++ object at
+// WM_INITDIALOG and forwards every message to it; derived dialogs dispatch in OnMessage.
+#pragma once
+
+#include "Wnd.h"
+
+class CDialog;
+
+// Context of one data exchange; the dialog attaches its control objects through it.
+class CDataExchange {
+public:
+    CDataExchange(CDialog* dialog, bool saveAndValidate) : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+    CDialog* m_pDlgWnd;
+    bool m_bSaveAndValidate;
+};
+
+// Attaches a control object to the dialog's control with the given id (first exchange only).
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& control);
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+    ~CDialog() override;
+
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+
+    // Creates the dialog from its template, runs it modally and destroys it. -1 when the template
+    // could not be loaded or the window not created.
+    INT_PTR DoModal();
+
+protected:
+    virtual void DoDataExchange(CDataExchange* pDX);
+    // The framework's initialisation: the first data exchange. Returns true to let the dialog manager
+    // set the focus.
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+
+    // Handles one message; returns true when it did, with the message's result in `result`.
+    // The default forwards nothing: the dialog manager's own processing runs.
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // Asks for the default processing of the message being handled (the dialog manager's).
+    void Default();
+
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    void EndDialog(int result);
+
+    void BeginWaitCursor();
+    void EndWaitCursor();
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool HandleInitDialog();
+    void CenterUnlessPlaced(const RECT& before);
+
+    UINT m_nIDTemplate;
+    HWND m_hWndParent;
+    bool m_bDefaultRequested = false;
+};

@@ -1,0 +1,105 @@
+// One move-only owner for every kind of handle the tool acquires (registry keys, files, GDI objects,
+// kernel handles). Copying is deleted so a handle can never be closed twice.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace zr {
+
+template <class Traits>
+class ScopedHandle {
+public:
+    using Handle = typename Traits::Handle;
+
+    ScopedHandle() = default;
+    explicit ScopedHandle(Handle handle) : m_handle(handle) {}
+    ~ScopedHandle() { reset(); }
+
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    ScopedHandle(ScopedHandle&& other) noexcept : m_handle(other.release()) {}
+    ScopedHandle& operator=(ScopedHandle&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+
+    bool IsValid() const { return Traits::IsValid(m_handle); }
+    explicit operator bool() const { return IsValid(); }
+    Handle get() const { return m_handle; }
+
+    // Closes the current handle, if any, and takes ownership of the new one. The caller's last error
+    // survives, so a failing call can be reported after its handle was released.
+    void reset(Handle handle = Traits::Null()) {
+        if (handle == m_handle)
+            return;
+        if (Traits::IsValid(m_handle)) {
+            const DWORD lastError = ::GetLastError();
+            Traits::Close(m_handle);
+            ::SetLastError(lastError);
+        }
+        m_handle = handle;
+    }
+
+    // Gives up ownership without closing.
+    [[nodiscard]] Handle release() {
+        Handle handle = m_handle;
+        m_handle = Traits::Null();
+        return handle;
+    }
+
+    // For APIs that return a handle through an out parameter: any held handle is closed first.
+    Handle* receive() {
+        reset();
+        return &m_handle;
+    }
+
+private:
+    Handle m_handle = Traits::Null();
+};
+
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle Null() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { ::RegCloseKey(h); }
+};
+
+struct FileTraits {
+    using Handle = FILE*;
+    static Handle Null() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { std::fclose(h); }
+};
+
+template <class GdiHandle>
+struct GdiObjectTraits {
+    using Handle = GdiHandle;
+    static Handle Null() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { ::DeleteObject(h); }
+};
+
+// Kernel handles: both null and INVALID_HANDLE_VALUE mean "none", as the APIs disagree.
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle Null() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::CloseHandle(h); }
+};
+
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Null() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { ::FreeLibrary(h); }
+};
+
+using ScopedRegKey = ScopedHandle<RegKeyTraits>;
+using ScopedFile = ScopedHandle<FileTraits>;
+using ScopedFont = ScopedHandle<GdiObjectTraits<HFONT>>;
+using ScopedKernelHandle = ScopedHandle<KernelHandleTraits>;
+using ScopedModule = ScopedHandle<ModuleTraits>;
+
+}  // namespace zr

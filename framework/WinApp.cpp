@@ -1,0 +1,62 @@
+#include "WinApp.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+CWinApp* g_app = nullptr;
+constexpr UINT kAppTitleStringId = 57344;
+}  // namespace
+
+CWinApp::CWinApp() {
+    g_app = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+BOOL CWinApp::InitInstance() {
+    return FALSE;
+}
+
+void CWinApp::DoWaitCursor(int code) {
+    m_nWaitCursorCount += code;
+    if (m_nWaitCursorCount > 0) {
+        HCURSOR previous = ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514) /* IDC_WAIT */));
+        if (code > 0 && m_nWaitCursorCount == 1)
+            m_hcurWaitCursorRestore = previous;
+    } else {
+        m_nWaitCursorCount = 0;
+        ::SetCursor(m_hcurWaitCursorRestore);
+    }
+}
+
+void CWinApp::InitAppTitle() {
+    if (::LoadStringA(::GetModuleHandleA(nullptr), kAppTitleStringId, m_szAppTitle, sizeof m_szAppTitle) > 0)
+        return;
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, sizeof path - 1);
+    const char* name = path;
+    for (const char* p = path; *p; p = ::CharNextA(p)) {
+        if (*p == '\\' || *p == '/' || *p == ':')
+            name = p + 1;
+    }
+    std::snprintf(m_szAppTitle, sizeof m_szAppTitle, "%s", name);
+    if (char* dot = std::strrchr(m_szAppTitle, '.'))
+        *dot = '\0';
+}
+
+CWinApp* AfxGetApp() {
+    return g_app;
+}
+
+int AfxWinMain() {
+    CWinApp* app = AfxGetApp();
+    if (!app)
+        return 1;
+    app->InitAppTitle();
+    app->InitInstance();
+    return 0;
+}

@@ -1,0 +1,44 @@
+// The application object: one global instance derived from CWinApp, run by the framework's entry.
+#pragma once
+
+#include <windows.h>
+
+class CWnd;
+
+class CWinApp {
+public:
+    CWinApp();
+    virtual ~CWinApp();
+
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    // Runs the application; false ends the process without a message loop of the framework's.
+    virtual BOOL InitInstance();
+
+    // Three-dimensional controls are drawn by the system itself since Windows 4.0: nothing to do.
+    BOOL Enable3dControlsStatic() { return TRUE; }
+
+    // Nested wait cursor: +1 shows the hourglass (remembering the cursor on the first call),
+    // -1 restores the remembered cursor once the count is back to zero.
+    void DoWaitCursor(int code);
+
+    // The application title: string resource 57344 when the executable has one, otherwise the
+    // executable's file name without its extension. The caption of every message box.
+    const char* GetAppTitle() const { return m_szAppTitle; }
+
+    CWnd* m_pMainWnd = nullptr;
+
+private:
+    friend int AfxWinMain();
+    void InitAppTitle();
+
+    char m_szAppTitle[MAX_PATH] = {};
+    int m_nWaitCursorCount = 0;
+    HCURSOR m_hcurWaitCursorRestore = nullptr;
+};
+
+CWinApp* AfxGetApp();
+
+// The framework's entry: titles the application, runs InitInstance and returns the exit status.
+int AfxWinMain();

@@ -1,0 +1,61 @@
+#include "Wnd.h"
+
+void CWnd::SetWindowText(const char* text) const {
+    ::SetWindowTextA(m_hWnd, text);
+}
+
+CWnd CWnd::GetDlgItem(int id) const {
+    return CWnd(::GetDlgItem(m_hWnd, id));
+}
+
+BOOL CWnd::EnableWindow(BOOL enable) const {
+    return ::EnableWindow(m_hWnd, enable);
+}
+
+BOOL CWnd::IsWindowEnabled() const {
+    return ::IsWindowEnabled(m_hWnd);
+}
+
+void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) const {
+    ::MoveWindow(m_hWnd, x, y, width, height, repaint);
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+}
+
+BOOL CWnd::IsIconic() const {
+    return ::IsIconic(m_hWnd);
+}
+
+void CWnd::GetClientRect(RECT* rect) const {
+    ::GetClientRect(m_hWnd, rect);
+}
+
+void CWnd::GetWindowRect(RECT* rect) const {
+    ::GetWindowRect(m_hWnd, rect);
+}
+
+void CWnd::CenterWindow() const {
+    RECT window;
+    ::GetWindowRect(m_hWnd, &window);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& area = monitor.rcWork;
+
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    int x = (area.left + area.right) / 2 - width / 2;
+    int y = (area.top + area.bottom) / 2 - height / 2;
+    // Keep the window inside the work area, its top-left corner winning when it is too large.
+    if (x + width > area.right)
+        x = area.right - width;
+    if (x < area.left)
+        x = area.left;
+    if (y + height > area.bottom)
+        y = area.bottom - height;
+    if (y < area.top)
+        y = area.top;
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}

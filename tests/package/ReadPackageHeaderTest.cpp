@@ -1,0 +1,115 @@
+// The package header as the dialog reads it from ./vupcab in its working directory.
+#include <gtest/gtest.h>
+
+#include "dialog/ZR5048VersionUpDlg.h"
+#include "tests/support/ScratchFolder.h"
+#include "tools/vupcab/PackageWriter.h"
+
+namespace {
+
+using zr::test::ScratchFolder;
+
+struct HeaderCase {
+    const char* what;
+    std::string fileBytes;
+    const char* version;
+    int language;
+};
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string bytes;
+    for (int v : values)
+        bytes += static_cast<char>(v);
+    return bytes;
+}
+
+std::string Package(const std::string& version, int language) {
+    zr::PackageContents contents;
+    contents.version = version;
+    contents.language = language;
+    contents.entries.push_back({"EXCEL\\Report.xls", "", "abc"});
+    return zr::BuildPackageBytes(contents);
+}
+
+class ReadPackageHeaderTest : public ::testing::TestWithParam<HeaderCase> {};
+
+TEST_P(ReadPackageHeaderTest, ReadsVersionTextAndLanguageCode) {
+    const HeaderCase& c = GetParam();
+    ScratchFolder work(/*enter=*/true);
+    ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab", c.fileBytes));
+
+    CZR5048VersionUpDlg dialog;
+    dialog.ReadPackageHeader();
+
+    EXPECT_STREQ(dialog.m_strUpdateVersion, c.version);
+    EXPECT_EQ(dialog.m_nPackageLanguage, c.language);
+}
+
+std::string WithLanguageByte(int byte) {
+    std::string bytes = Package("1.05", 0);
+    bytes[10] = static_cast<char>(byte);
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Header,
+    ReadPackageHeaderTest,
+    ::testing::Values(
+        HeaderCase{"worked example", Package("1.05", 1), "1.05", 1},
+        HeaderCase{"high nibble of the language byte is not part of the code", WithLanguageByte(0x21), "1.05", 1},
+        HeaderCase{"code 15 is valid though it has no name", WithLanguageByte(0x0F), "1.05", 15},
+        HeaderCase{"all four high bits set", WithLanguageByte(0xF3), "1.05", 3},
+        HeaderCase{"ten characters fill the field without a terminator", Package("1234567890", 2), "1234567890", 2},
+        HeaderCase{"bytes after the first NUL are ignored", Bytes({'1', '.', '0', '5', 0, 'x', 'y', 'z', 0, 0, 1, 0}),
+                   "1.05", 1},
+        HeaderCase{"NUL first gives the empty text", Bytes({0, '9', '.', '9', '9', 0, 0, 0, 0, 0, 1, 0}), "", 1},
+        HeaderCase{"five bytes: version and NUL, language reads as 0", Bytes({'1', '.', '0', '5', 0}), "1.05", 0},
+        HeaderCase{"ten bytes: full field, language 0", "9876543210", "9876543210", 0},
+        HeaderCase{"three bytes: short text", "1.0", "1.0", 0},
+        HeaderCase{"empty file", "", "", 0}),
+    [](const ::testing::TestParamInfo<HeaderCase>& info) { return "case" + std::to_string(info.index); });
+
+TEST(ReadPackageHeader, MissingPackageLeavesBothFieldsAsTheyWere) {
+    ScratchFolder work(/*enter=*/true);
+    CZR5048VersionUpDlg dialog;
+    dialog.m_strUpdateVersion = "keep";
+    dialog.m_nPackageLanguage = 7;
+
+    dialog.ReadPackageHeader();
+
+    EXPECT_STREQ(dialog.m_strUpdateVersion, "keep");
+    EXPECT_EQ(dialog.m_nPackageLanguage, 7);
+}
+
+TEST(ReadPackageHeader, NewDialogHasNoVersionAndALanguageWithoutName) {
+    CZR5048VersionUpDlg dialog;
+    EXPECT_STREQ(dialog.m_strUpdateVersion, "");
+    EXPECT_EQ(dialog.GetLanguageName(dialog.m_nPackageLanguage), nullptr);
+    EXPECT_STREQ(dialog.MakeDisplayedVersion(dialog.m_strUpdateVersion, dialog.m_nPackageLanguage), "()");
+}
+
+TEST(ReadPackageHeader, LooksOnlyInTheWorkingDirectory) {
+    ScratchFolder work(/*enter=*/true);
+    ASSERT_TRUE(zr::test::WriteFileBytes(work / "sub\\vupcab", Package("1.05", 1)));
+    ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab.bak", Package("1.06", 1)));
+
+    CZR5048VersionUpDlg dialog;
+    dialog.ReadPackageHeader();
+
+    EXPECT_STREQ(dialog.m_strUpdateVersion, "");
+}
+
+TEST(DisplayedVersion, NamesTheFourLanguagesAndLeavesOthersEmpty) {
+    CZR5048VersionUpDlg dialog;
+    const struct {
+        int code;
+        const char* shown;
+    } cases[] = {{0, "1.05(JA)"}, {1, "1.05(EN)"}, {2, "1.05(CH)"}, {3, "1.05(KO)"},
+                 {4, "1.05()"},   {15, "1.05()"},  {-1, "1.05()"},  {16, "1.05()"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        EXPECT_STREQ(dialog.MakeDisplayedVersion("1.05", c.code), c.shown);
+    }
+}
+
+}  // namespace

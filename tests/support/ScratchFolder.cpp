@@ -1,0 +1,119 @@
+#include "tests/support/ScratchFolder.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace zr::test {
+
+ScratchFolder::ScratchFolder(bool enter) {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(sizeof temp, temp);
+    static unsigned counter = 0;
+    for (;;) {
+        char name[MAX_PATH];
+        std::snprintf(name, sizeof name, "%szr-%lu-%u\\", temp, ::GetCurrentProcessId(), ++counter);
+        if (::CreateDirectoryA(name, nullptr)) {
+            m_path = name;
+            break;
+        }
+    }
+    if (enter) {
+        char current[MAX_PATH] = {};
+        ::GetCurrentDirectoryA(sizeof current, current);
+        m_previousDirectory = current;
+        ::SetCurrentDirectoryA(m_path.c_str());
+    }
+}
+
+ScratchFolder::~ScratchFolder() {
+    if (!m_previousDirectory.empty())
+        ::SetCurrentDirectoryA(m_previousDirectory.c_str());
+    DeleteTree(m_path);
+}
+
+namespace {
+void CreateParents(const std::string& path) {
+    for (std::size_t at = path.find_first_of("\\/", 3); at != std::string::npos;
+         at = path.find_first_of("\\/", at + 1))
+        ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+}
+}  // namespace
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    CreateParents(path);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
+    if (!file)
+        return false;
+    return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    std::string bytes;
+    if (!file)
+        return bytes;
+    char buffer[1 << 16];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;)
+        bytes.append(buffer, n);
+    return bytes;
+}
+
+bool FileExists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void DeleteTree(const std::string& path) {
+    std::string folder = path;
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string child = folder + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(child);
+            } else {
+                ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileA(child.c_str());
+            }
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryA(folder.c_str());
+}
+
+namespace {
+void Snapshot(const std::string& root, const std::string& relative, std::map<std::string, std::string>* out) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((root + relative + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            (*out)[relative + name + "\\"] = "<folder>";
+            Snapshot(root, relative + name + "\\", out);
+        } else {
+            (*out)[relative + name] = ReadFileBytes(root + relative + name);
+        }
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+}
+}  // namespace
+
+std::map<std::string, std::string> SnapshotFolder(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    std::string root = folder;
+    if (!root.empty() && root.back() != '\\')
+        root += '\\';
+    Snapshot(root, "", &files);
+    return files;
+}
+
+}  // namespace zr::test

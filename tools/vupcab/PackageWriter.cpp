@@ -1,0 +1,159 @@
+#include "tools/vupcab/PackageWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "package/PackageFormat.h"
+
+namespace zr {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Size of a file through the C library only, so the writer stays portable; -1 when unreadable.
+long long SourceSize(const std::string& path) {
+    File file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return -1;
+    long long size = 0;
+    char buffer[1 << 16];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;)
+        size += static_cast<long long>(n);
+    return std::ferror(file.get()) ? -1 : size;
+}
+
+long long PayloadSize(const PackageFileEntry& entry) {
+    return entry.sourcePath.empty() ? static_cast<long long>(entry.bytes.size()) : SourceSize(entry.sourcePath);
+}
+
+std::string HeaderAndDirectory(const PackageContents& contents, const std::vector<long long>& sizes) {
+    std::string out(DIRECTORY_OFFSET + DIRECTORY_ENTRY_SIZE * contents.entries.size(), '\0');
+    std::memcpy(&out[0], contents.version.data(), contents.version.size());
+    out[LANGUAGE_BYTE_OFFSET] = static_cast<char>(contents.language);
+    out[ENTRY_COUNT_OFFSET] = static_cast<char>(contents.entries.size());
+    for (std::size_t i = 0; i < contents.entries.size(); ++i) {
+        char* record = &out[DIRECTORY_OFFSET + DIRECTORY_ENTRY_SIZE * i];
+        std::memcpy(record, contents.entries[i].name.data(), contents.entries[i].name.size());
+        EncodeBigEndian32(static_cast<std::uint32_t>(sizes[i]), reinterpret_cast<unsigned char*>(record) + ENTRY_NAME_SIZE);
+    }
+    return out;
+}
+
+std::string CheckWithSizes(const PackageContents& contents, std::vector<long long>* sizes) {
+    if (contents.version.size() > VERSION_FIELD_SIZE)
+        return "version text \"" + contents.version + "\" has more than 10 characters";
+    if (contents.language < 0 || contents.language > MAX_LANGUAGE_CODE)
+        return "Language code " + std::to_string(contents.language) + " is outside 0 to 15";
+    if (contents.entries.size() > MAX_ENTRY_COUNT)
+        return "a package carries at most 255 entries, not " + std::to_string(contents.entries.size());
+    for (const PackageFileEntry& entry : contents.entries) {
+        if (entry.name.empty())
+            return "an entry name is empty";
+        if (entry.name.size() >= ENTRY_NAME_SIZE)
+            return "entry name \"" + entry.name + "\" has 32 characters or more (at most 31)";
+        if (entry.name.find('\0') != std::string::npos)
+            return "entry name \"" + entry.name + "\" holds a NUL character";
+        const long long size = PayloadSize(entry);
+        if (size < 0)
+            return "cannot read \"" + entry.sourcePath + "\" for entry \"" + entry.name + "\"";
+        if (size > 0xFFFFFFFFLL)
+            return "the payload of entry \"" + entry.name + "\" is over 4 GiB";
+        sizes->push_back(size);
+    }
+    return {};
+}
+
+bool CopySource(const std::string& path, std::FILE* out) {
+    File in(std::fopen(path.c_str(), "rb"));
+    if (!in)
+        return false;
+    char buffer[1 << 16];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;) {
+        if (std::fwrite(buffer, 1, n, out) != n)
+            return false;
+    }
+    return !std::ferror(in.get());
+}
+
+}  // namespace
+
+std::string CheckPackageContents(const PackageContents& contents) {
+    std::vector<long long> sizes;
+    return CheckWithSizes(contents, &sizes);
+}
+
+bool WritePackage(const PackageContents& contents, const std::string& outputPath, std::string* error) {
+    std::vector<long long> sizes;
+    std::string refusal = CheckWithSizes(contents, &sizes);
+    if (!refusal.empty()) {
+        *error = refusal;
+        return false;
+    }
+    File out(std::fopen(outputPath.c_str(), "wb"));
+    if (!out) {
+        *error = "cannot create \"" + outputPath + "\"";
+        return false;
+    }
+    const std::string head = HeaderAndDirectory(contents, sizes);
+    bool written = std::fwrite(head.data(), 1, head.size(), out.get()) == head.size();
+    for (std::size_t i = 0; written && i < contents.entries.size(); ++i) {
+        const PackageFileEntry& entry = contents.entries[i];
+        written = entry.sourcePath.empty()
+                      ? std::fwrite(entry.bytes.data(), 1, entry.bytes.size(), out.get()) == entry.bytes.size()
+                      : CopySource(entry.sourcePath, out.get());
+    }
+    written = (std::fclose(out.release()) == 0) && written;
+    if (!written)
+        *error = "writing \"" + outputPath + "\" failed";
+    return written;
+}
+
+std::string BuildPackageBytes(const PackageContents& contents) {
+    std::vector<long long> sizes;
+    for (const PackageFileEntry& entry : contents.entries)
+        sizes.push_back(static_cast<long long>(entry.bytes.size()));
+    std::string out = HeaderAndDirectory(contents, sizes);
+    for (const PackageFileEntry& entry : contents.entries)
+        out += entry.bytes;
+    return out;
+}
+
+bool ReadPackageListing(const std::string& path, PackageListing* listing, std::string* error) {
+    File in(std::fopen(path.c_str(), "rb"));
+    if (!in) {
+        *error = "cannot open \"" + path + "\"";
+        return false;
+    }
+    *listing = PackageListing();
+    unsigned char header[DIRECTORY_OFFSET] = {};
+    const std::size_t got = std::fread(header, 1, sizeof header, in.get());
+    const char* versionField = reinterpret_cast<const char*>(header);
+    listing->version.assign(versionField, strnlen(versionField, std::min(got, VERSION_FIELD_SIZE)));
+    listing->languageByte = got > LANGUAGE_BYTE_OFFSET ? header[LANGUAGE_BYTE_OFFSET] : 0;
+    listing->entryCount = got > ENTRY_COUNT_OFFSET ? header[ENTRY_COUNT_OFFSET] : 0;
+    listing->directoryComplete = got == sizeof header;
+    for (unsigned i = 0; listing->directoryComplete && i < listing->entryCount; ++i) {
+        unsigned char record[DIRECTORY_ENTRY_SIZE];
+        if (std::fread(record, 1, sizeof record, in.get()) != sizeof record) {
+            listing->directoryComplete = false;
+            break;
+        }
+        PackageListing::Record entry;
+        const char* name = reinterpret_cast<const char*>(record);
+        entry.name.assign(name, strnlen(name, ENTRY_NAME_SIZE));
+        entry.terminated = entry.name.size() < ENTRY_NAME_SIZE;
+        entry.size = DecodeBigEndian32(record + ENTRY_NAME_SIZE);
+        listing->records.push_back(entry);
+    }
+    char buffer[1 << 16];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;)
+        listing->payloadBytes += n;
+    return true;
+}
+
+}  // namespace zr
