@@ -18,6 +18,7 @@ target_link_libraries(zr_framework PUBLIC user32 gdi32)
 
 # Everything of the tool but its entry and application object, so that tests can link it.
 add_library(zr_product STATIC
+    dialog/DialogTexts.cpp
     dialog/DisplayedVersion.cpp
     dialog/StartupEvaluation.cpp
     dialog/ZR5048VersionUpDlg.cpp
@@ -25,6 +26,8 @@ add_library(zr_product STATIC
     package/ReadPackageHeader.cpp
 )
 target_link_libraries(zr_product PUBLIC zr_framework advapi32)
+# The Japanese texts are code page 932 at run time.
+set_source_files_properties(dialog/DialogTexts.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP932")
 
 add_executable(ZR5048VersionUp WIN32
     app/ZR5048VersionUpApp.cpp

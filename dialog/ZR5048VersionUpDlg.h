@@ -21,15 +21,33 @@ public:
     explicit CZR5048VersionUpDlg(CWnd* pParent = nullptr);
     ~CZR5048VersionUpDlg() override;
 
-    // Update package. Sets m_strUpdateVersion and m_nPackageLanguage from ./vupcab; changes nothing
-    // when the package cannot be opened.
+    // Update package (package/). Sets m_strUpdateVersion and m_nPackageLanguage from ./vupcab;
+    // changes nothing when the package cannot be opened.
     void ReadPackageHeader();
+    // Writes every entry of ./vupcab into m_szInstallFolder; true when all of them are in place.
+    bool InstallPackage();
+
+    // Installed product discovery (install/).
+    // Finds the installation folder in the Windows Installer's Folders key and fills m_szInstallFolder,
+    // m_szExePath and m_szLanguageIni; false leaves all three untouched.
+    bool FindInstallation();
+    // Reads the installed Version text from m_szExePath into m_strInstalledVersion; false leaves it.
+    bool GetInstalledVersion();
+    // True when the user's locale language is not Japanese.
+    bool IsEnglishUI();
+    // The installed Language code from m_szLanguageIni, 0 when none is recorded.
+    int ReadInstalledLanguage();
+    // The name of a Language code ("JA", "EN", "CH", "KO"), or null for a code without a name.
+    const char* GetLanguageName(const int& code) const;
+    // True when a top-level window carries the running product's property.
+    bool IsProductRunning();
 
     // The Displayed version: the version text, "(", the name of the Language code, ")".
     CString MakeDisplayedVersion(const char* version, const int& code) const;
 
-    // The name of a Language code ("JA", "EN", "CH", "KO"), or null for a code without a name.
-    const char* GetLanguageName(const int& code) const;
+    // The English look, laid over the Japanese template (dialog/).
+    void SetEnglishLayout();
+    void SetEnglishFont();
 
     // Dialog state, in declaration order. Public so that the operations above can be exercised on a
     // dialog object that has no window.
@@ -50,4 +68,9 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // Message handlers, dispatched from OnMessage.
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnExecute();
 };
