@@ -22,6 +22,7 @@ add_library(zr_product STATIC
     dialog/DisplayedVersion.cpp
     dialog/StartupEvaluation.cpp
     dialog/ZR5048VersionUpDlg.cpp
+    install/FindInstallation.cpp
     install/LanguageSettings.cpp
     package/ReadPackageHeader.cpp
 )

@@ -1,0 +1,54 @@
+// Finds the installed product through the folders the Windows Installer recorded for it.
+#include <cstring>
+
+#include "dialog/ZR5048VersionUpDlg.h"
+#include "framework/ScopedHandle.h"
+#include "install/InstalledProduct.h"
+
+namespace {
+// The cut that turns "...\ZR5048 Emulation Software\EXCEL\" into its installation folder.
+constexpr std::size_t kExcelFolderLength = 6;
+// The longest folder text that still leaves room for a file name and the terminator in the path members.
+constexpr std::size_t kMaxFolderLength = sizeof CZR5048VersionUpDlg::m_szExePath - sizeof EXE_FILE_NAME;
+static_assert(sizeof EXE_FILE_NAME == sizeof LANGUAGE_FILE_NAME, "both paths share one length limit");
+}  // namespace
+
+bool CZR5048VersionUpDlg::FindInstallation() {
+    bool result = true;
+    zr::ScopedRegKey key;
+    try {
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, INSTALL_KEY_PATH, 0, KEY_QUERY_VALUE, key.receive()) != ERROR_SUCCESS)
+            throw 0;
+
+        char name[260];
+        for (DWORD index = 0;; ++index) {
+            std::memset(name, 0, sizeof name);
+            // One less than the buffer: a name of 259 characters or more does not fit.
+            DWORD length = 259;
+            const LONG status = ::RegEnumValueA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+            // Another product's folder with a very long name must not hide ours: step over it.
+            if (status == ERROR_MORE_DATA)
+                continue;
+            if (status != ERROR_SUCCESS)
+                throw 0;
+            if (std::strstr(name, INSTALL_MARKER) != nullptr)
+                break;
+        }
+
+        // The name holds the marker, so it is longer than the cut.
+        const std::size_t folderLength = std::strlen(name) - kExcelFolderLength;
+        if (folderLength > kMaxFolderLength)
+            throw 0;
+        name[folderLength] = '\0';
+
+        std::strcpy(m_szInstallFolder, name);
+        std::strcpy(m_szExePath, name);
+        std::strcat(m_szExePath, EXE_FILE_NAME);
+        std::strcpy(m_szLanguageIni, name);
+        std::strcat(m_szLanguageIni, LANGUAGE_FILE_NAME);
+    } catch (...) {
+        result = false;
+    }
+    // The key closes here on every path.
+    return result;
+}

@@ -1,0 +1,119 @@
+// Finding the installation through the Windows Installer's Folders key in the test prefix.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "dialog/ZR5048VersionUpDlg.h"
+#include "tests/support/FoldersKey.h"
+
+namespace {
+
+using zr::test::FoldersKey;
+
+const char kUntouched[] = "untouched";
+
+// A matching name whose installation folder text has exactly `folderLength` characters.
+std::string NameWithFolderOf(std::size_t folderLength) {
+    const std::string product = "\\ZR5048 Emulation Software\\";
+    return "C:\\" + std::string(folderLength - 3 - product.size(), 'x') + product + "EXCEL\\";
+}
+
+struct LookupCase {
+    const char* what;
+    std::vector<std::string> names;  // in enumeration order
+    const char* folder;              // null: not found
+};
+
+const std::string kFolder = "C:\\Apps\\ZR5048 Emulation Software\\";
+
+const LookupCase kCases[] = {
+    {"the product folder itself lacks the marker; its EXCEL folder matches",
+     {kFolder, kFolder + "EXCEL\\"},
+     "C:\\Apps\\ZR5048 Emulation Software\\"},
+    {"the marker in another letter case does not match", {kFolder + "Excel\\"}, nullptr},
+    {"the cut is by count: without the trailing backslash the folder loses its own",
+     {kFolder + "EXCEL"},
+     "C:\\Apps\\ZR5048 Emulation Software"},
+    {"of two matches the first enumerated wins",
+     {"C:\\A\\ZR5048 Emulation Software\\EXCEL\\", "C:\\B\\ZR5048 Emulation Software\\EXCEL\\"},
+     "C:\\A\\ZR5048 Emulation Software\\"},
+    {"no name holds the marker", {"C:\\Other\\", "D:\\Apps\\Tool\\"}, nullptr},
+    {"the empty key", {}, nullptr},
+    {"a 300-character name ahead of the match is stepped over",
+     {"C:\\" + std::string(296, 'A') + "\\", kFolder + "EXCEL\\"},
+     "C:\\Apps\\ZR5048 Emulation Software\\"},
+    {"a 259-character name, one too long for the buffer, is stepped over",
+     {"C:\\" + std::string(255, 'A') + "\\", kFolder + "EXCEL\\"},
+     "C:\\Apps\\ZR5048 Emulation Software\\"},
+    {"a matching name too long for the buffer is not matched on a cut-off part",
+     {"C:\\" + std::string(270, 'A') + "\\ZR5048 Emulation Software\\EXCEL\\"},
+     nullptr},
+    {"a folder text of 247 characters still leaves room for the file names", {NameWithFolderOf(247)}, ""},
+    {"a folder text of 248 characters does not fit the paths", {NameWithFolderOf(248)}, nullptr},
+};
+
+class FindInstallationTest : public ::testing::TestWithParam<LookupCase> {};
+
+TEST_P(FindInstallationTest, FillsThePathsFromTheFirstMatchingName) {
+    const LookupCase& c = GetParam();
+    SCOPED_TRACE(c.what);
+    FoldersKey key;
+    for (const std::string& name : c.names)
+        ASSERT_TRUE(key.Add(name));
+    // Wine enumerates values sorted by name, Windows in the order they were written: the names of
+    // each row are in both orders at once.
+    ASSERT_EQ(key.Names(), c.names);
+
+    CZR5048VersionUpDlg dialog;
+    std::strcpy(dialog.m_szInstallFolder, kUntouched);
+    std::strcpy(dialog.m_szExePath, kUntouched);
+    std::strcpy(dialog.m_szLanguageIni, kUntouched);
+
+    const bool found = dialog.FindInstallation();
+
+    ASSERT_EQ(found, c.folder != nullptr);
+    if (!found) {
+        EXPECT_STREQ(dialog.m_szInstallFolder, kUntouched);
+        EXPECT_STREQ(dialog.m_szExePath, kUntouched);
+        EXPECT_STREQ(dialog.m_szLanguageIni, kUntouched);
+        return;
+    }
+    // An empty expected folder stands for the one name of the row less its EXCEL\.
+    const std::string folder = *c.folder ? c.folder : c.names[0].substr(0, c.names[0].size() - 6);
+    EXPECT_EQ(dialog.m_szInstallFolder, folder);
+    EXPECT_EQ(dialog.m_szExePath, folder + "ZR5048Em.exe");
+    EXPECT_EQ(dialog.m_szLanguageIni, folder + "Language.ini");
+}
+
+INSTANTIATE_TEST_SUITE_P(Lookup,
+                         FindInstallationTest,
+                         ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<LookupCase>& info) {
+                             return "case" + std::to_string(info.index);
+                         });
+
+TEST(FindInstallation, AMissingKeyIsNoInstallation) {
+    FoldersKey key;
+    ASSERT_TRUE(key.RemoveKey());
+    CZR5048VersionUpDlg dialog;
+
+    EXPECT_FALSE(dialog.FindInstallation());
+    EXPECT_STREQ(dialog.m_szInstallFolder, "");
+    EXPECT_STREQ(dialog.m_szExePath, "");
+}
+
+TEST(FindInstallation, ReadsTheKeyWithoutChangingIt) {
+    FoldersKey key;
+    ASSERT_TRUE(key.Add(kFolder + "EXCEL\\"));
+    ASSERT_TRUE(key.Add(kFolder + "Images\\"));
+    CZR5048VersionUpDlg dialog;
+
+    ASSERT_TRUE(dialog.FindInstallation());
+    ASSERT_TRUE(dialog.FindInstallation());
+
+    EXPECT_EQ(key.Names(), (std::vector<std::string>{kFolder + "EXCEL\\", kFolder + "Images\\"}));
+}
+
+}  // namespace
