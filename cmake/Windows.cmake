@@ -24,6 +24,8 @@ add_library(zr_product STATIC
     dialog/ZR5048VersionUpDlg.cpp
     install/FindInstallation.cpp
     install/LanguageSettings.cpp
+    install/ProductVersion.cpp
+    install/VersionLibrary.cpp
     package/ReadPackageHeader.cpp
 )
 target_link_libraries(zr_product PUBLIC zr_framework advapi32)
@@ -37,3 +39,6 @@ add_executable(ZR5048VersionUp WIN32
 )
 target_link_libraries(ZR5048VersionUp PRIVATE zr_product)
 target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK})
+
+# The imitation installation (stand-in product executables, a planted version.dll).
+add_subdirectory(tools/fixtures)

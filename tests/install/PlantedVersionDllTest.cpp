@@ -1,0 +1,91 @@
+// A version.dll planted in the folder the tool is started from is never used: the version calls come
+// from the Windows system folder only.
+//
+// Wine differs from Windows twice here. It prefers its own version.dll to one in the program's folder,
+// so the probe is given Wine's per-program setting to search as Windows does. And Wine's own user32.dll
+// imports version.dll (Windows' does not), so with that setting the plant is loaded into every
+// program with windows; what the tests can tell apart is whether its calls are made.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "framework/ScopedHandle.h"
+#include "tests/support/ImitationInstallation.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace {
+
+using zr::test::FileExists;
+using zr::test::ScratchFolder;
+
+std::string Fixture(const char* relative) {
+    const char* fixtures = std::getenv("ZR_FIXTURES");
+    return std::string(fixtures ? fixtures : "") + relative;
+}
+
+// Windows' search order for version.dll, for the probe only: a DLL found in its folder comes first.
+class WindowsSearchOrderForVersionDll {
+public:
+    WindowsSearchOrderForVersionDll() {
+        zr::ScopedRegKey key;
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.receive(), nullptr);
+        static const char kNativeFirst[] = "native,builtin";
+        ::RegSetValueExA(key.get(), "version", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNativeFirst),
+                         sizeof kNativeFirst);
+    }
+    ~WindowsSearchOrderForVersionDll() {
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\zr_version_probe.exe");
+    }
+
+private:
+    static constexpr char kKey[] = "Software\\Wine\\AppDefaults\\zr_version_probe.exe\\DllOverrides";
+};
+
+// Runs the probe from `folder`, which is also its working directory; its exit code, or -1.
+int RunProbe(const std::string& folder, const std::string& arguments) {
+    const std::string exe = folder + "zr_version_probe.exe";
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    const WindowsSearchOrderForVersionDll searchOrder;
+    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                          &process))
+        return -1;
+    zr::ScopedKernelHandle thread(process.hThread);
+    zr::ScopedKernelHandle handle(process.hProcess);
+    if (::WaitForSingleObject(handle.get(), 60000) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    ::GetExitCodeProcess(handle.get(), &code);
+    return static_cast<int>(code);
+}
+
+class PlantedVersionDll : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(::CopyFileA(Fixture("\\probe\\zr_version_probe.exe").c_str(),
+                                (download / "zr_version_probe.exe").c_str(), FALSE));
+        ASSERT_TRUE(::CopyFileA(Fixture("\\planted\\version.dll").c_str(), (download / "version.dll").c_str(), FALSE));
+    }
+
+    ScratchFolder download;
+    const std::string trace = download / "planted-version-dll-called";
+};
+
+TEST_F(PlantedVersionDll, IsTakenByALookupByName) {
+    // Shows that the plant works here: a program that imported version.dll would load it.
+    EXPECT_EQ(RunProbe(download.Path(), "--by-name"), 0);
+    EXPECT_TRUE(FileExists(trace));
+}
+
+TEST_F(PlantedVersionDll, IsNotUsedByTheVersionRead) {
+    const std::string exe = zr::test::StandInExePath("1.4.0.0");
+
+    EXPECT_EQ(RunProbe(download.Path(), "\"" + exe + "\" 1.04"), 0);
+    EXPECT_FALSE(FileExists(trace));
+}
+
+}  // namespace
