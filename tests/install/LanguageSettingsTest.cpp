@@ -1,0 +1,112 @@
+// The UI language from the user's locale, and the installed Language code from Language.ini.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "dialog/ZR5048VersionUpDlg.h"
+#include "install/LanguageSettings.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace {
+
+using zr::test::ScratchFolder;
+
+TEST(UiLanguage, OnlyTheJapaneseLanguageNameMeansJapanese) {
+    const struct {
+        const char* name;
+        bool english;
+    } cases[] = {
+        {"ja", false}, {"JA", false}, {"Ja", false}, {"jA", false},              // the letter case does not matter
+        {"en", true},  {"zh", true},  {"ko", true},  {"de", true},  {"", true},  // a failed locale query
+        {"jpn", true},  // a three-letter name is another language
+        {"j", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        char buffer[260] = {};
+        std::strcpy(buffer, c.name);
+        EXPECT_EQ(zr::IsEnglishLanguageName(buffer), c.english);
+    }
+}
+
+// These two run in the test registrations of their locales (LANG), which decide Wine's user locale.
+TEST(UiLanguageUnderJapaneseLocale, TheDialogSpeaksJapanese) {
+    CZR5048VersionUpDlg dialog;
+    EXPECT_FALSE(dialog.IsEnglishUI());
+}
+
+TEST(UiLanguageUnderEnglishLocale, TheDialogSpeaksEnglish) {
+    CZR5048VersionUpDlg dialog;
+    EXPECT_TRUE(dialog.IsEnglishUI());
+}
+
+struct LanguageCase {
+    const char* what;
+    const char* ini;  // Language.ini as written; null: no file
+    int code;
+    const char* name;  // null: a code without a name
+};
+
+const LanguageCase kCases[] = {
+    {"English", "[LangList]\r\nNo0=1\r\n", 1, "EN"},
+    {"Korean", "[LangList]\r\nNo0=3\r\n", 3, "KO"},
+    {"Japanese", "[LangList]\r\nNo0=0\r\n", 0, "JA"},
+    {"digits then letters", "[LangList]\r\nNo0=2abc\r\n", 2, "CH"},
+    {"a name instead of a number", "[LangList]\r\nNo0=EN\r\n", 0, "JA"},
+    {"only spaces", "[LangList]\r\nNo0=   \r\n", 0, "JA"},
+    {"empty value", "[LangList]\r\nNo0=\r\n", 0, "JA"},
+    {"negative", "[LangList]\r\nNo0=-1\r\n", -1, nullptr},
+    {"beyond every package code", "[LangList]\r\nNo0=16\r\n", 16, nullptr},
+    {"spaces around the value", "[LangList]\r\nNo0 =  7 \r\n", 7, nullptr},
+    {"section and key in another case", "[langlist]\r\nno0=1\r\n", 1, "EN"},
+    {"only No0 of LangList counts", "[Other]\r\nNo0=1\r\n[LangList]\r\nNo1=2\r\n", 0, "JA"},
+    {"no LangList section", "[Settings]\r\nLanguage=1\r\n", 0, "JA"},
+    {"no file", nullptr, 0, "JA"},
+};
+
+class ReadInstalledLanguageTest : public ::testing::TestWithParam<LanguageCase> {};
+
+TEST_P(ReadInstalledLanguageTest, ReadsLangListNo0AsADecimalNumber) {
+    const LanguageCase& c = GetParam();
+    SCOPED_TRACE(c.what);
+    ScratchFolder folder;
+    const std::string ini = folder / "Language.ini";
+    if (c.ini) {
+        ASSERT_TRUE(zr::test::WriteFileBytes(ini, c.ini));
+    }
+    CZR5048VersionUpDlg dialog;
+    std::strcpy(dialog.m_szLanguageIni, ini.c_str());
+
+    const int code = dialog.ReadInstalledLanguage();
+
+    EXPECT_EQ(code, c.code);
+    if (c.name) {
+        EXPECT_STREQ(dialog.GetLanguageName(code), c.name);
+    } else {
+        EXPECT_EQ(dialog.GetLanguageName(code), nullptr);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Values,
+                         ReadInstalledLanguageTest,
+                         ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<LanguageCase>& info) {
+                             return "case" + std::to_string(info.index);
+                         });
+
+TEST(ReadInstalledLanguage, ALongValueStaysInsideTheWorkBuffer) {
+    ScratchFolder folder;
+    const std::string ini = folder / "Language.ini";
+    ASSERT_TRUE(zr::test::WriteFileBytes(ini, "[LangList]\r\nNo0=5" + std::string(150, 'x') + "\r\n"));
+    CZR5048VersionUpDlg dialog;
+    std::strcpy(dialog.m_szLanguageIni, ini.c_str());
+    std::memset(dialog.m_szWork, 0x7F, sizeof dialog.m_szWork);
+
+    EXPECT_EQ(dialog.ReadInstalledLanguage(), 5);
+    // 99 characters offered: 98 of the value and the terminator; the last byte is never written.
+    EXPECT_EQ(std::strlen(dialog.m_szWork), 98u);
+    EXPECT_EQ(dialog.m_szWork[99], 0x7F);
+}
+
+}  // namespace
