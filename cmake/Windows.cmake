@@ -24,6 +24,7 @@ add_library(zr_product STATIC
     dialog/ZR5048VersionUpDlg.cpp
     install/FindInstallation.cpp
     install/LanguageSettings.cpp
+    install/ProductRunning.cpp
     install/ProductVersion.cpp
     install/VersionLibrary.cpp
     package/ReadPackageHeader.cpp
