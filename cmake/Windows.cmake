@@ -23,9 +23,11 @@ add_library(zr_product STATIC
     dialog/StartupEvaluation.cpp
     dialog/ZR5048VersionUpDlg.cpp
     install/LanguageSettings.cpp
+    package/InstallJournal.cpp
+    package/InstallPackage.cpp
     package/ReadPackageHeader.cpp
 )
-target_link_libraries(zr_product PUBLIC zr_framework advapi32)
+target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory advapi32)
 # The Japanese texts are code page 932 at run time.
 set_source_files_properties(dialog/DialogTexts.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP932")
 
