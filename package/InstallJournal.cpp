@@ -1,5 +1,6 @@
 #include "package/InstallJournal.h"
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -45,13 +46,20 @@ bool CInstallJournal::MoveAside(const char* path) {
     std::strcpy(change.szPath, path);
     char folder[MAX_PATH];
     FolderOf(path, folder);
-    // GetTempFileNameA creates the file, so the name cannot collide with another one; the rename
-    // below replaces that empty file.
-    if (!::GetTempFileNameA(folder, "zr~", 0, change.szAside))
+    if (std::strlen(folder) + ASIDE_NAME_LENGTH >= MAX_PATH)
         return false;
-    if (!::MoveFileExA(path, change.szAside, MOVEFILE_REPLACE_EXISTING)) {
-        ::DeleteFileA(change.szAside);
-        return false;
+    // Names are tried until one is free; the rename never replaces anything, so a file under a name
+    // in use cannot be lost. The first name comes from the process and the time, to start apart
+    // from what an earlier run may have left.
+    if (m_nNextAsideName == 0)
+        m_nNextAsideName = (::GetCurrentProcessId() << 16) ^ ::GetTickCount();
+    for (unsigned attempt = 0;; ++attempt) {
+        std::snprintf(change.szAside, sizeof change.szAside, "%szr~%08X.tmp", folder, m_nNextAsideName++);
+        if (::MoveFileExA(path, change.szAside, 0))
+            break;
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) || attempt == 1000)
+            return false;
     }
     m_changes.push_back(change);
     return true;
@@ -65,8 +73,9 @@ void CInstallJournal::NoteCreated(const char* path) {
 
 void CInstallJournal::Commit() {
     for (const CHANGE& change : m_changes) {
+        // Never read-only: MoveAside refuses those.
         if (change.szAside[0] != '\0')
-            DeleteCreatedFile(change.szAside);
+            ::DeleteFileA(change.szAside);
     }
     m_changes.clear();
 }

@@ -4,10 +4,15 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <vector>
 
 class CInstallJournal {
   public:
+    // A file kept aside is renamed to "zr~", 8 hexadecimal digits and ".tmp" in its own folder, so
+    // its folder may take at most MAX_PATH - 1 - ASIDE_NAME_LENGTH characters.
+    static constexpr std::size_t ASIDE_NAME_LENGTH = 15;
+
     CInstallJournal() = default;
     // Undoes everything not committed, so that an early return or an exception leaves no change.
     ~CInstallJournal();
@@ -38,4 +43,5 @@ class CInstallJournal {
         char szAside[MAX_PATH];  // empty: `szPath` was created by this run
     };
     std::vector<CHANGE> m_changes;
+    unsigned m_nNextAsideName = 0;
 };

@@ -16,8 +16,6 @@ namespace {
 
 // Payloads pass through this much memory, whatever their size.
 constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
-// GetTempFileNameA needs this much room behind a folder for the names it makes.
-constexpr std::size_t TEMP_NAME_ROOM = 14;
 // Per entry: the Working file and the destination, each possibly kept aside and then created.
 constexpr std::size_t CHANGES_PER_ENTRY = 4;
 
@@ -25,6 +23,7 @@ constexpr std::size_t CHANGES_PER_ENTRY = 4;
 struct PLANNED_ENTRY {
     char szWorking[MAX_PATH];
     char szDestination[MAX_PATH];
+    char szDestinationKey[MAX_PATH];  // upper-cased, to compare with other paths
     bool bInPlace;  // the Working file is the destination itself (the tool runs inside the installation)
 };
 
@@ -38,8 +37,11 @@ bool IsFolderOrDevice(const char* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
 }
 
-bool SamePath(const char* a, const char* b) {
-    return ::lstrcmpiA(a, b) == 0;
+// Paths compared as the file system does, without case. Made once per path: lstrcmpiA converts both
+// texts on every call, and 255 entries take 32,000 comparisons.
+void MakePathKey(const char* path, char (&key)[MAX_PATH]) {
+    std::strcpy(key, path);
+    ::CharUpperBuffA(key, static_cast<DWORD>(std::strlen(key)));
 }
 
 // The full path of `path` in `full`; false when it does not fit or its folder does not exist, or
@@ -50,7 +52,7 @@ bool ResolveFilePath(const char* path, char (&full)[MAX_PATH]) {
     if (length == 0 || length >= MAX_PATH)
         return false;
     const std::size_t folderLength = FolderPartLength(full, &IsAnsiLeadByte);
-    if (folderLength == 0 || folderLength + TEMP_NAME_ROOM > MAX_PATH)
+    if (folderLength == 0 || folderLength + CInstallJournal::ASIDE_NAME_LENGTH >= MAX_PATH)
         return false;
     char folder[MAX_PATH] = {};
     std::memcpy(folder, full, folderLength);
@@ -64,6 +66,8 @@ bool PlanEntries(const PACKAGE_DIRECTORY& directory, const char* installFolder, 
     const DWORD length = ::GetFullPathNameA(PACKAGE_FILE_NAME, MAX_PATH, package, nullptr);
     if (length == 0 || length >= MAX_PATH)
         return false;
+    char packageKey[MAX_PATH];
+    MakePathKey(package, packageKey);
     for (unsigned i = 0; i < directory.nCount; ++i) {
         const PACKAGE_ENTRY& entry = directory.entries[i];
         char working[ENTRY_NAME_SIZE];
@@ -73,13 +77,16 @@ bool PlanEntries(const PACKAGE_DIRECTORY& directory, const char* installFolder, 
         PLANNED_ENTRY& planned = plan[i];
         if (!ResolveFilePath(working, planned.szWorking) || !ResolveFilePath(destination, planned.szDestination))
             return false;
-        if (SamePath(planned.szWorking, package) || SamePath(planned.szDestination, package))
+        char workingKey[MAX_PATH];
+        MakePathKey(planned.szWorking, workingKey);
+        MakePathKey(planned.szDestination, planned.szDestinationKey);
+        if (std::strcmp(workingKey, packageKey) == 0 || std::strcmp(planned.szDestinationKey, packageKey) == 0)
             return false;
         for (unsigned earlier = 0; earlier < i; ++earlier) {
-            if (SamePath(planned.szWorking, plan[earlier].szDestination))
+            if (std::strcmp(workingKey, plan[earlier].szDestinationKey) == 0)
                 return false;
         }
-        planned.bInPlace = SamePath(planned.szWorking, planned.szDestination);
+        planned.bInPlace = std::strcmp(workingKey, planned.szDestinationKey) == 0;
     }
     return true;
 }
