@@ -38,3 +38,8 @@ add_executable(ZR5048VersionUp WIN32
 )
 target_link_libraries(ZR5048VersionUp PRIVATE zr_product)
 target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK})
+
+# The installer benchmark (bench/install): not a test, but built with everything so it keeps building.
+add_executable(zr_install_bench bench/InstallBenchmark.cpp)
+target_link_libraries(zr_install_bench PRIVATE zr_product zr_package_writer psapi)
+target_link_options(zr_install_bench PRIVATE ${ZR_STATIC_LINK})
