@@ -27,9 +27,11 @@ add_library(zr_product STATIC
     install/ProductRunning.cpp
     install/ProductVersion.cpp
     install/VersionLibrary.cpp
+    package/InstallJournal.cpp
+    package/InstallPackage.cpp
     package/ReadPackageHeader.cpp
 )
-target_link_libraries(zr_product PUBLIC zr_framework advapi32)
+target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory advapi32)
 # The Japanese texts are code page 932 at run time.
 set_source_files_properties(dialog/DialogTexts.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP932")
 
@@ -43,3 +45,7 @@ target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK})
 
 # The imitation installation (stand-in product executables, a planted version.dll).
 add_subdirectory(tools/fixtures)
+# The installer benchmark (bench/install): not a test, but built with everything so it keeps building.
+add_executable(zr_install_bench bench/InstallBenchmark.cpp)
+target_link_libraries(zr_install_bench PRIVATE zr_product zr_package_writer psapi)
+target_link_options(zr_install_bench PRIVATE ${ZR_STATIC_LINK})

@@ -7,6 +7,7 @@ zr_root() {
 
 ZR_PACKAGES=(
   cmake ninja-build g++ file
+  clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   googletest
   wine wine64 wine32:i386 fonts-wine

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "package/PackageDirectory.h"
 #include "package/PackageFormat.h"
 
 namespace zr {
@@ -39,7 +40,8 @@ std::string HeaderAndDirectory(const PackageContents& contents, const std::vecto
     for (std::size_t i = 0; i < contents.entries.size(); ++i) {
         char* record = &out[DIRECTORY_OFFSET + DIRECTORY_ENTRY_SIZE * i];
         std::memcpy(record, contents.entries[i].name.data(), contents.entries[i].name.size());
-        EncodeBigEndian32(static_cast<std::uint32_t>(sizes[i]), reinterpret_cast<unsigned char*>(record) + ENTRY_NAME_SIZE);
+        EncodeBigEndian32(static_cast<std::uint32_t>(sizes[i]),
+                          reinterpret_cast<unsigned char*>(record) + ENTRY_NAME_SIZE);
     }
     return out;
 }
@@ -130,29 +132,32 @@ bool ReadPackageListing(const std::string& path, PackageListing* listing, std::s
         return false;
     }
     *listing = PackageListing();
-    unsigned char header[DIRECTORY_OFFSET] = {};
-    const std::size_t got = std::fread(header, 1, sizeof header, in.get());
-    const char* versionField = reinterpret_cast<const char*>(header);
+    // The same directory reader as the tool's installer, so the listing shows what it would see.
+    std::vector<unsigned char> head(MAX_DIRECTORY_END);
+    const std::size_t got = std::fread(head.data(), 1, head.size(), in.get());
+    auto directory = std::make_unique<PACKAGE_DIRECTORY>();
+    DecodePackageDirectory(head.data(), got, directory.get());
+
+    const char* versionField = reinterpret_cast<const char*>(head.data());
     listing->version.assign(versionField, strnlen(versionField, std::min(got, VERSION_FIELD_SIZE)));
-    listing->languageByte = got > LANGUAGE_BYTE_OFFSET ? header[LANGUAGE_BYTE_OFFSET] : 0;
-    listing->entryCount = got > ENTRY_COUNT_OFFSET ? header[ENTRY_COUNT_OFFSET] : 0;
-    listing->directoryComplete = got == sizeof header;
-    for (unsigned i = 0; listing->directoryComplete && i < listing->entryCount; ++i) {
-        unsigned char record[DIRECTORY_ENTRY_SIZE];
-        if (std::fread(record, 1, sizeof record, in.get()) != sizeof record) {
-            listing->directoryComplete = false;
-            break;
-        }
-        PackageListing::Record entry;
-        const char* name = reinterpret_cast<const char*>(record);
-        entry.name.assign(name, strnlen(name, ENTRY_NAME_SIZE));
-        entry.terminated = entry.name.size() < ENTRY_NAME_SIZE;
-        entry.size = DecodeBigEndian32(record + ENTRY_NAME_SIZE);
-        listing->records.push_back(entry);
+    listing->languageByte = got > LANGUAGE_BYTE_OFFSET ? head[LANGUAGE_BYTE_OFFSET] : 0;
+    listing->entryCount = directory->nCount;
+    listing->directoryComplete = directory->bCountPresent && directory->nPresent == directory->nCount;
+    for (unsigned i = 0; i < directory->nPresent; ++i) {
+        const PACKAGE_ENTRY& entry = directory->entries[i];
+        PackageListing::Record record;
+        record.name.assign(entry.szName, strnlen(entry.szName, ENTRY_NAME_SIZE));
+        record.terminated = record.name.size() < ENTRY_NAME_SIZE;
+        record.size = entry.dwSize;
+        listing->records.push_back(record);
     }
+    std::uint64_t total = got;
     char buffer[1 << 16];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;)
-        listing->payloadBytes += n;
+        total += n;
+    const std::uint64_t payloadStart = PayloadOffset(directory->nCount);
+    if (listing->directoryComplete && total > payloadStart)
+        listing->payloadBytes = total - payloadStart;
     return true;
 }
 

@@ -1,0 +1,206 @@
+#include "package/PackageDirectory.h"
+
+#include <cstring>
+
+namespace {
+
+bool IsSeparator(unsigned char c) {
+    return c == '\\' || c == '/';
+}
+
+// Every byte of a two-byte character's second half is 0x40 or above, so a lead byte followed by a
+// lower byte is a character of its own and the next byte is read on its own too. That keeps '.',
+// ':', '/' and the controls visible whatever the code page.
+bool StartsTwoByteCharacter(const char* at, const char* end, LeadBytePredicate isLeadByte) {
+    return at + 1 < end && isLeadByte(static_cast<unsigned char>(at[0])) && static_cast<unsigned char>(at[1]) >= 0x40;
+}
+
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool EqualsIgnoringAsciiCase(const char* text, std::size_t length, const char* word) {
+    if (std::strlen(word) != length)
+        return false;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (AsciiUpper(text[i]) != word[i])
+            return false;
+    }
+    return true;
+}
+
+// Windows opens the device, not a file, for these names, also with an extension ("nul.txt") and
+// with blanks before the extension.
+bool IsDeviceName(const char* component, std::size_t length) {
+    std::size_t base = 0;
+    while (base < length && component[base] != '.')
+        ++base;
+    while (base > 0 && component[base - 1] == ' ')
+        --base;
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* device : kDevices) {
+        if (EqualsIgnoringAsciiCase(component, base, device))
+            return true;
+    }
+    // COM1 to COM9 and LPT1 to LPT9, and the superscript digits 1 to 3 that Windows also accepts.
+    if (base == 4 && (EqualsIgnoringAsciiCase(component, 3, "COM") || EqualsIgnoringAsciiCase(component, 3, "LPT"))) {
+        const unsigned char digit = static_cast<unsigned char>(component[3]);
+        return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    }
+    return false;
+}
+
+E_NAME_FAULT CheckComponent(const char* component, std::size_t length) {
+    if (length == 2 && component[0] == '.' && component[1] == '.')
+        return NAME_DOT_DOT;
+    if (length > 0 && (component[length - 1] == '.' || component[length - 1] == ' '))
+        return NAME_TRAILING_DOT_SPACE;
+    if (IsDeviceName(component, length))
+        return NAME_DEVICE_NAME;
+    return NAME_OK;
+}
+
+bool IsForbiddenCharacter(unsigned char c) {
+    return c < 0x20 || std::strchr("*?\"<>|", c) != nullptr;
+}
+
+bool HoldsNul(const char (&field)[ENTRY_NAME_SIZE]) {
+    return std::memchr(field, '\0', ENTRY_NAME_SIZE) != nullptr;
+}
+
+}  // namespace
+
+bool NoLeadBytes(unsigned char) {
+    return false;
+}
+
+void DecodePackageDirectory(const unsigned char* head, std::size_t size, PACKAGE_DIRECTORY* directory) {
+    std::memset(directory, 0, sizeof *directory);
+    if (size <= ENTRY_COUNT_OFFSET)
+        return;
+    directory->bCountPresent = true;
+    directory->nCount = head[ENTRY_COUNT_OFFSET];
+    for (unsigned i = 0; i < directory->nCount && PayloadOffset(i + 1) <= size; ++i) {
+        const unsigned char* record = head + PayloadOffset(i);
+        PACKAGE_ENTRY& entry = directory->entries[i];
+        std::memcpy(entry.szName, record, ENTRY_NAME_SIZE);
+        entry.dwSize = DecodeBigEndian32(record + ENTRY_NAME_SIZE);
+        directory->nPresent = i + 1;
+    }
+}
+
+E_NAME_FAULT CheckRelativePath(const char* path, std::size_t length, LeadBytePredicate isLeadByte) {
+    if (length == 0)
+        return NAME_EMPTY;
+    if (IsSeparator(static_cast<unsigned char>(path[0])))
+        return NAME_ROOTED;
+    const char* const end = path + length;
+    const char* component = path;
+    for (const char* at = path;; ++at) {
+        if (at == end || IsSeparator(static_cast<unsigned char>(*at))) {
+            const E_NAME_FAULT fault = CheckComponent(component, static_cast<std::size_t>(at - component));
+            if (fault != NAME_OK)
+                return fault;
+            if (at == end)
+                return at == component ? NAME_EMPTY_FILE_NAME : NAME_OK;
+            component = at + 1;
+            continue;
+        }
+        if (StartsTwoByteCharacter(at, end, isLeadByte)) {
+            ++at;
+            continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(*at);
+        if (c == ':')
+            return NAME_COLON;
+        if (IsForbiddenCharacter(c))
+            return NAME_BAD_CHARACTER;
+    }
+}
+
+E_NAME_FAULT CheckEntryName(const char (&name)[ENTRY_NAME_SIZE], LeadBytePredicate isLeadByte) {
+    if (!HoldsNul(name))
+        return NAME_NOT_TERMINATED;
+    return CheckRelativePath(name, std::strlen(name), isLeadByte);
+}
+
+void MakeWorkingFileName(const char (&name)[ENTRY_NAME_SIZE], char (&working)[ENTRY_NAME_SIZE]) {
+    std::memset(working, 0, sizeof working);
+    std::size_t dropped = 0;
+    if (std::strstr(name, EXCEL_SUBFOLDER) != nullptr)
+        dropped = sizeof EXCEL_SUBFOLDER - 1;
+    else if (std::strstr(name, IMAGES_SUBFOLDER) != nullptr)
+        dropped = sizeof IMAGES_SUBFOLDER - 1;
+    // A name holding a marker is at least as long as the marker, so `dropped` never passes its end.
+    std::strcpy(working, name + dropped);
+}
+
+bool MakeDestinationPath(const char* installFolder, const char* name, char (&destination)[DESTINATION_PATH_SIZE]) {
+    std::memset(destination, 0, sizeof destination);
+    const std::size_t folderLength = std::strlen(installFolder);
+    const std::size_t nameLength = std::strlen(name);
+    if (folderLength + nameLength >= DESTINATION_PATH_SIZE)
+        return false;
+    std::memcpy(destination, installFolder, folderLength);
+    std::memcpy(destination + folderLength, name, nameLength);
+    return true;
+}
+
+std::size_t FolderPartLength(const char* path, LeadBytePredicate isLeadByte) {
+    const char* const end = path + std::strlen(path);
+    std::size_t folder = 0;
+    for (const char* at = path; at < end; ++at) {
+        if (StartsTwoByteCharacter(at, end, isLeadByte))
+            ++at;
+        else if (IsSeparator(static_cast<unsigned char>(*at)))
+            folder = static_cast<std::size_t>(at - path) + 1;
+    }
+    return folder;
+}
+
+PACKAGE_VERDICT CheckPackageDirectory(const PACKAGE_DIRECTORY& directory,
+                                      std::uint64_t packageSize,
+                                      const char* installFolder,
+                                      LeadBytePredicate isLeadByte) {
+    PACKAGE_VERDICT verdict = {PACKAGE_OK, 0, NAME_OK};
+    if (!directory.bCountPresent) {
+        verdict.fault = PACKAGE_COUNT_MISSING;
+        return verdict;
+    }
+    if (directory.nPresent < directory.nCount) {
+        verdict.fault = PACKAGE_DIRECTORY_SHORT;
+        verdict.nEntry = directory.nPresent;
+        return verdict;
+    }
+    // 255 sizes of at most 2^32 - 1 cannot overflow 64 bits.
+    std::uint64_t declared = 0;
+    for (unsigned i = 0; i < directory.nCount; ++i)
+        declared += directory.entries[i].dwSize;
+    const std::uint64_t payloadStart = PayloadOffset(directory.nCount);
+    if (packageSize < payloadStart || packageSize - payloadStart < declared) {
+        verdict.fault = PACKAGE_PAYLOADS_SHORT;
+        return verdict;
+    }
+    for (unsigned i = 0; i < directory.nCount; ++i) {
+        const PACKAGE_ENTRY& entry = directory.entries[i];
+        verdict.nEntry = i;
+        verdict.nameFault = CheckEntryName(entry.szName, isLeadByte);
+        if (verdict.nameFault != NAME_OK) {
+            verdict.fault = PACKAGE_BAD_ENTRY_NAME;
+            return verdict;
+        }
+        char working[ENTRY_NAME_SIZE];
+        MakeWorkingFileName(entry.szName, working);
+        verdict.nameFault = CheckRelativePath(working, std::strlen(working), isLeadByte);
+        if (verdict.nameFault != NAME_OK) {
+            verdict.fault = PACKAGE_BAD_WORKING_NAME;
+            return verdict;
+        }
+        char destination[DESTINATION_PATH_SIZE];
+        if (!MakeDestinationPath(installFolder, entry.szName, destination)) {
+            verdict.fault = PACKAGE_DESTINATION_TOO_LONG;
+            return verdict;
+        }
+    }
+    return {PACKAGE_OK, 0, NAME_OK};
+}
