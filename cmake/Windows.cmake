@@ -20,6 +20,9 @@ target_link_libraries(zr_framework PUBLIC user32 gdi32)
 add_library(zr_product STATIC
     dialog/DialogTexts.cpp
     dialog/DisplayedVersion.cpp
+    dialog/EnglishLook.cpp
+    dialog/ExecuteCommand.cpp
+    dialog/MinimisedIcon.cpp
     dialog/StartupEvaluation.cpp
     dialog/ZR5048VersionUpDlg.cpp
     install/FindInstallation.cpp

@@ -24,6 +24,21 @@ void CZR5048VersionUpDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_INSTALLED_VERSION, m_ctlInstalledVersion);
 }
 
-bool CZR5048VersionUpDlg::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
-    return false;
+bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    switch (message) {
+        case WM_PAINT:
+            OnPaint();
+            return true;
+        case WM_QUERYDRAGICON:
+            result = reinterpret_cast<LRESULT>(OnQueryDragIcon());
+            return true;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDC_EXECUTE && HIWORD(wParam) == BN_CLICKED) {
+                OnExecute();
+                return true;
+            }
+            return false;
+        default:
+            return false;
+    }
 }

@@ -19,6 +19,23 @@ ProductProcess::ProductProcess(const std::string& workFolder, const std::string&
             return;
         exe = copy;
     }
+    Start(exe, workFolder);
+}
+
+ProductProcess::ProductProcess(const std::string& workFolder, int screenWidth, int screenHeight) {
+    // Wine's explorer makes the named desktop, of that size, and starts the product on it; the
+    // product's own process is looked up once its dialog shows.
+    const std::string size = std::to_string(screenWidth) + "x" + std::to_string(screenHeight);
+    m_desktop = "zr-screen-" + size;
+    std::string commandLine = "explorer.exe /desktop=" + m_desktop + "," + size + " \"" + ProductExePath() + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, workFolder.c_str(), &startup,
+                          &m_process))
+        m_process = {};
+}
+
+void ProductProcess::Start(const std::string& exe, const std::string& workFolder) {
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -28,13 +45,20 @@ ProductProcess::ProductProcess(const std::string& workFolder, const std::string&
 }
 
 ProductProcess::~ProductProcess() {
+    // The desktop's explorer stays as long as it is let; it holds the test's output open.
+    if (m_explorer) {
+        ::TerminateProcess(m_explorer, 0);
+        ::WaitForSingleObject(m_explorer, 5000);
+        ::CloseHandle(m_explorer);
+    }
     if (!m_process.hProcess)
         return;
     if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) {
         ::TerminateProcess(m_process.hProcess, 99);
         ::WaitForSingleObject(m_process.hProcess, 5000);
     }
-    ::CloseHandle(m_process.hThread);
+    if (m_process.hThread)
+        ::CloseHandle(m_process.hThread);
     ::CloseHandle(m_process.hProcess);
 }
 
@@ -49,7 +73,7 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM context) {
     auto* search = reinterpret_cast<Search*>(context);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || window == search->except || !::IsWindowVisible(window))
+    if ((search->processId && owner != search->processId) || window == search->except || !::IsWindowVisible(window))
         return TRUE;
     if (ClassName(window) != L"#32770")
         return TRUE;
@@ -71,8 +95,14 @@ auto Poll(DWORD timeoutMs, Probe probe) -> decltype(probe()) {
 }  // namespace
 
 HWND ProductProcess::FindTopLevelDialog(HWND except) const {
-    Search search = {m_process.dwProcessId, except, nullptr};
-    ::EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
+    // On a desktop of its own every dialog is the product's.
+    Search search = {m_desktop.empty() ? m_process.dwProcessId : 0, except, nullptr};
+    if (m_desktop.empty()) {
+        ::EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
+    } else if (HDESK desktop = ::OpenDesktopA(m_desktop.c_str(), 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE)) {
+        ::EnumDesktopWindows(desktop, &FindDialog, reinterpret_cast<LPARAM>(&search));
+        ::CloseDesktop(desktop);
+    }
     return search.found;
 }
 
@@ -80,6 +110,17 @@ HWND ProductProcess::WaitForDialog(DWORD timeoutMs) {
     if (!Started())
         return nullptr;
     m_dialog = Poll(timeoutMs, [&] { return FindTopLevelDialog(nullptr); });
+    if (m_dialog && !m_desktop.empty()) {
+        // From now on the process to watch is the product, not the explorer that started it.
+        DWORD productId = 0;
+        ::GetWindowThreadProcessId(m_dialog, &productId);
+        HANDLE product = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, productId);
+        if (product) {
+            ::CloseHandle(m_process.hThread);
+            m_explorer = m_process.hProcess;
+            m_process = {product, nullptr, productId, 0};
+        }
+    }
     return m_dialog;
 }
 
@@ -115,6 +156,19 @@ std::wstring ClassName(HWND window) {
     wchar_t name[64] = {};
     ::GetClassNameW(window, name, sizeof name / sizeof name[0]);
     return name;
+}
+
+RECT ControlRect(HWND dialog, int id) {
+    RECT rect = {};
+    ::GetWindowRect(::GetDlgItem(dialog, id), &rect);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+RECT OuterRect(HWND window) {
+    RECT rect = {};
+    ::GetWindowRect(window, &rect);
+    return rect;
 }
 
 HWND FocusedWindow(HWND window) {

@@ -16,6 +16,8 @@ public:
     // Copies the product to `exeName` in `workFolder` when a name is given (to start it under another
     // file name), otherwise starts it from the build folder; the working directory is `workFolder`.
     explicit ProductProcess(const std::string& workFolder, const std::string& exeName = "");
+    // Starts the product on a Wine virtual desktop of its own, of the given size: a screen of that size.
+    ProductProcess(const std::string& workFolder, int screenWidth, int screenHeight);
     ~ProductProcess();  // ends the process if it still runs
     ProductProcess(const ProductProcess&) = delete;
     ProductProcess& operator=(const ProductProcess&) = delete;
@@ -33,9 +35,12 @@ public:
     HWND Dialog() const { return m_dialog; }
 
 private:
+    void Start(const std::string& exe, const std::string& workFolder);
     HWND FindTopLevelDialog(HWND except) const;
 
     PROCESS_INFORMATION m_process = {};
+    std::string m_desktop;       // empty: the default desktop
+    HANDLE m_explorer = nullptr;  // the explorer that made the desktop, once the product is found
     HWND m_dialog = nullptr;
 };
 
@@ -43,6 +48,10 @@ private:
 std::wstring WindowText(HWND window);
 std::wstring ControlText(HWND dialog, int id);
 std::wstring ClassName(HWND window);
+// A control's rectangle in its dialog's client coordinates, and a window's outer rectangle.
+RECT ControlRect(HWND dialog, int id);
+RECT OuterRect(HWND window);
+
 // The control that holds the keyboard focus in the thread that owns `window`.
 HWND FocusedWindow(HWND window);
 

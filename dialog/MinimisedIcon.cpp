@@ -1,0 +1,24 @@
+// The dialog's picture while minimised and while dragged: the system logo icon.
+#include "dialog/ZR5048VersionUpDlg.h"
+
+#include "framework/PaintDC.h"
+
+void CZR5048VersionUpDlg::OnPaint() {
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    CPaintDC dc(*this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
+    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT client;
+    GetClientRect(&client);
+    const int x = (client.right - client.left - cxIcon + 1) / 2;
+    const int y = (client.bottom - client.top - cyIcon + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+HCURSOR CZR5048VersionUpDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_hIcon);
+}

@@ -1,0 +1,178 @@
+// How the real dialog looks to a user, read from this separate process: the English look's texts
+// and pixel geometry on screens of several sizes, the Japanese look centred with its template
+// geometry, and where the keyboard focus starts.
+#include <gtest/gtest.h>
+
+#include "res/resource.h"
+#include "tests/support/DialogTemplate.h"
+#include "tests/support/Geometry.h"
+#include "tests/support/ProductProcess.h"
+#include "tests/support/ScratchFolder.h"
+#include "tools/vupcab/PackageWriter.h"
+
+namespace {
+
+using zr::test::Box;
+using zr::test::BoxOf;
+using zr::test::ProductProcess;
+using zr::test::ScratchFolder;
+
+void WritePackage(const ScratchFolder& work) {
+    zr::PackageContents contents;
+    contents.version = "1.05";
+    contents.language = 1;
+    contents.entries.push_back({"EXCEL\\Report.xls", "", "abc"});
+    ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab", zr::BuildPackageBytes(contents)));
+}
+
+const struct {
+    int id;
+    Box box;
+} kEnglishControls[] = {
+    {IDC_INSTALLED_LABEL, {16, 22, 222, 18}}, {IDC_INSTALLED_VERSION, {33, 44, 66, 18}},
+    {IDC_UPDATE_LABEL, {16, 86, 222, 18}},    {IDC_UPDATE_VERSION, {33, 107, 66, 18}},
+    {IDC_EXECUTE, {82, 139, 88, 21}},         {IDCANCEL, {173, 139, 88, 21}},
+};
+
+TEST(EnglishDialog, ShowsTheEnglishTextsAndPixelGeometry) {
+    ScratchFolder work;
+    WritePackage(work);
+    ProductProcess tool(work.Path());
+    HWND dialog = tool.WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+
+    EXPECT_EQ(zr::test::WindowText(dialog), L"ZR5048 Version up");
+    EXPECT_EQ(zr::test::ControlText(dialog, IDC_INSTALLED_LABEL), L"Installed version.");
+    EXPECT_EQ(zr::test::ControlText(dialog, IDC_UPDATE_LABEL), L"Update version.");
+    EXPECT_EQ(zr::test::ControlText(dialog, IDC_EXECUTE), L"&Execute");
+    EXPECT_EQ(zr::test::ControlText(dialog, IDCANCEL), L"E&xit");
+    EXPECT_EQ(zr::test::ControlText(dialog, IDC_UPDATE_VERSION), L"1.05(EN)");
+    EXPECT_EQ(zr::test::ControlText(dialog, IDC_INSTALLED_VERSION), L"(none)");
+
+    EXPECT_EQ(BoxOf(zr::test::OuterRect(dialog)), (Box{374, 298, 277, 207}));  // the 1024x768 test screen
+    for (const auto& control : kEnglishControls) {
+        SCOPED_TRACE(control.id);
+        EXPECT_EQ(BoxOf(zr::test::ControlRect(dialog, control.id)), control.box);
+    }
+    EXPECT_EQ(zr::test::FocusedWindow(dialog), ::GetDlgItem(dialog, IDCANCEL));
+    zr::test::SaveScreenshot("dialog-english");
+
+    zr::test::PressKey(dialog, VK_ESCAPE);
+    EXPECT_TRUE(tool.WaitForExit());
+}
+
+// Disabled: under Wine 8 the probe finds no window on the product's virtual desktop (OpenDesktop
+// and EnumDesktopWindows across desktops); started by hand on a 1920x1080 virtual desktop the
+// dialog is at 822, 454. To be enabled once the probe can see another desktop.
+TEST(EnglishDialog, DISABLED_IsPlacedFromTheScreenSizeAloneAndNeverClamped) {
+    const struct {
+        int width, height;
+        Box expected;
+    } screens[] = {
+        {1024, 768, {374, 298, 277, 207}},
+        {1920, 1080, {822, 454, 277, 207}},
+        {1025, 769, {374, 298, 277, 207}},  // the halvings drop the remainder
+        {200, 150, {-38, -11, 277, 207}},   // larger than the screen: not pulled back onto it
+    };
+    for (const auto& screen : screens) {
+        SCOPED_TRACE(std::to_string(screen.width) + "x" + std::to_string(screen.height));
+        ScratchFolder work;
+        WritePackage(work);
+        ProductProcess tool(work.Path(), screen.width, screen.height);
+        HWND dialog = tool.WaitForDialog();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(BoxOf(zr::test::OuterRect(dialog)), screen.expected);
+        EXPECT_EQ(BoxOf(zr::test::ControlRect(dialog, IDCANCEL)), (Box{173, 139, 88, 21}));
+        ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_TRUE(tool.WaitForExit());
+    }
+}
+
+// The dialog units of the template, converted the way the dialog manager converts them for this
+// font on this system: a hidden copy of the same template made in this process.
+class TemplateUnits {
+public:
+    TemplateUnits() {
+        m_module = ::LoadLibraryExA(zr::test::ProductExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        HRSRC found = m_module ? ::FindResourceExA(m_module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_ZR5048VERSIONUP_DIALOG),
+                                                   0x0411)
+                               : nullptr;
+        if (found) {
+            auto* data = static_cast<const DLGTEMPLATE*>(::LockResource(::LoadResource(m_module, found)));
+            m_dialog = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), data, nullptr, &Ignore, 0);
+        }
+    }
+    ~TemplateUnits() {
+        if (m_dialog)
+            ::DestroyWindow(m_dialog);
+        if (m_module)
+            ::FreeLibrary(m_module);
+    }
+    bool Ready() const { return m_dialog != nullptr; }
+    // The dialog manager converts position and size each on its own, so their roundings differ from
+    // those of the converted corners.
+    Box Pixels(int x, int y, int cx, int cy) const {
+        RECT place = {x, y, 0, 0};
+        RECT size = {0, 0, cx, cy};
+        ::MapDialogRect(m_dialog, &place);
+        ::MapDialogRect(m_dialog, &size);
+        return {place.left, place.top, size.right, size.bottom};
+    }
+    Box OuterSize() const { return BoxOf(zr::test::OuterRect(m_dialog)); }
+
+private:
+    static INT_PTR CALLBACK Ignore(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+    HMODULE m_module = nullptr;
+    HWND m_dialog = nullptr;
+};
+
+TEST(JapaneseDialog, KeepsTheTemplateGeometryCentredOnTheWorkArea) {
+    TemplateUnits units;
+    ASSERT_TRUE(units.Ready());
+    zr::test::DialogTemplate layout;
+    ASSERT_TRUE(zr::test::LoadDialogTemplate(zr::test::ProductExePath(), IDD_ZR5048VERSIONUP_DIALOG, 0x0411, &layout));
+
+    ScratchFolder work;
+    WritePackage(work);
+    ProductProcess tool(work.Path());
+    HWND dialog = tool.WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+
+    for (const zr::test::DialogItemTemplate& item : layout.items) {
+        SCOPED_TRACE(item.id);
+        EXPECT_EQ(BoxOf(zr::test::ControlRect(dialog, item.id)), units.Pixels(item.x, item.y, item.cx, item.cy));
+    }
+    const Box outer = BoxOf(zr::test::OuterRect(dialog));
+    EXPECT_EQ(outer.width, units.OuterSize().width);
+    EXPECT_EQ(outer.height, units.OuterSize().height);
+    RECT area;
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    EXPECT_EQ(outer.x, (area.left + area.right) / 2 - outer.width / 2);
+    EXPECT_EQ(outer.y, (area.top + area.bottom) / 2 - outer.height / 2);
+
+    EXPECT_EQ(zr::test::ControlText(dialog, IDC_INSTALLED_VERSION), L"(なし)");
+    EXPECT_EQ(zr::test::FocusedWindow(dialog), ::GetDlgItem(dialog, IDCANCEL));
+    zr::test::PressKey(dialog, VK_ESCAPE);
+    EXPECT_TRUE(tool.WaitForExit());
+}
+
+// Alt+X is Exit's mnemonic in both looks.
+TEST(JapaneseDialog, AltXPressesExit) {
+    ScratchFolder work;
+    ProductProcess tool(work.Path());
+    HWND dialog = tool.WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    ::PostMessageW(zr::test::FocusedWindow(dialog), WM_SYSCHAR, 'x', 1 << 29);
+    EXPECT_TRUE(tool.WaitForExit());
+}
+
+TEST(EnglishDialog, AltXPressesExit) {
+    ScratchFolder work;
+    ProductProcess tool(work.Path());
+    HWND dialog = tool.WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    ::PostMessageW(zr::test::FocusedWindow(dialog), WM_SYSCHAR, 'x', 1 << 29);
+    EXPECT_TRUE(tool.WaitForExit());
+}
+
+}  // namespace
