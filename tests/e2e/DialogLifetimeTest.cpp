@@ -84,8 +84,10 @@ std::string ClosingName(const ::testing::TestParamInfo<Closing>& info) {
     return names[static_cast<int>(info.param)];
 }
 
-INSTANTIATE_TEST_SUITE_P(Closing, DialogLifetime,
-                         ::testing::Values(Closing::Escape, Closing::ExitButton, Closing::CloseBox), ClosingName);
+INSTANTIATE_TEST_SUITE_P(Closing,
+                         DialogLifetime,
+                         ::testing::Values(Closing::Escape, Closing::ExitButton, Closing::CloseBox),
+                         ClosingName);
 
 TEST(DialogLifetime, TwoCopiesRunSideBySide) {
     ScratchFolder work;

@@ -91,11 +91,11 @@ TEST(EnglishDialog, DISABLED_IsPlacedFromTheScreenSizeAloneAndNeverClamped) {
 // The dialog units of the template, converted the way the dialog manager converts them for this
 // font on this system: a hidden copy of the same template made in this process.
 class TemplateUnits {
-public:
+  public:
     TemplateUnits() {
         m_module = ::LoadLibraryExA(zr::test::ProductExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        HRSRC found = m_module ? ::FindResourceExA(m_module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_ZR5048VERSIONUP_DIALOG),
-                                                   0x0411)
+        HRSRC found = m_module ? ::FindResourceExA(m_module, MAKEINTRESOURCEA(5),
+                                                   MAKEINTRESOURCEA(IDD_ZR5048VERSIONUP_DIALOG), 0x0411)
                                : nullptr;
         if (found) {
             auto* data = static_cast<const DLGTEMPLATE*>(::LockResource(::LoadResource(m_module, found)));
@@ -120,7 +120,7 @@ public:
     }
     Box OuterSize() const { return BoxOf(zr::test::OuterRect(m_dialog)); }
 
-private:
+  private:
     static INT_PTR CALLBACK Ignore(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
     HMODULE m_module = nullptr;
     HWND m_dialog = nullptr;
