@@ -1,0 +1,10 @@
+# Rebuilds the icon from its text picture and compares it with the committed one.
+cmake_minimum_required(VERSION 3.25)
+execute_process(COMMAND ${MKICON} ${PICTURE} ${OUT} RESULT_VARIABLE made)
+if(NOT made EQUAL 0)
+    message(FATAL_ERROR "mkicon failed on ${PICTURE}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT} ${ICON} RESULT_VARIABLE differs)
+if(NOT differs EQUAL 0)
+    message(FATAL_ERROR "${ICON} is not what ${PICTURE} makes: run mkicon ${PICTURE} ${ICON}")
+endif()
