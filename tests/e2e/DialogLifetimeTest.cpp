@@ -4,6 +4,7 @@
 
 #include "res/resource.h"
 #include "tests/support/ProductProcess.h"
+#include "tests/support/SamplePackage.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/vupcab/PackageWriter.h"
 
@@ -13,11 +14,7 @@ using zr::test::ProductProcess;
 using zr::test::ScratchFolder;
 
 void WritePackage(const ScratchFolder& work, const char* version, int language) {
-    zr::PackageContents contents;
-    contents.version = version;
-    contents.language = language;
-    contents.entries.push_back({"EXCEL\\Report.xls", "", "abc"});
-    ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab", zr::BuildPackageBytes(contents)));
+    ASSERT_TRUE(zr::test::WriteSamplePackage(work, version, language));
 }
 
 TEST(JapaneseDialog, OpensWithTheTemplateAndThePackagesVersion) {

@@ -7,6 +7,7 @@
 #include "tests/support/DialogTemplate.h"
 #include "tests/support/Geometry.h"
 #include "tests/support/ProductProcess.h"
+#include "tests/support/SamplePackage.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/vupcab/PackageWriter.h"
 
@@ -18,11 +19,7 @@ using zr::test::ProductProcess;
 using zr::test::ScratchFolder;
 
 void WritePackage(const ScratchFolder& work) {
-    zr::PackageContents contents;
-    contents.version = "1.05";
-    contents.language = 1;
-    contents.entries.push_back({"EXCEL\\Report.xls", "", "abc"});
-    ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab", zr::BuildPackageBytes(contents)));
+    ASSERT_TRUE(zr::test::WriteSamplePackage(work, "1.05", 1));
 }
 
 const struct {
@@ -157,7 +154,7 @@ TEST(JapaneseDialog, KeepsTheTemplateGeometryCentredOnTheWorkArea) {
 }
 
 // Alt+X is Exit's mnemonic in both looks.
-TEST(JapaneseDialog, AltXPressesExit) {
+void AltXPressesExit() {
     ScratchFolder work;
     ProductProcess tool(work.Path());
     HWND dialog = tool.WaitForDialog();
@@ -166,13 +163,12 @@ TEST(JapaneseDialog, AltXPressesExit) {
     EXPECT_TRUE(tool.WaitForExit());
 }
 
+TEST(JapaneseDialog, AltXPressesExit) {
+    AltXPressesExit();
+}
+
 TEST(EnglishDialog, AltXPressesExit) {
-    ScratchFolder work;
-    ProductProcess tool(work.Path());
-    HWND dialog = tool.WaitForDialog();
-    ASSERT_NE(dialog, nullptr);
-    ::PostMessageW(zr::test::FocusedWindow(dialog), WM_SYSCHAR, 'x', 1 << 29);
-    EXPECT_TRUE(tool.WaitForExit());
+    AltXPressesExit();
 }
 
 }  // namespace
