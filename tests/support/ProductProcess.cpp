@@ -19,23 +19,6 @@ ProductProcess::ProductProcess(const std::string& workFolder, const std::string&
             return;
         exe = copy;
     }
-    Start(exe, workFolder);
-}
-
-ProductProcess::ProductProcess(const std::string& workFolder, int screenWidth, int screenHeight) {
-    // Wine's explorer makes the named desktop, of that size, and starts the product on it; the
-    // product's own process is looked up once its dialog shows.
-    const std::string size = std::to_string(screenWidth) + "x" + std::to_string(screenHeight);
-    m_desktop = "zr-screen-" + size;
-    std::string commandLine = "explorer.exe /desktop=" + m_desktop + "," + size + " \"" + ProductExePath() + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, workFolder.c_str(), &startup,
-                          &m_process))
-        m_process = {};
-}
-
-void ProductProcess::Start(const std::string& exe, const std::string& workFolder) {
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -45,12 +28,6 @@ void ProductProcess::Start(const std::string& exe, const std::string& workFolder
 }
 
 ProductProcess::~ProductProcess() {
-    // The desktop's explorer stays as long as it is let; it holds the test's output open.
-    if (m_explorer) {
-        ::TerminateProcess(m_explorer, 0);
-        ::WaitForSingleObject(m_explorer, 5000);
-        ::CloseHandle(m_explorer);
-    }
     if (!m_process.hProcess)
         return;
     if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) {
@@ -73,7 +50,7 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM context) {
     auto* search = reinterpret_cast<Search*>(context);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
-    if ((search->processId && owner != search->processId) || window == search->except || !::IsWindowVisible(window))
+    if (owner != search->processId || window == search->except || !::IsWindowVisible(window))
         return TRUE;
     if (ClassName(window) != L"#32770")
         return TRUE;
@@ -95,14 +72,8 @@ auto Poll(DWORD timeoutMs, Probe probe) -> decltype(probe()) {
 }  // namespace
 
 HWND ProductProcess::FindTopLevelDialog(HWND except) const {
-    // On a desktop of its own every dialog is the product's.
-    Search search = {m_desktop.empty() ? m_process.dwProcessId : 0, except, nullptr};
-    if (m_desktop.empty()) {
-        ::EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
-    } else if (HDESK desktop = ::OpenDesktopA(m_desktop.c_str(), 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE)) {
-        ::EnumDesktopWindows(desktop, &FindDialog, reinterpret_cast<LPARAM>(&search));
-        ::CloseDesktop(desktop);
-    }
+    Search search = {m_process.dwProcessId, except, nullptr};
+    ::EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -110,17 +81,6 @@ HWND ProductProcess::WaitForDialog(DWORD timeoutMs) {
     if (!Started())
         return nullptr;
     m_dialog = Poll(timeoutMs, [&] { return FindTopLevelDialog(nullptr); });
-    if (m_dialog && !m_desktop.empty()) {
-        // From now on the process to watch is the product, not the explorer that started it.
-        DWORD productId = 0;
-        ::GetWindowThreadProcessId(m_dialog, &productId);
-        HANDLE product = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, productId);
-        if (product) {
-            ::CloseHandle(m_process.hThread);
-            m_explorer = m_process.hProcess;
-            m_process = {product, nullptr, productId, 0};
-        }
-    }
     return m_dialog;
 }
 
@@ -202,8 +162,8 @@ void SaveScreenshot(const std::string& name) {
     header.biBitCount = 24;
     header.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits,
-                                        nullptr, 0);
+    HBITMAP bitmap =
+        ::CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC memory = ::CreateCompatibleDC(screen);
     HGDIOBJ old = ::SelectObject(memory, bitmap);
     ::BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);

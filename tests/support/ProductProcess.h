@@ -12,12 +12,10 @@ namespace zr::test {
 std::string ProductExePath();
 
 class ProductProcess {
-public:
+  public:
     // Copies the product to `exeName` in `workFolder` when a name is given (to start it under another
     // file name), otherwise starts it from the build folder; the working directory is `workFolder`.
     explicit ProductProcess(const std::string& workFolder, const std::string& exeName = "");
-    // Starts the product on a Wine virtual desktop of its own, of the given size: a screen of that size.
-    ProductProcess(const std::string& workFolder, int screenWidth, int screenHeight);
     ~ProductProcess();  // ends the process if it still runs
     ProductProcess(const ProductProcess&) = delete;
     ProductProcess& operator=(const ProductProcess&) = delete;
@@ -34,13 +32,10 @@ public:
     DWORD ThreadId() const { return m_process.dwThreadId; }
     HWND Dialog() const { return m_dialog; }
 
-private:
-    void Start(const std::string& exe, const std::string& workFolder);
+  private:
     HWND FindTopLevelDialog(HWND except) const;
 
     PROCESS_INFORMATION m_process = {};
-    std::string m_desktop;       // empty: the default desktop
-    HANDLE m_explorer = nullptr;  // the explorer that made the desktop, once the product is found
     HWND m_dialog = nullptr;
 };
 
