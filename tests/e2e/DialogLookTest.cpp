@@ -71,7 +71,7 @@ TEST(EnglishDialog, IsPlacedFromTheScreenSizeAloneAndNeverClamped) {
         {1024, 768, {374, 298, 277, 207}},
         {1920, 1080, {822, 454, 277, 207}},
         {1025, 769, {374, 298, 277, 207}},  // the halvings drop the remainder
-        {200, 150, {-38, -11, 277, 207}},
+        {200, 150, {-38, -11, 277, 207}},   // larger than the screen: not pulled back onto it
     };
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
     const int height = ::GetSystemMetrics(SM_CYSCREEN);
