@@ -34,6 +34,14 @@ const struct {
     {IDC_EXECUTE, {82, 139, 88, 21}},         {IDCANCEL, {173, 139, 88, 21}},
 };
 
+// The English control rectangles do not depend on the screen.
+void ExpectEnglishControlsInPlace(HWND dialog) {
+    for (const auto& control : kEnglishControls) {
+        SCOPED_TRACE(control.id);
+        EXPECT_EQ(BoxOf(zr::test::ControlRect(dialog, control.id)), control.box);
+    }
+}
+
 TEST(EnglishDialog, ShowsTheEnglishTextsAndPixelGeometry) {
     ScratchFolder work;
     WritePackage(work);
@@ -50,10 +58,7 @@ TEST(EnglishDialog, ShowsTheEnglishTextsAndPixelGeometry) {
     EXPECT_EQ(zr::test::ControlText(dialog, IDC_INSTALLED_VERSION), L"(none)");
 
     EXPECT_EQ(BoxOf(zr::test::OuterRect(dialog)), (Box{374, 298, 277, 207}));  // the 1024x768 test screen
-    for (const auto& control : kEnglishControls) {
-        SCOPED_TRACE(control.id);
-        EXPECT_EQ(BoxOf(zr::test::ControlRect(dialog, control.id)), control.box);
-    }
+    ExpectEnglishControlsInPlace(dialog);
     EXPECT_EQ(zr::test::FocusedWindow(dialog), ::GetDlgItem(dialog, IDCANCEL));
     zr::test::SaveScreenshot("dialog-english");
 
@@ -85,10 +90,7 @@ TEST(EnglishDialog, IsPlacedFromTheScreenSizeAloneAndNeverClamped) {
     HWND dialog = tool.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(BoxOf(zr::test::OuterRect(dialog)), screen->expected);
-    for (const auto& control : kEnglishControls) {
-        SCOPED_TRACE(control.id);
-        EXPECT_EQ(BoxOf(zr::test::ControlRect(dialog, control.id)), control.box);
-    }
+    ExpectEnglishControlsInPlace(dialog);
     ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(tool.WaitForExit());
 }
