@@ -18,6 +18,7 @@ target_link_libraries(zr_framework PUBLIC user32 gdi32)
 
 # Everything of the tool but its entry and application object, so that tests can link it.
 add_library(zr_product STATIC
+    dialog/DialogOperations.cpp
     dialog/DialogTexts.cpp
     dialog/DisplayedVersion.cpp
     dialog/EnglishLook.cpp
@@ -31,8 +32,10 @@ add_library(zr_product STATIC
     install/ProductVersion.cpp
     install/VersionLibrary.cpp
     package/InstallJournal.cpp
-    package/InstallPackage.cpp
-    package/ReadPackageHeader.cpp
+    package/PackageHeader.cpp
+    package/PackageInstall.cpp
+    package/PackagePlan.cpp
+    package/PlacePackage.cpp
 )
 target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory advapi32)
 # The Japanese texts are code page 932 at run time.

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "package/AnsiLeadByte.h"
-#include "package/PackageDirectory.h"
+#include "package/PathText.h"
 
 namespace {
 

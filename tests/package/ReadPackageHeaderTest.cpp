@@ -1,7 +1,10 @@
-// The package header as the dialog reads it from ./vupcab in its working directory.
+// The package header as the startup evaluation reads it from ./vupcab in the working directory.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "dialog/ZR5048VersionUpDlg.h"
+#include "package/PackageHeader.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/vupcab/PackageWriter.h"
 
@@ -38,11 +41,12 @@ TEST_P(ReadPackageHeaderTest, ReadsVersionTextAndLanguageCode) {
     ScratchFolder work(/*enter=*/true);
     ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab", c.fileBytes));
 
-    CZR5048VersionUpDlg dialog;
-    dialog.ReadPackageHeader();
+    PACKAGE_HEADER header;
+    std::memset(&header, 0x7F, sizeof header);  // a missing terminator or an unset code shows
+    ASSERT_TRUE(ReadPackageHeaderFile(PACKAGE_FILE_NAME, &header));
 
-    EXPECT_STREQ(dialog.m_strUpdateVersion, c.version);
-    EXPECT_EQ(dialog.m_nPackageLanguage, c.language);
+    EXPECT_STREQ(header.szVersion, c.version);
+    EXPECT_EQ(header.nLanguage, c.language);
 }
 
 std::string WithLanguageByte(int byte) {
@@ -69,7 +73,17 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"empty file", "", "", 0}),
     [](const ::testing::TestParamInfo<HeaderCase>& info) { return "case" + std::to_string(info.index); });
 
-TEST(ReadPackageHeader, MissingPackageLeavesBothFieldsAsTheyWere) {
+TEST(ReadPackageHeader, MissingPackageLeavesTheHeaderUntouched) {
+    ScratchFolder work(/*enter=*/true);
+    PACKAGE_HEADER header;
+    std::memset(&header, 0x7F, sizeof header);
+    const PACKAGE_HEADER before = header;
+
+    EXPECT_FALSE(ReadPackageHeaderFile(PACKAGE_FILE_NAME, &header));
+    EXPECT_EQ(std::memcmp(&header, &before, sizeof header), 0);
+}
+
+TEST(ReadPackageHeader, MissingPackageLeavesBothDialogFieldsAsTheyWere) {
     ScratchFolder work(/*enter=*/true);
     CZR5048VersionUpDlg dialog;
     dialog.m_strUpdateVersion = "keep";
