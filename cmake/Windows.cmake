@@ -6,6 +6,7 @@ target_link_options(mkvupcab PRIVATE ${ZR_STATIC_LINK})
 add_library(zr_framework STATIC
     framework/AfxString.cpp
     framework/Dialog.cpp
+    framework/DllSearch.cpp
     framework/Font.cpp
     framework/MessageBox.cpp
     framework/PaintDC.cpp
@@ -30,6 +31,7 @@ add_library(zr_product STATIC
     install/LanguageSettings.cpp
     install/ProductRunning.cpp
     install/ProductVersion.cpp
+    install/RegistryView.cpp
     install/VersionLibrary.cpp
     package/InstallJournal.cpp
     package/PackageHeader.cpp
@@ -47,7 +49,9 @@ add_executable(ZR5048VersionUp WIN32
     res/ZR5048VersionUp.rc
 )
 target_link_libraries(ZR5048VersionUp PRIVATE zr_product)
-target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK})
+# The shipped file carries no symbols or debug sections (the static runtime brings DWARF along);
+# ASLR and DEP stay on (the linker's defaults, checked by the pe_form test).
+target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK} -s -Wl,--dynamicbase -Wl,--nxcompat)
 
 # The imitation installation (stand-in product executables, a planted version.dll).
 add_subdirectory(tools/fixtures)

@@ -116,4 +116,64 @@ TEST(FindInstallation, ReadsTheKeyWithoutChangingIt) {
     EXPECT_EQ(key.Names(), (std::vector<std::string>{kFolder + "EXCEL\\", kFolder + "Images\\"}));
 }
 
+// On 64-bit Windows the Windows Installer records its folders in the 64-bit registry view, which a
+// 32-bit process is redirected away from; the lookup reads that view first, then its own.
+struct ViewCase {
+    const char* what;
+    const char* name64;  // null: nothing in that view
+    const char* name32;
+    const char* folder;  // null: not found
+};
+
+const ViewCase kViewCases[] = {
+    {"only the 64-bit view, as the Installer writes it", "C:\\A\\ZR5048 Emulation Software\\EXCEL\\", nullptr,
+     "C:\\A\\ZR5048 Emulation Software\\"},
+    {"only the 32-bit view", nullptr, "C:\\B\\ZR5048 Emulation Software\\EXCEL\\",
+     "C:\\B\\ZR5048 Emulation Software\\"},
+    {"both views with different folders: the 64-bit one wins", "C:\\A\\ZR5048 Emulation Software\\EXCEL\\",
+     "C:\\B\\ZR5048 Emulation Software\\EXCEL\\", "C:\\A\\ZR5048 Emulation Software\\"},
+    {"no match in the 64-bit view falls back to the 32-bit one", "C:\\Other\\",
+     "C:\\B\\ZR5048 Emulation Software\\EXCEL\\", "C:\\B\\ZR5048 Emulation Software\\"},
+    {"a case-different name in the 64-bit view is no match either", "C:\\A\\ZR5048 Emulation Software\\Excel\\",
+     "C:\\B\\ZR5048 Emulation Software\\EXCEL\\", "C:\\B\\ZR5048 Emulation Software\\"},
+    {"neither view", "C:\\Other\\", "D:\\Tool\\", nullptr},
+};
+
+class RegistryViews : public ::testing::TestWithParam<ViewCase> {};
+
+TEST_P(RegistryViews, The64BitViewComesFirst) {
+    if (!zr::test::RunsUnderWow64())
+        GTEST_SKIP() << "one registry view only: a 32-bit prefix, or a 64-bit build";
+    const ViewCase& c = GetParam();
+    SCOPED_TRACE(c.what);
+    FoldersKey key;
+    if (c.name64) {
+        ASSERT_TRUE(key.Add(c.name64, KEY_WOW64_64KEY));
+    }
+    if (c.name32) {
+        ASSERT_TRUE(key.Add(c.name32, KEY_WOW64_32KEY));
+    }
+    // The two views really are apart here, as on Windows.
+    ASSERT_EQ(key.Names(KEY_WOW64_64KEY).size(), c.name64 ? 1u : 0u);
+    ASSERT_EQ(key.Names(KEY_WOW64_32KEY).size(), c.name32 ? 1u : 0u);
+
+    CZR5048VersionUpDlg dialog;
+    std::strcpy(dialog.m_szInstallFolder, kUntouched);
+
+    const bool found = dialog.FindInstallation();
+
+    ASSERT_EQ(found, c.folder != nullptr);
+    EXPECT_STREQ(dialog.m_szInstallFolder, found ? c.folder : kUntouched);
+    if (found) {
+        EXPECT_EQ(dialog.m_szExePath, std::string(c.folder) + "ZR5048Em.exe");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Wow64,
+                         RegistryViews,
+                         ::testing::ValuesIn(kViewCases),
+                         [](const ::testing::TestParamInfo<ViewCase>& info) {
+                             return "case" + std::to_string(info.index);
+                         });
+
 }  // namespace

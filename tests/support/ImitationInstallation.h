@@ -28,8 +28,10 @@ namespace zr::test {
 std::string StandInExePath(const std::string& variant);
 
 class ImitationInstallation {
-public:
-    explicit ImitationInstallation(const std::string& variant = "1.4.0.0", int languageCode = 1);
+  public:
+    // `view`: where the Folders value goes, the process's own registry view or, with KEY_WOW64_64KEY,
+    // the 64-bit one, where the Windows Installer of a 64-bit Windows writes it.
+    explicit ImitationInstallation(const std::string& variant = "1.4.0.0", int languageCode = 1, REGSAM view = 0);
     ImitationInstallation(const ImitationInstallation&) = delete;
     ImitationInstallation& operator=(const ImitationInstallation&) = delete;
 
@@ -46,7 +48,7 @@ public:
 
     FoldersKey& Registry() { return m_registry; }
 
-private:
+  private:
     FoldersKey m_registry;
     ScratchFolder m_scratch;
     std::string m_folder;
