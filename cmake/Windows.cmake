@@ -39,7 +39,7 @@ add_library(zr_product STATIC
     package/PackagePlan.cpp
     package/PlacePackage.cpp
 )
-target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory advapi32)
+target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory zr_version_text advapi32)
 # The Japanese texts are code page 932 at run time.
 set_source_files_properties(dialog/DialogTexts.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP932")
 

@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "dialog/ZR5048VersionUpDlg.h"
 #include "package/PackageHeader.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/vupcab/PackageWriter.h"
@@ -83,47 +82,13 @@ TEST(ReadPackageHeader, MissingPackageLeavesTheHeaderUntouched) {
     EXPECT_EQ(std::memcmp(&header, &before, sizeof header), 0);
 }
 
-TEST(ReadPackageHeader, MissingPackageLeavesBothDialogFieldsAsTheyWere) {
-    ScratchFolder work(/*enter=*/true);
-    CZR5048VersionUpDlg dialog;
-    dialog.m_strUpdateVersion = "keep";
-    dialog.m_nPackageLanguage = 7;
-
-    dialog.ReadPackageHeader();
-
-    EXPECT_STREQ(dialog.m_strUpdateVersion, "keep");
-    EXPECT_EQ(dialog.m_nPackageLanguage, 7);
-}
-
-TEST(ReadPackageHeader, NewDialogHasNoVersionAndALanguageWithoutName) {
-    CZR5048VersionUpDlg dialog;
-    EXPECT_STREQ(dialog.m_strUpdateVersion, "");
-    EXPECT_EQ(dialog.GetLanguageName(dialog.m_nPackageLanguage), nullptr);
-    EXPECT_STREQ(dialog.MakeDisplayedVersion(dialog.m_strUpdateVersion, dialog.m_nPackageLanguage), "()");
-}
-
 TEST(ReadPackageHeader, LooksOnlyInTheWorkingDirectory) {
     ScratchFolder work(/*enter=*/true);
     ASSERT_TRUE(zr::test::WriteFileBytes(work / "sub\\vupcab", Package("1.05", 1)));
     ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab.bak", Package("1.06", 1)));
 
-    CZR5048VersionUpDlg dialog;
-    dialog.ReadPackageHeader();
-
-    EXPECT_STREQ(dialog.m_strUpdateVersion, "");
-}
-
-TEST(DisplayedVersion, NamesTheFourLanguagesAndLeavesOthersEmpty) {
-    CZR5048VersionUpDlg dialog;
-    const struct {
-        int code;
-        const char* shown;
-    } cases[] = {{0, "1.05(JA)"}, {1, "1.05(EN)"}, {2, "1.05(CH)"}, {3, "1.05(KO)"},
-                 {4, "1.05()"},   {15, "1.05()"},  {-1, "1.05()"},  {16, "1.05()"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.code);
-        EXPECT_STREQ(dialog.MakeDisplayedVersion("1.05", c.code), c.shown);
-    }
+    PACKAGE_HEADER header;
+    EXPECT_FALSE(ReadPackageHeaderFile(PACKAGE_FILE_NAME, &header));
 }
 
 }  // namespace
