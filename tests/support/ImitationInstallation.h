@@ -23,7 +23,7 @@
 namespace zr::test {
 
 // A stand-in ZR5048Em.exe by variant, as built in the fixtures folder (tools/fixtures/CMakeLists.txt):
-// the ProductVersion "1.4.0.0", "1.5.0.0" or "1.12.0.0", or "english-only" (1.4.0.0 in an English
+// the ProductVersion "1.4.0.0", "1.5.0.0", "1.12.0.0" or "10.5.3", or "english-only" (1.4.0.0 in an English
 // table only), "no-version".
 std::string StandInExePath(const std::string& variant);
 
