@@ -13,6 +13,7 @@
 #include "framework/ScopedHandle.h"
 #include "tests/support/ImitationInstallation.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace {
 
@@ -20,8 +21,7 @@ using zr::test::FileExists;
 using zr::test::ScratchFolder;
 
 std::string Fixture(const char* relative) {
-    const char* fixtures = std::getenv("ZR_FIXTURES");
-    return std::string(fixtures ? fixtures : "") + relative;
+    return zr::test::RequiredPath("ZR_FIXTURES") + relative;
 }
 
 // Windows' search order for version.dll, for the probe only: a DLL found in its folder comes first.

@@ -2,6 +2,7 @@
 // what a user would see, read through the window manager's cross-process calls.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
@@ -10,6 +11,9 @@ namespace zr::test {
 
 // The product executable under test (ZR_PRODUCT_EXE, set by the test registration).
 std::string ProductExePath();
+
+// Ways a user closes the dialog.
+enum class Closing { ESCAPE, EXIT_BUTTON, CLOSE_BOX, ALT_X };
 
 class ProductProcess {
   public:
@@ -21,6 +25,17 @@ class ProductProcess {
     ProductProcess& operator=(const ProductProcess&) = delete;
 
     bool Started() const { return m_process.hProcess != nullptr; }
+
+    // The frame of every end-to-end run. Each step fails with its reason, so that
+    //   ASSERT_TRUE(tool.Opens());  ...  ASSERT_TRUE(tool.Answers(text, IDYES));  ...  EXPECT_TRUE(tool.Closes());
+    // stops at the test's own line.
+    // The tool started and its dialog is up; Dialog() is that dialog from then on.
+    ::testing::AssertionResult Opens();
+    // The next message box has the executable's base name as caption and `text` as its text, and is
+    // answered with `button`.
+    ::testing::AssertionResult Answers(const wchar_t* text, int button);
+    // Closing the dialog the given way ends the process with exit code 0.
+    ::testing::AssertionResult Closes(Closing how = Closing::ESCAPE);
 
     // The visible top-level dialog (class #32770) of the process, or null after the timeout.
     HWND WaitForDialog(DWORD timeoutMs = 20000);
