@@ -28,7 +28,7 @@ struct Scenario {
     unsigned long long bytesPerFile;
 };
 
-const Scenario kScenarios[] = {
+const Scenario SCENARIOS[] = {
     {"255 entries of 1 MiB", 255, 1 * MiB},
     {"1 entry of 512 MiB", 1, 512 * MiB},
 };
@@ -215,7 +215,7 @@ int main(int argc, char** argv) {
     bool allMet = true;
     std::printf("%-22s %10s %10s %7s %14s %14s\n", "scenario", "install s", "copy s", "ratio", "peak WS MiB",
                 "idle WS MiB");
-    for (const Scenario& scenario : kScenarios) {
+    for (const Scenario& scenario : SCENARIOS) {
         const std::string folder = std::string(temp) + "zr-bench-" + std::to_string(::GetCurrentProcessId()) + "\\";
         if (!Prepare(scenario, folder)) {
             std::fprintf(stderr, "bench: cannot prepare \"%s\" in %s\n", scenario.name, folder.c_str());

@@ -29,18 +29,18 @@ class WindowsSearchOrderForVersionDll {
   public:
     WindowsSearchOrderForVersionDll() {
         zr::ScopedRegKey key;
-        ::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.receive(), nullptr);
-        static const char kNativeFirst[] = "native,builtin";
-        ::RegSetValueExA(key.get(), "version", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNativeFirst),
-                         sizeof kNativeFirst);
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, KEY_PATH, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.receive(), nullptr);
+        static const char NATIVE_FIRST[] = "native,builtin";
+        ::RegSetValueExA(key.get(), "version", 0, REG_SZ, reinterpret_cast<const BYTE*>(NATIVE_FIRST),
+                         sizeof NATIVE_FIRST);
     }
     ~WindowsSearchOrderForVersionDll() {
-        ::RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, KEY_PATH);
         ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\zr_version_probe.exe");
     }
 
   private:
-    static constexpr char kKey[] = "Software\\Wine\\AppDefaults\\zr_version_probe.exe\\DllOverrides";
+    static constexpr char KEY_PATH[] = "Software\\Wine\\AppDefaults\\zr_version_probe.exe\\DllOverrides";
 };
 
 // Runs the probe from `folder`, which is also its working directory; its exit code, or -1.

@@ -90,7 +90,7 @@ Snapshot With(Snapshot files, const std::map<std::string, std::string>& changes)
     return files;
 }
 
-const std::string kInstallation = "ZR5048 Emulation Software\\";
+const std::string INSTALLATION = "ZR5048 Emulation Software\\";
 
 TEST_F(InstallPackageTest, WorkedExampleReplacesTheReportAndLeavesNothingBehind) {
     WritePackage({{"EXCEL\\Report.xls", "abc"}});
@@ -99,7 +99,7 @@ TEST_F(InstallPackageTest, WorkedExampleReplacesTheReportAndLeavesNothingBehind)
     ASSERT_TRUE(Install());
 
     // No Working file in the working directory, no kept-aside copy in the installation.
-    EXPECT_EQ(Everything(), With(before, {{kInstallation + "EXCEL\\Report.xls", "abc"}}));
+    EXPECT_EQ(Everything(), With(before, {{INSTALLATION + "EXCEL\\Report.xls", "abc"}}));
 }
 
 struct PlacementCase {
@@ -125,7 +125,7 @@ TEST_P(InstallPackagePlacement, PutsEveryEntryAtItsDestination) {
 
     std::map<std::string, std::string> changes;
     for (const auto& placed : c.placed)
-        changes[kInstallation + placed.first] = placed.second;
+        changes[INSTALLATION + placed.first] = placed.second;
     EXPECT_EQ(Everything(), With(before, changes));
 }
 
@@ -206,7 +206,7 @@ TEST_F(InstallPackageTest, BytesAfterTheLastPayloadAreIgnored) {
 
     ASSERT_TRUE(Install());
 
-    EXPECT_EQ(Everything(), With(before, {{kInstallation + "EXCEL\\Report.xls", "abc"}}));
+    EXPECT_EQ(Everything(), With(before, {{INSTALLATION + "EXCEL\\Report.xls", "abc"}}));
 }
 
 TEST_F(InstallPackageTest, MissingPackageFailsWithNothingWritten) {
@@ -223,7 +223,7 @@ TEST_F(InstallPackageTest, FileStandingUnderAWorkingFileNameIsUsedUpOnlyOnSucces
     ASSERT_TRUE(Install());
 
     // As the Working file rule has it: the file of that name is overwritten and moved into place.
-    Snapshot expected = With(before, {{kInstallation + "EXCEL\\Report.xls", "abc"}});
+    Snapshot expected = With(before, {{INSTALLATION + "EXCEL\\Report.xls", "abc"}});
     expected.erase("work\\Report.xls");
     EXPECT_EQ(Everything(), expected);
 }
@@ -243,7 +243,7 @@ std::string Cut(const std::string& bytes, std::size_t length) {
     return bytes.substr(0, length);
 }
 
-const std::string kTwoEntries = RawPackage({{"EXCEL\\Report.xls", "abcdef"}, {"Images\\Logo.bmp", "ghijkl"}});
+const std::string TWO_ENTRIES = RawPackage({{"EXCEL\\Report.xls", "abcdef"}, {"Images\\Logo.bmp", "ghijkl"}});
 
 class InstallPackageRefusal : public InstallPackageTest, public ::testing::WithParamInterface<RefusedCase> {};
 
@@ -299,13 +299,13 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"Working file name rooted by the marker rule", WithHostileName("Images\\EXCEL\\zrhostile")},
         RefusedCase{"size 0xFFFFFFFF",
                     RawPackage({{"EXCEL\\Report.xls", "abc"}, {"Images\\Logo.bmp", "", true, 0xFFFFFFFFu}})},
-        RefusedCase{"header cut short: no entry count", Cut(kTwoEntries, 11)},
-        RefusedCase{"header cut short: five bytes", Cut(kTwoEntries, 5)},
+        RefusedCase{"header cut short: no entry count", Cut(TWO_ENTRIES, 11)},
+        RefusedCase{"header cut short: five bytes", Cut(TWO_ENTRIES, 5)},
         RefusedCase{"empty file", ""},
-        RefusedCase{"directory cut short inside the second record", Cut(kTwoEntries, 12 + 36 + 20)},
-        RefusedCase{"directory cut short after the first record", Cut(kTwoEntries, 12 + 36)},
-        RefusedCase{"payload cut short inside the last payload", Cut(kTwoEntries, kTwoEntries.size() - 1)},
-        RefusedCase{"payload cut short: only the first payload", Cut(kTwoEntries, kTwoEntries.size() - 6)},
+        RefusedCase{"directory cut short inside the second record", Cut(TWO_ENTRIES, 12 + 36 + 20)},
+        RefusedCase{"directory cut short after the first record", Cut(TWO_ENTRIES, 12 + 36)},
+        RefusedCase{"payload cut short inside the last payload", Cut(TWO_ENTRIES, TWO_ENTRIES.size() - 1)},
+        RefusedCase{"payload cut short: only the first payload", Cut(TWO_ENTRIES, TWO_ENTRIES.size() - 6)},
         RefusedCase{"count 255 with one record", RawPackage({{"EXCEL\\Report.xls", "abc"}}).replace(11, 1, "\xFF")},
         RefusedCase{"destination folder missing in the installation",
                     RawPackage({{"EXCEL\\Report.xls", "abc"}, {"Help\\index.htm", "help"}})},
@@ -353,7 +353,7 @@ TEST_F(InstallPackageTest, WorkingFileThatIsItsOwnDestinationIsWrittenInPlace) {
 
     ASSERT_TRUE(Install());
 
-    EXPECT_EQ(Everything(), With(before, {{kInstallation + "ZR5048Em.exe", "new exe"}}));
+    EXPECT_EQ(Everything(), With(before, {{INSTALLATION + "ZR5048Em.exe", "new exe"}}));
 }
 
 TEST_F(InstallPackageTest, WorkingFileThatIsAnEarlierEntrysDestinationIsRefused) {
@@ -438,7 +438,7 @@ TEST_F(InstallPackageTest, FailureAtAnyEntryPutsEveryFileBack) {
     ASSERT_TRUE(Install());
     std::map<std::string, std::string> changes;
     for (const RawEntry& entry : entries)
-        changes[kInstallation + entry.nameField] = entry.payload;
+        changes[INSTALLATION + entry.nameField] = entry.payload;
     EXPECT_EQ(Everything(), With(before, changes));
 }
 
@@ -471,9 +471,9 @@ TEST_F(InstallPackageJapanese, NamesWhoseSecondBytesLookLikeSeparatorsAreInstall
 
     ASSERT_TRUE(Install());
 
-    EXPECT_EQ(Everything(), With(before, {{kInstallation + report, "report"},
-                                          {kInstallation + table, "table"},
-                                          {kInstallation + below, "below"}}));
+    EXPECT_EQ(Everything(), With(before, {{INSTALLATION + report, "report"},
+                                          {INSTALLATION + table, "table"},
+                                          {INSTALLATION + below, "below"}}));
 }
 
 // --- memory -------------------------------------------------------------------------------------
@@ -487,13 +487,13 @@ SIZE_T PeakWorkingSet(SIZE_T* current) {
 }
 
 TEST_F(InstallPackageTest, PeakMemoryDoesNotGrowWithThePayload) {
-    constexpr SIZE_T MiB = 1024 * 1024;
-    constexpr unsigned payloadMiB = 96;
+    constexpr SIZE_T MIB = 1024 * 1024;
+    constexpr unsigned PAYLOAD_MIB = 96;
     {
-        std::string chunk(MiB, '\0');
+        std::string chunk(MIB, '\0');
         zr::ScopedFile source(std::fopen("payload.bin", "wb"));
         ASSERT_TRUE(source);
-        for (unsigned i = 0; i < payloadMiB; ++i) {
+        for (unsigned i = 0; i < PAYLOAD_MIB; ++i) {
             std::memset(&chunk[0], static_cast<int>('a' + i % 26), chunk.size());
             ASSERT_EQ(std::fwrite(chunk.data(), 1, chunk.size(), source.get()), chunk.size());
         }
@@ -510,18 +510,18 @@ TEST_F(InstallPackageTest, PeakMemoryDoesNotGrowWithThePayload) {
     const SIZE_T peakBefore = PeakWorkingSet(&currentBefore);
     // Holding the payload whole would raise the peak by the payload's size; this test only means
     // something while that would pass the peak reached so far.
-    ASSERT_LT(peakBefore, currentBefore + (payloadMiB - 32) * MiB);
+    ASSERT_LT(peakBefore, currentBefore + (PAYLOAD_MIB - 32) * MIB);
 
     ASSERT_TRUE(Install());
 
     SIZE_T currentAfter = 0;
     const SIZE_T peakAfter = PeakWorkingSet(&currentAfter);
-    EXPECT_LT(peakAfter, std::max(peakBefore, currentBefore + 16 * MiB))
-        << "peak working set grew from " << peakBefore / MiB << " to " << peakAfter / MiB << " MiB";
+    EXPECT_LT(peakAfter, std::max(peakBefore, currentBefore + 16 * MIB))
+        << "peak working set grew from " << peakBefore / MIB << " to " << peakAfter / MIB << " MiB";
 
     WIN32_FILE_ATTRIBUTE_DATA installed = {};
     ASSERT_TRUE(::GetFileAttributesExA((m_install + "EXCEL\\Big.xls").c_str(), GetFileExInfoStandard, &installed));
-    EXPECT_EQ(installed.nFileSizeLow, payloadMiB * MiB);
+    EXPECT_EQ(installed.nFileSizeLow, PAYLOAD_MIB * MIB);
     EXPECT_EQ(installed.nFileSizeHigh, 0u);
     EXPECT_FALSE(FileExists(m_work + "Big.xls"));
 }

@@ -15,7 +15,7 @@ bool IsCp932LeadByte(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
-const char kInstallFolder[] = "C:\\Apps\\ZR5048 Emulation Software\\";
+const char INSTALL_FOLDER[] = "C:\\Apps\\ZR5048 Emulation Software\\";
 
 TEST(CheckRelativePath, SortsEachKindOfUnsafeName) {
     const struct {
@@ -158,7 +158,7 @@ struct Judged {
     PACKAGE_VERDICT verdict;
 };
 
-Judged Judge(const std::string& bytes, const char* installFolder = kInstallFolder) {
+Judged Judge(const std::string& bytes, const char* installFolder = INSTALL_FOLDER) {
     Judged judged;
     DecodePackageDirectory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), judged.directory.get());
     judged.verdict =
@@ -239,10 +239,10 @@ TEST(CheckPackageDirectory, NamesEveryEntryOfAnAcceptedPackage) {
         std::string destination;
         std::uint32_t size;
     } expected[] = {
-        {"Report.xls", std::string(kInstallFolder) + "EXCEL\\Report.xls", 3},
-        {"Logo.bmp", std::string(kInstallFolder) + "Images\\Logo.bmp", 0},
-        {"ZR5048Em.exe", std::string(kInstallFolder) + "ZR5048Em.exe", 5},
-        {"Images\\x.bmp", std::string(kInstallFolder) + "EXCEL\\Images\\x.bmp", 1},
+        {"Report.xls", std::string(INSTALL_FOLDER) + "EXCEL\\Report.xls", 3},
+        {"Logo.bmp", std::string(INSTALL_FOLDER) + "Images\\Logo.bmp", 0},
+        {"ZR5048Em.exe", std::string(INSTALL_FOLDER) + "ZR5048Em.exe", 5},
+        {"Images\\x.bmp", std::string(INSTALL_FOLDER) + "EXCEL\\Images\\x.bmp", 1},
     };
     const Judged judged = Judge(bytes);
     ASSERT_EQ(judged.verdict.fault, PACKAGE_OK);
