@@ -33,8 +33,7 @@ ScratchFolder::~ScratchFolder() {
 
 namespace {
 void CreateParents(const std::string& path) {
-    for (std::size_t at = path.find_first_of("\\/", 3); at != std::string::npos;
-         at = path.find_first_of("\\/", at + 1))
+    for (std::size_t at = path.find_first_of("\\/", 3); at != std::string::npos; at = path.find_first_of("\\/", at + 1))
         ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
 }
 }  // namespace
