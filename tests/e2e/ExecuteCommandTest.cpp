@@ -2,6 +2,11 @@
 // confirmation, the update and its result message, in both languages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
 #include "res/resource.h"
 #include "tests/support/ImitationInstallation.h"
 #include "tests/support/ProductProcess.h"
@@ -9,6 +14,7 @@
 #include "tests/support/SamplePackage.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/WindowsDllSearchOrder.h"
 
 namespace {
 
@@ -145,6 +151,56 @@ TEST_F(EnglishDialog, ExecuteReportsFailureWhenThePackageIsGone) {
 }
 TEST_F(JapaneseDialog, ExecuteReportsFailureWhenThePackageIsGone) {
     ASSERT_NO_FATAL_FAILURE(PackageRemovedAfterStartFails(JAPANESE_TEXTS));
+}
+
+// The user starts the tool from the folder that holds it and the package, typically a download folder,
+// where anyone may have left DLLs named like those the tool loads. None of them may ever be loaded:
+// the tool is started there under Windows' search order for each (see WindowsDllSearchOrder), shown,
+// made to install, and closed.
+//
+// Two DLLs are out of the tool's reach under Wine and are not planted: Wine's own user32.dll imports
+// version.dll and imm32.dll, so they are loaded before the tool's first instruction (on Windows imm32.dll
+// is a KnownDLL and user32 does not import version.dll); the same holds for Wine's own helpers sechost,
+// ucrtbase, zlib1 and win32u. The tool also comes to hold ole32, combase and rpcrt4 after its entry:
+// Wine resolves the imports between its own DLLs with the program's folder first, whatever the
+// process's DLL search says (a planted ole32.dll is taken as combase's import), where Windows applies
+// that search to dependencies too, and all three are KnownDLLs on Windows. The executable's own
+// imports (kernel32, user32, gdi32, advapi32, msvcrt) are KnownDLLs on Windows as well.
+TEST_F(EnglishDialog, TakesNoDllFromTheFolderItStartsFrom) {
+    // What the tool loads by name after its entry.
+    static const char* const PLANTED[] = {"uxtheme"};
+    ExecuteFixture f;
+    ASSERT_TRUE(f.Ready());
+    const std::string fixtures = zr::test::RequiredPath("ZR_FIXTURES");
+    for (const char* dll : PLANTED) {
+        ASSERT_TRUE(::CopyFileA((fixtures + "\\planted\\marker.dll").c_str(), (f.work / dll + ".dll").c_str(), FALSE));
+    }
+    const zr::test::WindowsDllSearchOrder searchOrder("ZR5048VersionUp.exe", {"uxtheme"});
+
+    {
+        ProductProcess tool(f.work.Path(), "ZR5048VersionUp.exe");
+        ASSERT_TRUE(tool.Opens());
+        HWND dialog = tool.Dialog();
+        // Each planted name is one the tool really loads, from the system folder.
+        const std::vector<std::string> modules = tool.LoadedModules();
+        for (const char* dll : PLANTED) {
+            const std::string name = std::string("\\") + dll + ".dll";
+            EXPECT_TRUE(std::any_of(modules.begin(), modules.end(),
+                                    [&](const std::string& path) {
+                                        return path.size() > name.size() &&
+                                               path.compare(path.size() - name.size(), name.size(), name) == 0 &&
+                                               path.find("\\system32\\") != std::string::npos;
+                                    }))
+                << dll << " is not loaded from the system folder";
+        }
+        f.Click(dialog);
+        ASSERT_TRUE(tool.Answers(ENGLISH_TEXTS.confirm, IDYES));
+        ASSERT_TRUE(tool.Answers(ENGLISH_TEXTS.succeeded, IDOK));
+        EXPECT_TRUE(tool.Closes());
+    }
+
+    for (const auto& [name, bytes] : zr::test::SnapshotFolder(f.work.Path()))
+        EXPECT_EQ(name.find(".marker"), std::string::npos) << name;
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "tests/support/ProductProcess.h"
 
+#include <psapi.h>
+
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -39,6 +43,26 @@ ProductProcess::~ProductProcess() {
     if (m_process.hThread)
         ::CloseHandle(m_process.hThread);
     ::CloseHandle(m_process.hProcess);
+}
+
+std::vector<std::string> ProductProcess::LoadedModules() const {
+    std::vector<HMODULE> modules(512);
+    DWORD bytes = 0;
+    if (!::EnumProcessModules(m_process.hProcess, modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)),
+                              &bytes))
+        return {};
+    modules.resize(std::min<std::size_t>(modules.size(), bytes / sizeof(HMODULE)));
+    std::vector<std::string> paths;
+    for (HMODULE module : modules) {
+        char path[MAX_PATH] = {};
+        if (::GetModuleFileNameExA(m_process.hProcess, module, path, MAX_PATH) == 0)
+            continue;
+        std::string lower = path;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        paths.push_back(lower);
+    }
+    return paths;
 }
 
 namespace {

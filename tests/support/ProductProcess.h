@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace zr::test {
 
@@ -45,6 +46,8 @@ class ProductProcess {
     bool WaitForExit(DWORD timeoutMs = 20000);
     DWORD ExitCode() const;
     DWORD ThreadId() const { return m_process.dwThreadId; }
+    // The full paths of the modules loaded into the running process, lower case.
+    std::vector<std::string> LoadedModules() const;
     HWND Dialog() const { return m_dialog; }
 
   private:
