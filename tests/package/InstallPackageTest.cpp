@@ -71,8 +71,15 @@ class InstallPackageTest : public ::testing::Test {
     void TearDown() override { ::SetCurrentDirectoryA(m_previous); }
 
     bool Install() const { return InstallPackageFile(PACKAGE_FILE_NAME, m_installFolder.c_str()); }
-    void WritePackage(const std::string& bytes) { ASSERT_TRUE(WriteFileBytes(m_work + "vupcab", bytes)); }
-    void WritePackage(const std::vector<RawEntry>& entries) { WritePackage(RawPackage(entries)); }
+    // Used as ASSERT_TRUE(WritePackage(...)), so that a package that cannot be written stops the test.
+    ::testing::AssertionResult WritePackage(const std::string& bytes) const {
+        if (!WriteFileBytes(m_work + "vupcab", bytes))
+            return ::testing::AssertionFailure() << "cannot write " << m_work << "vupcab";
+        return ::testing::AssertionSuccess();
+    }
+    ::testing::AssertionResult WritePackage(const std::vector<RawEntry>& entries) const {
+        return WritePackage(RawPackage(entries));
+    }
     Snapshot Everything() const { return SnapshotFolder(m_root.Path()); }
     std::string Installed(const std::string& name) const { return ReadFileBytes(m_install + name); }
 
@@ -93,7 +100,7 @@ Snapshot With(Snapshot files, const std::map<std::string, std::string>& changes)
 const std::string INSTALLATION = "ZR5048 Emulation Software\\";
 
 TEST_F(InstallPackageTest, WorkedExampleReplacesTheReportAndLeavesNothingBehind) {
-    WritePackage({{"EXCEL\\Report.xls", "abc"}});
+    ASSERT_TRUE(WritePackage({{"EXCEL\\Report.xls", "abc"}}));
     const Snapshot before = Everything();
 
     ASSERT_TRUE(Install());
@@ -114,7 +121,7 @@ class InstallPackagePlacement : public InstallPackageTest, public ::testing::Wit
 
 TEST_P(InstallPackagePlacement, PutsEveryEntryAtItsDestination) {
     const PlacementCase& c = GetParam();
-    WritePackage(c.entries);
+    ASSERT_TRUE(WritePackage(c.entries));
     for (const char* folder : c.workFolders)
         ASSERT_TRUE(::CreateDirectoryA((m_work + folder).c_str(), nullptr)) << folder;
     for (const char* folder : c.installFolders)
@@ -201,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<PlacementCase>& info) { return "case" + std::to_string(info.index); });
 
 TEST_F(InstallPackageTest, BytesAfterTheLastPayloadAreIgnored) {
-    WritePackage(RawPackage({{"EXCEL\\Report.xls", "abc"}}) + "trailing bytes");
+    ASSERT_TRUE(WritePackage(RawPackage({{"EXCEL\\Report.xls", "abc"}}) + "trailing bytes"));
     const Snapshot before = Everything();
 
     ASSERT_TRUE(Install());
@@ -217,7 +224,7 @@ TEST_F(InstallPackageTest, MissingPackageFailsWithNothingWritten) {
 
 TEST_F(InstallPackageTest, FileStandingUnderAWorkingFileNameIsUsedUpOnlyOnSuccess) {
     ASSERT_TRUE(WriteFileBytes(m_work + "Report.xls", "a file of the user's"));
-    WritePackage({{"EXCEL\\Report.xls", "abc"}});
+    ASSERT_TRUE(WritePackage({{"EXCEL\\Report.xls", "abc"}}));
     const Snapshot before = Everything();
 
     ASSERT_TRUE(Install());
@@ -249,7 +256,7 @@ class InstallPackageRefusal : public InstallPackageTest, public ::testing::WithP
 
 // The first entry is always a good one, so a reader that installs before it judges the rest shows.
 TEST_P(InstallPackageRefusal, LeavesEveryFolderAsItWas) {
-    WritePackage(GetParam().package);
+    ASSERT_TRUE(WritePackage(GetParam().package));
     const Snapshot before = Everything();
 
     EXPECT_FALSE(Install());
@@ -327,7 +334,7 @@ TEST_F(InstallPackageTest, DestinationPathOfMoreThan259CharactersIsRefused) {
     }
     m_installFolder = folder;
     const std::string name = std::string(259 - folder.size(), 'n');
-    WritePackage({{"EXCEL\\Report.xls", "abc"}, {name + "x", "too long"}});
+    ASSERT_TRUE(WritePackage({{"EXCEL\\Report.xls", "abc"}, {name + "x", "too long"}}));
     ASSERT_TRUE(::CreateDirectoryA((folder + "EXCEL").c_str(), nullptr));
     const Snapshot before = Everything();
 
@@ -337,7 +344,7 @@ TEST_F(InstallPackageTest, DestinationPathOfMoreThan259CharactersIsRefused) {
 
 TEST_F(InstallPackageTest, NoInstallationFolderRefusesRatherThanWritingBesideThePackage) {
     m_installFolder.clear();
-    WritePackage({{"Readme.txt", "readme"}});
+    ASSERT_TRUE(WritePackage({{"Readme.txt", "readme"}}));
     const Snapshot before = Everything();
 
     EXPECT_FALSE(Install());
@@ -394,7 +401,7 @@ TEST_F(InstallPackageTest, FailureAtAnyEntryPutsEveryFileBack) {
                                            {"EXCEL\\Sub\\Deep.xls", "new deep"},
                                            {"Images\\New.bmp", "brand new"}};
     const char* workingNames[] = {"Report.xls", "Logo.bmp", "ZR5048Em.exe", "Sub\\Deep.xls", "New.bmp"};
-    WritePackage(entries);
+    ASSERT_TRUE(WritePackage(entries));
 
     for (Obstacle obstacle :
          {Obstacle::READ_ONLY_DESTINATION, Obstacle::LOCKED_DESTINATION, Obstacle::READ_ONLY_WORKING_FILE}) {
@@ -466,7 +473,7 @@ TEST_F(InstallPackageJapanese, NamesWhoseSecondBytesLookLikeSeparatorsAreInstall
     const std::string below = "Images\\\x83\x5C\\\x94\x5C.bmp";                // Images\ソ\能.bmp
     ASSERT_TRUE(::CreateDirectoryA((m_work + "\x83\x5C").c_str(), nullptr));
     ASSERT_TRUE(::CreateDirectoryA((m_install + "Images\\\x83\x5C").c_str(), nullptr));
-    WritePackage({{report, "report"}, {table, "table"}, {below, "below"}});
+    ASSERT_TRUE(WritePackage({{report, "report"}, {table, "table"}, {below, "below"}}));
     const Snapshot before = Everything();
 
     ASSERT_TRUE(Install());
