@@ -16,6 +16,22 @@ target_include_directories(zr_framework PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(zr_framework PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(zr_framework PUBLIC user32 gdi32)
 
+# Placing files with a recovery record, and recovering from one. The test variant carries the fault
+# switch (package/FaultPoint.h); the shipped executable never links it.
+set(ZR_PLACEMENT_SOURCES
+    package/FileIdentity.cpp
+    package/InstallTransaction.cpp
+    package/LongPath.cpp
+    package/PlaceEntries.cpp
+    package/Recovery.cpp
+    package/RecoveryRecord.cpp
+)
+add_library(zr_placement STATIC ${ZR_PLACEMENT_SOURCES})
+target_link_libraries(zr_placement PUBLIC zr_framework)
+add_library(zr_placement_faults STATIC ${ZR_PLACEMENT_SOURCES} package/FaultPoint.cpp)
+target_compile_definitions(zr_placement_faults PUBLIC ZR_FAULT_STEPS)
+target_link_libraries(zr_placement_faults PUBLIC zr_framework)
+
 # Everything of the tool but its entry and application object, so that tests can link it.
 add_library(zr_product STATIC
     dialog/DialogTexts.cpp
@@ -30,11 +46,10 @@ add_library(zr_product STATIC
     install/ProductRunning.cpp
     install/ProductVersion.cpp
     install/VersionLibrary.cpp
-    package/InstallJournal.cpp
     package/InstallPackage.cpp
     package/ReadPackageHeader.cpp
 )
-target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory advapi32)
+target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory zr_placement advapi32)
 # The Japanese texts are code page 932 at run time.
 set_source_files_properties(dialog/DialogTexts.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP932")
 

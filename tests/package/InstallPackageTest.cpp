@@ -214,17 +214,27 @@ TEST_F(InstallPackageTest, MissingPackageFailsWithNothingWritten) {
     EXPECT_EQ(Everything(), before);
 }
 
-TEST_F(InstallPackageTest, FileStandingUnderAWorkingFileNameIsUsedUpOnlyOnSuccess) {
+TEST_F(InstallPackageTest, FileStandingUnderAWorkingFileNameIsPutBackOnSuccessAndOnFailure) {
+    // A user's file that happens to carry a Working file name is kept aside while the Working file
+    // is in use and put back byte for byte, whichever way the installation ends.
     ASSERT_TRUE(WriteFileBytes(m_work + "Report.xls", "a file of the user's"));
-    WritePackage({{"EXCEL\\Report.xls", "abc"}});
+    ASSERT_TRUE(WriteFileBytes(m_work + "Logo.bmp", "another of the user's"));
+    WritePackage({{"EXCEL\\Report.xls", "abc"}, {"Images\\Logo.bmp", "logo"}, {"ZR5048Em.exe", "exe"}});
     const Snapshot before = Everything();
+    {
+        // The last entry fails after the first two were placed and the user's files put back.
+        zr::ScopedKernelHandle lock(
+            ::CreateFileA((m_install + "ZR5048Em.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock.IsValid());
+        EXPECT_FALSE(m_dialog.InstallPackage());
+    }
+    EXPECT_EQ(Everything(), before);
 
+    const Snapshot beforeSuccess = Everything();
     ASSERT_TRUE(m_dialog.InstallPackage());
-
-    // As the Working file rule has it: the file of that name is overwritten and moved into place.
-    Snapshot expected = With(before, {{kInstallation + "EXCEL\\Report.xls", "abc"}});
-    expected.erase("work\\Report.xls");
-    EXPECT_EQ(Everything(), expected);
+    EXPECT_EQ(Everything(), With(beforeSuccess, {{kInstallation + "EXCEL\\Report.xls", "abc"},
+                                                 {kInstallation + "Images\\Logo.bmp", "logo"},
+                                                 {kInstallation + "ZR5048Em.exe", "exe"}}));
 }
 
 // --- refused packages -------------------------------------------------------------------------
