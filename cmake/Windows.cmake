@@ -33,7 +33,7 @@ target_compile_definitions(zr_placement_faults PUBLIC ZR_FAULT_STEPS)
 target_link_libraries(zr_placement_faults PUBLIC zr_framework)
 
 # Everything of the tool but its entry and application object, so that tests can link it.
-add_library(zr_product STATIC
+set(ZR_PRODUCT_SOURCES
     dialog/DialogTexts.cpp
     dialog/DisplayedVersion.cpp
     dialog/EnglishLook.cpp
@@ -49,6 +49,7 @@ add_library(zr_product STATIC
     package/InstallPackage.cpp
     package/ReadPackageHeader.cpp
 )
+add_library(zr_product STATIC ${ZR_PRODUCT_SOURCES})
 target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory zr_placement advapi32)
 # The Japanese texts are code page 932 at run time.
 set_source_files_properties(dialog/DialogTexts.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP932")
@@ -60,6 +61,15 @@ add_executable(ZR5048VersionUp WIN32
 )
 target_link_libraries(ZR5048VersionUp PRIVATE zr_product)
 target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK})
+
+if(ZR_BUILD_TESTS)
+    # The same tool with the fault switch, for the tests that end an installation at a chosen step.
+    add_library(zr_product_faults STATIC ${ZR_PRODUCT_SOURCES})
+    target_link_libraries(zr_product_faults PUBLIC zr_framework zr_package_directory zr_placement_faults advapi32)
+    add_executable(ZR5048VersionUpFaults WIN32 app/ZR5048VersionUpApp.cpp framework/WinMain.cpp res/ZR5048VersionUp.rc)
+    target_link_libraries(ZR5048VersionUpFaults PRIVATE zr_product_faults)
+    target_link_options(ZR5048VersionUpFaults PRIVATE ${ZR_STATIC_LINK})
+endif()
 
 # The imitation installation (stand-in product executables, a planted version.dll).
 add_subdirectory(tools/fixtures)

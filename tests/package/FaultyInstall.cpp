@@ -1,0 +1,21 @@
+// A child process for the tests that end an installation at a chosen step: the tool's own installer
+// and recovery, linked with the fault switch (ZR_FAULT_STEP, ZR_FAULT_DELAY_MS), run in a process of
+// their own so that ending it abruptly is real.
+//   zr_faulty_install install FOLDER   installs ./vupcab into FOLDER: exit 0 on success, 1 on failure
+//   zr_faulty_install recover FOLDER   recovers FOLDER: exit code the E_RECOVERY value
+#include <cstring>
+
+#include "dialog/ZR5048VersionUpDlg.h"
+#include "package/Recovery.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3 || std::strlen(argv[2]) >= MAX_PATH)
+        return 2;
+    if (std::strcmp(argv[1], "recover") == 0)
+        return static_cast<int>(zr::RecoverInstallation(argv[2]));
+    if (std::strcmp(argv[1], "install") != 0)
+        return 2;
+    CZR5048VersionUpDlg dialog;
+    std::strcpy(dialog.m_szInstallFolder, argv[2]);
+    return dialog.InstallPackage() ? 0 : 1;
+}
