@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "dialog/ZR5048VersionUpDlg.h"
 #include "framework/ScopedHandle.h"
+#include "package/PackageFormat.h"
+#include "package/PackageInstall.h"
 #include "tools/vupcab/PackageWriter.h"
 
 namespace {
@@ -122,11 +123,10 @@ int Child(const std::string& what, const std::string& folder, const std::string&
     bool ok = true;
     LARGE_INTEGER start, end;
     if (what == "install") {
-        CZR5048VersionUpDlg dialog;
-        std::strcpy(dialog.m_szInstallFolder, (folder + "inst\\").c_str());
+        const std::string installFolder = folder + "inst\\";
         ::SetCurrentDirectoryA((folder + "work\\").c_str());
         ::QueryPerformanceCounter(&start);
-        ok = dialog.InstallPackage();
+        ok = InstallPackageFile(PACKAGE_FILE_NAME, installFolder.c_str());
         ::QueryPerformanceCounter(&end);
     } else {
         ::QueryPerformanceCounter(&start);

@@ -1,5 +1,6 @@
 # Checks the product executable's PE form: GUI subsystem, the right machine, and imports from
-# Windows' own DLLs only (no libgcc, libstdc++, winpthread or version.dll).
+# Windows' own DLLs only (no libgcc, libstdc++, winpthread, version.dll or comctl32.dll), ASLR and DEP
+# on, and no debug sections in the shipped file.
 #   cmake -DEXE=... -DOBJDUMP=... -DPROCESSOR=i686|x86_64 -P CheckPeForm.cmake
 
 cmake_minimum_required(VERSION 3.25)
@@ -24,4 +25,14 @@ foreach(line IN LISTS imports)
         message(FATAL_ERROR "${EXE} imports ${dll}, which is not one of Windows' own DLLs allowed here")
     endif()
 endforeach()
+foreach(flag DYNAMIC_BASE NX_COMPAT)
+    if(NOT dump MATCHES "DllCharacteristics[^\n]*\n([ \t]+[A-Z_]+\n)*[ \t]+${flag}\n")
+        message(FATAL_ERROR "${EXE}: DllCharacteristics lack ${flag}")
+    endif()
+endforeach()
+
+execute_process(COMMAND ${OBJDUMP} -h ${EXE} OUTPUT_VARIABLE sections)
+if(sections MATCHES "[ \t](\\.debug[_a-z]*)[ \t]")
+    message(FATAL_ERROR "${EXE} carries the debug section ${CMAKE_MATCH_1}")
+endif()
 message(STATUS "${form}; imports: ${imports}")

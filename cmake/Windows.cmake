@@ -6,6 +6,7 @@ target_link_options(mkvupcab PRIVATE ${ZR_STATIC_LINK})
 add_library(zr_framework STATIC
     framework/AfxString.cpp
     framework/Dialog.cpp
+    framework/DllSearch.cpp
     framework/Font.cpp
     framework/MessageBox.cpp
     framework/PaintDC.cpp
@@ -16,24 +17,28 @@ target_include_directories(zr_framework PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(zr_framework PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(zr_framework PUBLIC user32 gdi32)
 
-# Placing files with a recovery record, and recovering from one. The test variant carries the fault
-# switch (package/FaultPoint.h); the shipped executable never links it.
-set(ZR_PLACEMENT_SOURCES
+# The installer: the package plan resolved on disk, placed with a recovery record, and recovery from
+# one. The test variant carries the fault switch (package/FaultPoint.h); the shipped executable never
+# links it.
+set(ZR_INSTALLER_SOURCES
     package/FileIdentity.cpp
     package/InstallTransaction.cpp
     package/LongPath.cpp
-    package/PlaceEntries.cpp
+    package/PackageInstall.cpp
+    package/PackagePlan.cpp
+    package/PlacePackage.cpp
     package/Recovery.cpp
     package/RecoveryRecord.cpp
 )
-add_library(zr_placement STATIC ${ZR_PLACEMENT_SOURCES})
-target_link_libraries(zr_placement PUBLIC zr_framework)
-add_library(zr_placement_faults STATIC ${ZR_PLACEMENT_SOURCES} package/FaultPoint.cpp)
-target_compile_definitions(zr_placement_faults PUBLIC ZR_FAULT_STEPS)
-target_link_libraries(zr_placement_faults PUBLIC zr_framework)
+add_library(zr_installer STATIC ${ZR_INSTALLER_SOURCES})
+target_link_libraries(zr_installer PUBLIC zr_framework zr_package_directory)
+add_library(zr_installer_faults STATIC ${ZR_INSTALLER_SOURCES} package/FaultPoint.cpp)
+target_compile_definitions(zr_installer_faults PUBLIC ZR_FAULT_STEPS)
+target_link_libraries(zr_installer_faults PUBLIC zr_framework zr_package_directory)
 
 # Everything of the tool but its entry and application object, so that tests can link it.
 set(ZR_PRODUCT_SOURCES
+    dialog/DialogOperations.cpp
     dialog/DialogTexts.cpp
     dialog/DisplayedVersion.cpp
     dialog/EnglishLook.cpp
@@ -45,12 +50,12 @@ set(ZR_PRODUCT_SOURCES
     install/LanguageSettings.cpp
     install/ProductRunning.cpp
     install/ProductVersion.cpp
+    install/RegistryView.cpp
     install/VersionLibrary.cpp
-    package/InstallPackage.cpp
-    package/ReadPackageHeader.cpp
+    package/PackageHeader.cpp
 )
 add_library(zr_product STATIC ${ZR_PRODUCT_SOURCES})
-target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory zr_placement advapi32)
+target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory zr_version_text zr_installer advapi32)
 # The Japanese texts are code page 932 at run time.
 set_source_files_properties(dialog/DialogTexts.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP932")
 
@@ -60,15 +65,17 @@ add_executable(ZR5048VersionUp WIN32
     res/ZR5048VersionUp.rc
 )
 target_link_libraries(ZR5048VersionUp PRIVATE zr_product)
-target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK})
+# The shipped file carries no symbols or debug sections (the static runtime brings DWARF along);
+# ASLR and DEP stay on (the linker's defaults, checked by the pe_form test).
+target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK} -s -Wl,--dynamicbase -Wl,--nxcompat)
 
 if(ZR_BUILD_TESTS)
     # The same tool with the fault switch, for the tests that end an installation at a chosen step.
     add_library(zr_product_faults STATIC ${ZR_PRODUCT_SOURCES})
-    target_link_libraries(zr_product_faults PUBLIC zr_framework zr_package_directory zr_placement_faults advapi32)
+    target_link_libraries(zr_product_faults PUBLIC zr_framework zr_package_directory zr_version_text zr_installer_faults advapi32)
     add_executable(ZR5048VersionUpFaults WIN32 app/ZR5048VersionUpApp.cpp framework/WinMain.cpp res/ZR5048VersionUp.rc)
     target_link_libraries(ZR5048VersionUpFaults PRIVATE zr_product_faults)
-    target_link_options(ZR5048VersionUpFaults PRIVATE ${ZR_STATIC_LINK})
+    target_link_options(ZR5048VersionUpFaults PRIVATE ${ZR_STATIC_LINK} -Wl,--dynamicbase -Wl,--nxcompat)
 endif()
 
 # The imitation installation (stand-in product executables, a planted version.dll).

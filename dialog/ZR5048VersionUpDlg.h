@@ -1,12 +1,12 @@
-// The tool's one modal dialog. It owns all state of a run; the package and installed-product
-// operations are its members, defined in package/ and install/ beside the data they work on.
+// The tool's one modal dialog. It owns all state of a run; its package and installed-product
+// operations wire the work of package/ and install/ to that state (dialog/DialogOperations.cpp).
 #pragma once
 
 #include "framework/AfxString.h"
 #include "framework/Dialog.h"
 
 class CZR5048VersionUpDlg : public CDialog {
-public:
+  public:
     // Why the startup evaluation refuses an update; thrown and caught inside OnInitDialog only.
     enum E_ERROR_STATE {
         ERR_NOT_INSTALLED = 1,      // no installed copy, or its version cannot be read
@@ -21,13 +21,13 @@ public:
     explicit CZR5048VersionUpDlg(CWnd* pParent = nullptr);
     ~CZR5048VersionUpDlg() override;
 
-    // Update package (package/). Sets m_strUpdateVersion and m_nPackageLanguage from ./vupcab;
+    // Update package. Sets m_strUpdateVersion and m_nPackageLanguage from ./vupcab;
     // changes nothing when the package cannot be opened.
     void ReadPackageHeader();
     // Writes every entry of ./vupcab into m_szInstallFolder; true when all of them are in place.
     bool InstallPackage();
 
-    // Installed product discovery (install/).
+    // Installed product discovery.
     // Finds the installation folder in the Windows Installer's Folders key and fills m_szInstallFolder,
     // m_szExePath and m_szLanguageIni; false leaves all three untouched.
     bool FindInstallation();
@@ -45,12 +45,12 @@ public:
     // The Displayed version: the version text, "(", the name of the Language code, ")".
     CString MakeDisplayedVersion(const char* version, const int& code) const;
 
-    // The English look, laid over the Japanese template (dialog/).
+    // The English look, laid over the Japanese template.
     void SetEnglishLayout();
     void SetEnglishFont();
 
-    // Dialog state, in declaration order. Public so that the operations above can be exercised on a
-    // dialog object that has no window.
+  protected:
+    // Dialog state, in declaration order.
     CStatic m_ctlUpdateVersion;
     CButton m_btnExecute;
     CStatic m_ctlInstalledVersion;
@@ -64,7 +64,6 @@ public:
     int m_nPackageLanguage = PACKAGE_LANGUAGE_UNSET;
     char m_szWork[100];
 
-protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

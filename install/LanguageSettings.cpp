@@ -1,16 +1,13 @@
-// Languages: the user's UI language, the installed product's Language code and the names shown
-// after a version.
 #include "install/LanguageSettings.h"
 
+#include <windows.h>
 #include <mbstring.h>
 
 #include <cstdlib>
 #include <cstring>
 
-#include "dialog/ZR5048VersionUpDlg.h"
-
 namespace {
-const char* const kLanguageNames[] = {"JA", "EN", "CH", "KO"};
+const char* const LANGUAGE_NAMES[] = {"JA", "EN", "CH", "KO"};
 }
 
 bool zr::IsEnglishLanguageName(char* name) {
@@ -26,7 +23,7 @@ bool zr::IsEnglishLanguageName(char* name) {
     return _mbscmp(reinterpret_cast<const unsigned char*>("JA"), reinterpret_cast<const unsigned char*>(name)) != 0;
 }
 
-bool CZR5048VersionUpDlg::IsEnglishUI() {
+bool IsUserLanguageEnglish() {
     // A failed query leaves the buffer empty, which is not Japanese: the dialog then speaks English.
     char locale[260];
     std::memset(locale, 0, sizeof locale);
@@ -34,15 +31,14 @@ bool CZR5048VersionUpDlg::IsEnglishUI() {
     return zr::IsEnglishLanguageName(locale);
 }
 
-int CZR5048VersionUpDlg::ReadInstalledLanguage() {
-    // A missing file, section, key or value all mean Japanese, the product's own language.
-    if (::GetPrivateProfileStringA("LangList", "No0", nullptr, m_szWork, 99, m_szLanguageIni) == 0)
+int ReadLanguageCode(const char* languageIni, char (&value)[LANGUAGE_VALUE_SIZE]) {
+    if (::GetPrivateProfileStringA("LangList", "No0", nullptr, value, LANGUAGE_VALUE_SIZE - 1, languageIni) == 0)
         return 0;
-    return std::atoi(m_szWork);
+    return std::atoi(value);
 }
 
-const char* CZR5048VersionUpDlg::GetLanguageName(const int& code) const {
-    if (code < 0 || code >= static_cast<int>(sizeof kLanguageNames / sizeof kLanguageNames[0]))
+const char* LanguageName(int code) {
+    if (code < 0 || code >= static_cast<int>(sizeof LANGUAGE_NAMES / sizeof LANGUAGE_NAMES[0]))
         return nullptr;
-    return kLanguageNames[code];
+    return LANGUAGE_NAMES[code];
 }

@@ -4,35 +4,11 @@
 #include <cstring>
 #include <memory>
 
-#include "dialog/ZR5048VersionUpDlg.h"
 #include "install/InstalledProduct.h"
 #include "install/VersionLibrary.h"
+#include "install/VersionText.h"
 
 namespace {
-
-constexpr std::size_t kMaxVersionText = 9;
-
-// major "." minor from a dotted ProductVersion; build and revision are dropped, and nothing is
-// parsed as a number. False when there is no dot or the result does not fit.
-bool MakeVersionText(const char* productVersion, char (&text)[kMaxVersionText + 1]) {
-    std::memset(text, 0, sizeof text);
-    const char* firstDot = std::strchr(productVersion, '.');
-    if (firstDot == nullptr)
-        return false;
-    const char* minor = firstDot + 1;
-    const char* secondDot = std::strchr(minor, '.');
-    // Without a second dot the rest of the text is the minor part, padded like any other.
-    const std::size_t minorLength = secondDot ? static_cast<std::size_t>(secondDot - minor) : std::strlen(minor);
-    const std::size_t majorAndDot = static_cast<std::size_t>(minor - productVersion);
-    const std::size_t padding = minorLength == 1 ? 1 : 0;
-    if (majorAndDot + padding + minorLength > kMaxVersionText)
-        return false;
-    std::memcpy(text, productVersion, majorAndDot);
-    if (padding)
-        text[majorAndDot] = '0';
-    std::memcpy(text + majorAndDot + padding, minor, minorLength);
-    return true;
-}
 
 struct FreeBlock {
     void operator()(void* block) const { std::free(block); }
@@ -61,14 +37,9 @@ bool CProductVersion::GetProductVersion(const char* path, CString& version) {
     if (!library.VerQueryValueA(block.get(), VERSION_QUERY, &value, &length) || value == nullptr)
         return false;
 
-    char text[kMaxVersionText + 1];
+    char text[MAX_VERSION_TEXT + 1];
     if (!MakeVersionText(static_cast<const char*>(value), text))
         return false;
     version = text;
     return true;
-}
-
-bool CZR5048VersionUpDlg::GetInstalledVersion() {
-    CProductVersion reader;
-    return reader.GetProductVersion(m_szExePath, m_strInstalledVersion);
 }

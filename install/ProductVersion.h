@@ -4,7 +4,7 @@
 #include "framework/AfxString.h"
 
 class CProductVersion {
-public:
+  public:
     virtual ~CProductVersion() = default;
 
     // Turns the ProductVersion of `path` into a Version text, major "." minor with a one-digit minor

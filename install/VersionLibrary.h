@@ -10,7 +10,7 @@
 namespace zr {
 
 class VersionLibrary {
-public:
+  public:
     // Loads <system folder>\version.dll; IsLoaded() is false when it or one of the calls is missing.
     VersionLibrary();
     VersionLibrary(const VersionLibrary&) = delete;
@@ -27,7 +27,7 @@ public:
         return m_query(block, subBlock, value, length);
     }
 
-private:
+  private:
     using GetSizeFunction = DWORD(WINAPI*)(LPCSTR, LPDWORD);
     using GetInfoFunction = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
     using QueryFunction = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);

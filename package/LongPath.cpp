@@ -57,6 +57,14 @@ bool MakeFullPath(const std::wstring& path, std::wstring* full) {
     return true;
 }
 
+bool FullFolderPath(const std::wstring& folder, std::wstring* full) {
+    if (!MakeFullPath(folder, full))
+        return false;
+    if (full->back() != L'\\')
+        *full += L'\\';
+    return true;
+}
+
 std::wstring LongPathForm(const std::wstring& full) {
     if (full.compare(0, 4, L"\\\\?\\") == 0)
         return full;

@@ -16,6 +16,9 @@ bool FromUtf8(const std::string& text, std::wstring* wide);
 // The absolute form of `path` (resolved against the working directory). False when it cannot be had.
 bool MakeFullPath(const std::wstring& path, std::wstring* full);
 
+// The absolute form of a folder path, ending in a backslash. False when it cannot be had.
+bool FullFolderPath(const std::wstring& folder, std::wstring* full);
+
 // A full path ("C:\...", "\\server\share\...") in the form that passes the length limit: "\\?\C:\..."
 // or "\\?\UNC\server\share\...". Only for paths made by MakeFullPath.
 std::wstring LongPathForm(const std::wstring& full);

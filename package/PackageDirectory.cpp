@@ -4,17 +4,6 @@
 
 namespace {
 
-bool IsSeparator(unsigned char c) {
-    return c == '\\' || c == '/';
-}
-
-// Every byte of a two-byte character's second half is 0x40 or above, so a lead byte followed by a
-// lower byte is a character of its own and the next byte is read on its own too. That keeps '.',
-// ':', '/' and the controls visible whatever the code page.
-bool StartsTwoByteCharacter(const char* at, const char* end, LeadBytePredicate isLeadByte) {
-    return at + 1 < end && isLeadByte(static_cast<unsigned char>(at[0])) && static_cast<unsigned char>(at[1]) >= 0x40;
-}
-
 char AsciiUpper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -37,8 +26,8 @@ bool IsDeviceName(const char* component, std::size_t length) {
         ++base;
     while (base > 0 && component[base - 1] == ' ')
         --base;
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-    for (const char* device : kDevices) {
+    static const char* const DEVICE_NAMES[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* device : DEVICE_NAMES) {
         if (EqualsIgnoringAsciiCase(component, base, device))
             return true;
     }
@@ -70,10 +59,6 @@ bool HoldsNul(const char (&field)[ENTRY_NAME_SIZE]) {
 
 }  // namespace
 
-bool NoLeadBytes(unsigned char) {
-    return false;
-}
-
 void DecodePackageDirectory(const unsigned char* head, std::size_t size, PACKAGE_DIRECTORY* directory) {
     std::memset(directory, 0, sizeof *directory);
     if (size <= ENTRY_COUNT_OFFSET)
@@ -92,12 +77,12 @@ void DecodePackageDirectory(const unsigned char* head, std::size_t size, PACKAGE
 E_NAME_FAULT CheckRelativePath(const char* path, std::size_t length, LeadBytePredicate isLeadByte) {
     if (length == 0)
         return NAME_EMPTY;
-    if (IsSeparator(static_cast<unsigned char>(path[0])))
+    if (IsPathSeparator(static_cast<unsigned char>(path[0])))
         return NAME_ROOTED;
     const char* const end = path + length;
     const char* component = path;
     for (const char* at = path;; ++at) {
-        if (at == end || IsSeparator(static_cast<unsigned char>(*at))) {
+        if (at == end || IsPathSeparator(static_cast<unsigned char>(*at))) {
             const E_NAME_FAULT fault = CheckComponent(component, static_cast<std::size_t>(at - component));
             if (fault != NAME_OK)
                 return fault;
@@ -146,23 +131,13 @@ bool MakeDestinationPath(const char* installFolder, const char* name, char (&des
     return true;
 }
 
-std::size_t FolderPartLength(const char* path, LeadBytePredicate isLeadByte) {
-    const char* const end = path + std::strlen(path);
-    std::size_t folder = 0;
-    for (const char* at = path; at < end; ++at) {
-        if (StartsTwoByteCharacter(at, end, isLeadByte))
-            ++at;
-        else if (IsSeparator(static_cast<unsigned char>(*at)))
-            folder = static_cast<std::size_t>(at - path) + 1;
-    }
-    return folder;
-}
-
 PACKAGE_VERDICT CheckPackageDirectory(const PACKAGE_DIRECTORY& directory,
                                       std::uint64_t packageSize,
                                       const char* installFolder,
-                                      LeadBytePredicate isLeadByte) {
+                                      LeadBytePredicate isLeadByte,
+                                      PACKAGE_NAMES* names) {
     PACKAGE_VERDICT verdict = {PACKAGE_OK, 0, NAME_OK};
+    names->nCount = 0;
     if (!directory.bCountPresent) {
         verdict.fault = PACKAGE_COUNT_MISSING;
         return verdict;
@@ -189,18 +164,19 @@ PACKAGE_VERDICT CheckPackageDirectory(const PACKAGE_DIRECTORY& directory,
             verdict.fault = PACKAGE_BAD_ENTRY_NAME;
             return verdict;
         }
-        char working[ENTRY_NAME_SIZE];
-        MakeWorkingFileName(entry.szName, working);
-        verdict.nameFault = CheckRelativePath(working, std::strlen(working), isLeadByte);
+        NAMED_ENTRY& named = names->entries[i];
+        MakeWorkingFileName(entry.szName, named.szWorking);
+        verdict.nameFault = CheckRelativePath(named.szWorking, std::strlen(named.szWorking), isLeadByte);
         if (verdict.nameFault != NAME_OK) {
             verdict.fault = PACKAGE_BAD_WORKING_NAME;
             return verdict;
         }
-        char destination[DESTINATION_PATH_SIZE];
-        if (!MakeDestinationPath(installFolder, entry.szName, destination)) {
+        if (!MakeDestinationPath(installFolder, entry.szName, named.szDestination)) {
             verdict.fault = PACKAGE_DESTINATION_TOO_LONG;
             return verdict;
         }
+        named.dwSize = entry.dwSize;
     }
+    names->nCount = directory.nCount;
     return {PACKAGE_OK, 0, NAME_OK};
 }

@@ -1,11 +1,14 @@
-// Reading and judging a package's directory before anything is written. Platform-free (no Windows
-// header): the installer, the package tool and the fuzz target share it.
+// Reading a package's directory and judging and naming every entry before anything is written: the
+// first two steps of an installation (the file system's part and the placing follow in
+// PackagePlan.h and PackageInstall.h). Platform-free (no Windows header): the installer, the package
+// tool and the fuzz target share it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "package/PackageFormat.h"
+#include "package/PathText.h"
 
 // The header and the largest directory the layout can carry: all the bytes the directory reader needs.
 inline constexpr std::size_t MAX_DIRECTORY_END = DIRECTORY_OFFSET + DIRECTORY_ENTRY_SIZE * MAX_ENTRY_COUNT;
@@ -14,12 +17,6 @@ inline constexpr std::size_t DESTINATION_PATH_SIZE = 260;
 
 inline constexpr char EXCEL_SUBFOLDER[] = "EXCEL\\";
 inline constexpr char IMAGES_SUBFOLDER[] = "Images\\";
-
-// Tells whether a byte starts a two-byte character in the code page the names will be read in. In a
-// double-byte code page a backslash or '|' can be the second byte of a character (CP932 "ポ" is
-// 0x83 0x7C), and then it is neither a separator nor a forbidden character.
-using LeadBytePredicate = bool (*)(unsigned char);
-bool NoLeadBytes(unsigned char);
 
 // The directory as a package declares it, decoded without judging it.
 struct PACKAGE_DIRECTORY {
@@ -67,9 +64,6 @@ void MakeWorkingFileName(const char (&name)[ENTRY_NAME_SIZE], char (&working)[EN
 // `destination` emptied, when that would exceed 259 characters.
 bool MakeDestinationPath(const char* installFolder, const char* name, char (&destination)[DESTINATION_PATH_SIZE]);
 
-// Length of a path's folder part, its last separator included; 0 for a name without a folder.
-std::size_t FolderPartLength(const char* path, LeadBytePredicate isLeadByte);
-
 // Why a whole package is refused before anything is written.
 enum E_PACKAGE_FAULT {
     PACKAGE_OK,
@@ -87,11 +81,27 @@ struct PACKAGE_VERDICT {
     E_NAME_FAULT nameFault;  // for PACKAGE_BAD_ENTRY_NAME and PACKAGE_BAD_WORKING_NAME
 };
 
+// One entry as the installation uses it: its names made once, relative to the working directory
+// and absolute below the installation folder, and its payload size.
+struct NAMED_ENTRY {
+    char szWorking[ENTRY_NAME_SIZE];
+    char szDestination[DESTINATION_PATH_SIZE];
+    std::uint32_t dwSize;
+};
+
+// Every entry of a judged package, in directory order (payload order).
+struct PACKAGE_NAMES {
+    unsigned nCount;
+    NAMED_ENTRY entries[MAX_ENTRY_COUNT];
+};
+
 // Checks everything about a package that needs no file system: a complete directory, payloads
 // present in full (`packageSize` is the whole file's length), safe names and Working file names, and
 // Destination paths that fit behind `installFolder`. Trailing bytes after the last payload and
-// payloads of size 0 are fine.
+// payloads of size 0 are fine. On PACKAGE_OK, *names holds every entry's names; on a fault its
+// contents mean nothing.
 PACKAGE_VERDICT CheckPackageDirectory(const PACKAGE_DIRECTORY& directory,
                                       std::uint64_t packageSize,
                                       const char* installFolder,
-                                      LeadBytePredicate isLeadByte);
+                                      LeadBytePredicate isLeadByte,
+                                      PACKAGE_NAMES* names);

@@ -95,7 +95,7 @@ E_RECOVERY RecoverInstallation(const char* installFolder) {
 
 E_RECOVERY RecoverInstallation(const std::wstring& installFolder) {
     std::wstring folder;
-    if (!MakeFullPath(installFolder, &folder) || folder.back() != L'\\')
+    if (!FullFolderPath(installFolder, &folder))
         return RECOVERY_NOTHING;
     CRecordFile file;
     DWORD error = ERROR_SUCCESS;

@@ -4,13 +4,13 @@
 
 #include <functional>
 
-#include "dialog/ZR5048VersionUpDlg.h"
 #include "res/resource.h"
+#include "tests/support/DialogUnderTest.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
 
-class InspectedDialog : public CZR5048VersionUpDlg {
+class InspectedDialog : public zr::test::DialogUnderTest {
   public:
     explicit InspectedDialog(std::function<void(InspectedDialog&)> inspect) : m_inspect(std::move(inspect)) {}
     LRESULT Send(UINT message, WPARAM wParam = 0) { return ::SendMessageA(m_hWnd, message, wParam, 0); }

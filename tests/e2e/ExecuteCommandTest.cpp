@@ -55,7 +55,7 @@ void Answer(ProductProcess& tool, const wchar_t* text, int button) {
 
 class ExecuteFixture {
   public:
-    ExecuteFixture() : installed("1.4.0.0", 1) {
+    explicit ExecuteFixture(REGSAM view = 0) : installed("1.4.0.0", 1, view) {
         zr::PackageContents contents;
         contents.version = "1.05";
         contents.language = 1;
@@ -71,8 +71,8 @@ class ExecuteFixture {
     ScratchFolder work;
 };
 
-void UpdateSucceeds(const Texts& texts) {
-    ExecuteFixture f;
+void UpdateSucceeds(const Texts& texts, REGSAM view = 0) {
+    ExecuteFixture f(view);
     ASSERT_TRUE(f.installed.Ok());
     ProductProcess tool(f.work.Path());
     HWND dialog = tool.WaitForDialog();
@@ -150,6 +150,13 @@ TEST(EnglishDialog, ExecuteUpdatesAndReportsSuccess) {
 }
 TEST(JapaneseDialog, ExecuteUpdatesAndReportsSuccess) {
     UpdateSucceeds(kJapanese);
+}
+// The shipped 32-bit tool on 64-bit Windows, with the installation registered where the Windows
+// Installer puts it there: in the 64-bit registry view, which the tool's own view does not show.
+TEST(EnglishDialog, ExecuteUpdatesAnInstallationRegisteredInThe64BitView) {
+    if (!zr::test::RunsUnderWow64())
+        GTEST_SKIP() << "one registry view only: a 32-bit prefix, or a 64-bit build";
+    UpdateSucceeds(kEnglish, KEY_WOW64_64KEY);
 }
 TEST(EnglishDialog, ExecuteRefusesWhileTheProductRuns) {
     RunningProductIsRefusedAtEveryClick(kEnglish);

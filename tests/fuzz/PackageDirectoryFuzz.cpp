@@ -85,7 +85,10 @@ std::string CheckPackageDirectoryProperties(const std::uint8_t* data, std::size_
     if (directory->nPresent != (whole < count ? whole : count))
         return "number of complete records misjudged";
 
-    const PACKAGE_VERDICT verdict = CheckPackageDirectory(*directory, packageSize, installFolder.c_str(), isLeadByte);
+    auto names = std::make_unique<PACKAGE_NAMES>();
+    std::memset(names.get(), 0x7F, sizeof *names);
+    const PACKAGE_VERDICT verdict =
+        CheckPackageDirectory(*directory, packageSize, installFolder.c_str(), isLeadByte, names.get());
     std::uint64_t declared = 0;
     for (unsigned i = 0; i < directory->nPresent; ++i)
         declared += directory->entries[i].dwSize;
@@ -99,6 +102,8 @@ std::string CheckPackageDirectoryProperties(const std::uint8_t* data, std::size_
         return "payloads cut short not refused";
     if (verdict.fault != PACKAGE_OK)
         return {};
+    if (names->nCount != count)
+        return "named entries do not match the directory";
 
     for (unsigned i = 0; i < count; ++i) {
         const PACKAGE_ENTRY& entry = directory->entries[i];
@@ -113,12 +118,13 @@ std::string CheckPackageDirectoryProperties(const std::uint8_t* data, std::size_
         if (!reason.empty())
             return "entry name accepted that " + reason;
 
-        char working[ENTRY_NAME_SIZE];
-        std::memset(working, 0x7F, sizeof working);
-        MakeWorkingFileName(entry.szName, working);
-        if (std::memchr(working, '\0', sizeof working) == nullptr)
+        // The names the installation goes on with, made once by the judge.
+        const NAMED_ENTRY& named = names->entries[i];
+        if (named.dwSize != entry.dwSize)
+            return "named entry " + std::to_string(i) + " has another size";
+        if (std::memchr(named.szWorking, '\0', sizeof named.szWorking) == nullptr)
             return "Working file name not terminated";
-        const std::string workingName = working;
+        const std::string workingName = named.szWorking;
         const std::size_t dropped = name.find("EXCEL\\") != std::string::npos    ? 6
                                     : name.find("Images\\") != std::string::npos ? 7
                                                                                  : 0;
@@ -130,13 +136,12 @@ std::string CheckPackageDirectoryProperties(const std::uint8_t* data, std::size_
         if (workingName.size() > 0 && IsSeparator(workingName.back()) && !doubleByte)
             return "Working file name without a file name accepted";
 
-        char destination[DESTINATION_PATH_SIZE];
-        if (!MakeDestinationPath(installFolder.c_str(), entry.szName, destination))
-            return "accepted Destination path does not fit";
-        if (installFolder + name != destination)
+        if (std::memchr(named.szDestination, '\0', sizeof named.szDestination) == nullptr)
+            return "accepted Destination path not terminated";
+        if (installFolder + name != named.szDestination)
             return "Destination path is not the folder followed by the name";
 
-        const std::size_t folder = FolderPartLength(working, isLeadByte);
+        const std::size_t folder = FolderPartLength(named.szWorking, isLeadByte);
         if (folder > workingName.size() || (folder > 0 && !IsSeparator(workingName[folder - 1])))
             return "folder part does not end at a separator";
     }

@@ -5,14 +5,22 @@
 #include <string>
 #include <vector>
 
-#include "dialog/ZR5048VersionUpDlg.h"
+#include "install/FindInstallation.h"
 #include "tests/support/FoldersKey.h"
 
 namespace {
 
 using zr::test::FoldersKey;
 
-const char kUntouched[] = "untouched";
+const char UNTOUCHED[] = "untouched";
+
+INSTALLATION_PATHS UntouchedPaths() {
+    INSTALLATION_PATHS paths;
+    std::strcpy(paths.szInstallFolder, UNTOUCHED);
+    std::strcpy(paths.szExePath, UNTOUCHED);
+    std::strcpy(paths.szLanguageIni, UNTOUCHED);
+    return paths;
+}
 
 // A matching name whose installation folder text has exactly `folderLength` characters.
 std::string NameWithFolderOf(std::size_t folderLength) {
@@ -66,25 +74,22 @@ TEST_P(FindInstallationTest, FillsThePathsFromTheFirstMatchingName) {
     // each row are in both orders at once.
     ASSERT_EQ(key.Names(), c.names);
 
-    CZR5048VersionUpDlg dialog;
-    std::strcpy(dialog.m_szInstallFolder, kUntouched);
-    std::strcpy(dialog.m_szExePath, kUntouched);
-    std::strcpy(dialog.m_szLanguageIni, kUntouched);
+    INSTALLATION_PATHS paths = UntouchedPaths();
 
-    const bool found = dialog.FindInstallation();
+    const bool found = LookUpInstallation(&paths);
 
     ASSERT_EQ(found, c.folder != nullptr);
     if (!found) {
-        EXPECT_STREQ(dialog.m_szInstallFolder, kUntouched);
-        EXPECT_STREQ(dialog.m_szExePath, kUntouched);
-        EXPECT_STREQ(dialog.m_szLanguageIni, kUntouched);
+        EXPECT_STREQ(paths.szInstallFolder, UNTOUCHED);
+        EXPECT_STREQ(paths.szExePath, UNTOUCHED);
+        EXPECT_STREQ(paths.szLanguageIni, UNTOUCHED);
         return;
     }
     // An empty expected folder stands for the one name of the row less its EXCEL\.
     const std::string folder = *c.folder ? c.folder : c.names[0].substr(0, c.names[0].size() - 6);
-    EXPECT_EQ(dialog.m_szInstallFolder, folder);
-    EXPECT_EQ(dialog.m_szExePath, folder + "ZR5048Em.exe");
-    EXPECT_EQ(dialog.m_szLanguageIni, folder + "Language.ini");
+    EXPECT_EQ(paths.szInstallFolder, folder);
+    EXPECT_EQ(paths.szExePath, folder + "ZR5048Em.exe");
+    EXPECT_EQ(paths.szLanguageIni, folder + "Language.ini");
 }
 
 INSTANTIATE_TEST_SUITE_P(Lookup,
@@ -97,23 +102,82 @@ INSTANTIATE_TEST_SUITE_P(Lookup,
 TEST(FindInstallation, AMissingKeyIsNoInstallation) {
     FoldersKey key;
     ASSERT_TRUE(key.RemoveKey());
-    CZR5048VersionUpDlg dialog;
+    INSTALLATION_PATHS paths = UntouchedPaths();
 
-    EXPECT_FALSE(dialog.FindInstallation());
-    EXPECT_STREQ(dialog.m_szInstallFolder, "");
-    EXPECT_STREQ(dialog.m_szExePath, "");
+    EXPECT_FALSE(LookUpInstallation(&paths));
+    EXPECT_STREQ(paths.szInstallFolder, UNTOUCHED);
+    EXPECT_STREQ(paths.szExePath, UNTOUCHED);
 }
 
 TEST(FindInstallation, ReadsTheKeyWithoutChangingIt) {
     FoldersKey key;
     ASSERT_TRUE(key.Add(kFolder + "EXCEL\\"));
     ASSERT_TRUE(key.Add(kFolder + "Images\\"));
-    CZR5048VersionUpDlg dialog;
+    INSTALLATION_PATHS paths;
 
-    ASSERT_TRUE(dialog.FindInstallation());
-    ASSERT_TRUE(dialog.FindInstallation());
+    ASSERT_TRUE(LookUpInstallation(&paths));
+    ASSERT_TRUE(LookUpInstallation(&paths));
 
     EXPECT_EQ(key.Names(), (std::vector<std::string>{kFolder + "EXCEL\\", kFolder + "Images\\"}));
 }
+
+// On 64-bit Windows the Windows Installer records its folders in the 64-bit registry view, which a
+// 32-bit process is redirected away from; the lookup reads that view first, then its own.
+struct ViewCase {
+    const char* what;
+    const char* name64;  // null: nothing in that view
+    const char* name32;
+    const char* folder;  // null: not found
+};
+
+const ViewCase kViewCases[] = {
+    {"only the 64-bit view, as the Installer writes it", "C:\\A\\ZR5048 Emulation Software\\EXCEL\\", nullptr,
+     "C:\\A\\ZR5048 Emulation Software\\"},
+    {"only the 32-bit view", nullptr, "C:\\B\\ZR5048 Emulation Software\\EXCEL\\",
+     "C:\\B\\ZR5048 Emulation Software\\"},
+    {"both views with different folders: the 64-bit one wins", "C:\\A\\ZR5048 Emulation Software\\EXCEL\\",
+     "C:\\B\\ZR5048 Emulation Software\\EXCEL\\", "C:\\A\\ZR5048 Emulation Software\\"},
+    {"no match in the 64-bit view falls back to the 32-bit one", "C:\\Other\\",
+     "C:\\B\\ZR5048 Emulation Software\\EXCEL\\", "C:\\B\\ZR5048 Emulation Software\\"},
+    {"a case-different name in the 64-bit view is no match either", "C:\\A\\ZR5048 Emulation Software\\Excel\\",
+     "C:\\B\\ZR5048 Emulation Software\\EXCEL\\", "C:\\B\\ZR5048 Emulation Software\\"},
+    {"neither view", "C:\\Other\\", "D:\\Tool\\", nullptr},
+};
+
+class RegistryViews : public ::testing::TestWithParam<ViewCase> {};
+
+TEST_P(RegistryViews, The64BitViewComesFirst) {
+    if (!zr::test::RunsUnderWow64())
+        GTEST_SKIP() << "one registry view only: a 32-bit prefix, or a 64-bit build";
+    const ViewCase& c = GetParam();
+    SCOPED_TRACE(c.what);
+    FoldersKey key;
+    if (c.name64) {
+        ASSERT_TRUE(key.Add(c.name64, KEY_WOW64_64KEY));
+    }
+    if (c.name32) {
+        ASSERT_TRUE(key.Add(c.name32, KEY_WOW64_32KEY));
+    }
+    // The two views really are apart here, as on Windows.
+    ASSERT_EQ(key.Names(KEY_WOW64_64KEY).size(), c.name64 ? 1u : 0u);
+    ASSERT_EQ(key.Names(KEY_WOW64_32KEY).size(), c.name32 ? 1u : 0u);
+
+    INSTALLATION_PATHS paths = UntouchedPaths();
+
+    const bool found = LookUpInstallation(&paths);
+
+    ASSERT_EQ(found, c.folder != nullptr);
+    EXPECT_STREQ(paths.szInstallFolder, found ? c.folder : UNTOUCHED);
+    if (found) {
+        EXPECT_EQ(paths.szExePath, std::string(c.folder) + "ZR5048Em.exe");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Wow64,
+                         RegistryViews,
+                         ::testing::ValuesIn(kViewCases),
+                         [](const ::testing::TestParamInfo<ViewCase>& info) {
+                             return "case" + std::to_string(info.index);
+                         });
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include "dialog/ZR5048VersionUpDlg.h"
 #include "install/LanguageSettings.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -32,13 +31,11 @@ TEST(UiLanguage, OnlyTheJapaneseLanguageNameMeansJapanese) {
 
 // These two run in the test registrations of their locales (LANG), which decide Wine's user locale.
 TEST(UiLanguageUnderJapaneseLocale, TheDialogSpeaksJapanese) {
-    CZR5048VersionUpDlg dialog;
-    EXPECT_FALSE(dialog.IsEnglishUI());
+    EXPECT_FALSE(IsUserLanguageEnglish());
 }
 
 TEST(UiLanguageUnderEnglishLocale, TheDialogSpeaksEnglish) {
-    CZR5048VersionUpDlg dialog;
-    EXPECT_TRUE(dialog.IsEnglishUI());
+    EXPECT_TRUE(IsUserLanguageEnglish());
 }
 
 struct LanguageCase {
@@ -48,7 +45,7 @@ struct LanguageCase {
     const char* name;  // null: a code without a name
 };
 
-const LanguageCase kCases[] = {
+const LanguageCase LANGUAGE_CASES[] = {
     {"English", "[LangList]\r\nNo0=1\r\n", 1, "EN"},
     {"Korean", "[LangList]\r\nNo0=3\r\n", 3, "KO"},
     {"Japanese", "[LangList]\r\nNo0=0\r\n", 0, "JA"},
@@ -75,22 +72,21 @@ TEST_P(ReadInstalledLanguageTest, ReadsLangListNo0AsADecimalNumber) {
     if (c.ini) {
         ASSERT_TRUE(zr::test::WriteFileBytes(ini, c.ini));
     }
-    CZR5048VersionUpDlg dialog;
-    std::strcpy(dialog.m_szLanguageIni, ini.c_str());
+    char value[LANGUAGE_VALUE_SIZE];
 
-    const int code = dialog.ReadInstalledLanguage();
+    const int code = ReadLanguageCode(ini.c_str(), value);
 
     EXPECT_EQ(code, c.code);
     if (c.name) {
-        EXPECT_STREQ(dialog.GetLanguageName(code), c.name);
+        EXPECT_STREQ(LanguageName(code), c.name);
     } else {
-        EXPECT_EQ(dialog.GetLanguageName(code), nullptr);
+        EXPECT_EQ(LanguageName(code), nullptr);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Values,
                          ReadInstalledLanguageTest,
-                         ::testing::ValuesIn(kCases),
+                         ::testing::ValuesIn(LANGUAGE_CASES),
                          [](const ::testing::TestParamInfo<LanguageCase>& info) {
                              return "case" + std::to_string(info.index);
                          });
@@ -99,14 +95,13 @@ TEST(ReadInstalledLanguage, ALongValueStaysInsideTheWorkBuffer) {
     ScratchFolder folder;
     const std::string ini = folder / "Language.ini";
     ASSERT_TRUE(zr::test::WriteFileBytes(ini, "[LangList]\r\nNo0=5" + std::string(150, 'x') + "\r\n"));
-    CZR5048VersionUpDlg dialog;
-    std::strcpy(dialog.m_szLanguageIni, ini.c_str());
-    std::memset(dialog.m_szWork, 0x7F, sizeof dialog.m_szWork);
+    char value[LANGUAGE_VALUE_SIZE];
+    std::memset(value, 0x7F, sizeof value);
 
-    EXPECT_EQ(dialog.ReadInstalledLanguage(), 5);
+    EXPECT_EQ(ReadLanguageCode(ini.c_str(), value), 5);
     // 99 characters offered: 98 of the value and the terminator; the last byte is never written.
-    EXPECT_EQ(std::strlen(dialog.m_szWork), 98u);
-    EXPECT_EQ(dialog.m_szWork[99], 0x7F);
+    EXPECT_EQ(std::strlen(value), 98u);
+    EXPECT_EQ(value[99], 0x7F);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ std::string Fixture(const char* relative) {
 
 // Windows' search order for version.dll, for the probe only: a DLL found in its folder comes first.
 class WindowsSearchOrderForVersionDll {
-public:
+  public:
     WindowsSearchOrderForVersionDll() {
         zr::ScopedRegKey key;
         ::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.receive(), nullptr);
@@ -39,7 +39,7 @@ public:
         ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\zr_version_probe.exe");
     }
 
-private:
+  private:
     static constexpr char kKey[] = "Software\\Wine\\AppDefaults\\zr_version_probe.exe\\DllOverrides";
 };
 
@@ -64,7 +64,7 @@ int RunProbe(const std::string& folder, const std::string& arguments) {
 }
 
 class PlantedVersionDll : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(::CopyFileA(Fixture("\\probe\\zr_version_probe.exe").c_str(),
                                 (download / "zr_version_probe.exe").c_str(), FALSE));

@@ -1,7 +1,7 @@
 // Whether the product runs, against stand-in processes that keep (or do not keep) its marker window.
 #include <gtest/gtest.h>
 
-#include "dialog/ZR5048VersionUpDlg.h"
+#include "install/ProductRunning.h"
 #include "tests/support/RunningProduct.h"
 
 namespace {
@@ -20,28 +20,26 @@ TEST(ProductRunning, OnlyANonNullPropertyOnATopLevelWindowCounts) {
         {Mark::NullValue, "with a null value", false},
         {Mark::None, "a window without the property", false},
     };
-    CZR5048VersionUpDlg dialog;
-    ASSERT_FALSE(dialog.IsProductRunning()) << "something else on the desktop carries the property";
+    ASSERT_FALSE(IsProductWindowPresent()) << "something else on the desktop carries the property";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         RunningProduct product(c.mark);
         ASSERT_TRUE(product.Ready());
-        EXPECT_EQ(dialog.IsProductRunning(), c.running);
+        EXPECT_EQ(IsProductWindowPresent(), c.running);
     }
 }
 
 TEST(ProductRunning, TwoRunningCopiesAreRunningAndEndingThemEndsIt) {
-    CZR5048VersionUpDlg dialog;
     RunningProduct first;
     RunningProduct second;
     ASSERT_TRUE(first.Ready());
     ASSERT_TRUE(second.Ready());
-    EXPECT_TRUE(dialog.IsProductRunning());
+    EXPECT_TRUE(IsProductWindowPresent());
 
     first.End();
-    EXPECT_TRUE(dialog.IsProductRunning());
+    EXPECT_TRUE(IsProductWindowPresent());
     second.End();
-    EXPECT_FALSE(dialog.IsProductRunning());
+    EXPECT_FALSE(IsProductWindowPresent());
 }
 
 }  // namespace

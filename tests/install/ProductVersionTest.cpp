@@ -1,10 +1,11 @@
-// The installed Version text, read from stand-in executables with real version resources.
+// The installed Version text, read from stand-in executables with real version resources: what the
+// resource decides (which string table, whether there is one). The text rule is tested natively.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "dialog/ZR5048VersionUpDlg.h"
+#include "install/ProductVersion.h"
 #include "tests/support/ImitationInstallation.h"
 
 namespace {
@@ -16,21 +17,10 @@ struct VersionCase {
     const char* text;     // the Version text; null: no version
 };
 
-const VersionCase kCases[] = {
-    {"1.4.0.0", "1.04"},
-    {"1.12.0.0", "1.12"},
-    {"10.5.3", "10.05"},     // only the minor part is padded
-    {"2.123.0.1", "2.123"},  // a three-digit minor part is taken whole
-    {"1.0.0.0", "1.00"},
-    {"1..0.0", "1."},              // an empty minor part is appended as it stands
-    {"1.4", "1.04"},               // one dot: the rest is the minor part, padded like the others
-    {"12345.678.0", "12345.678"},  // nine characters, the most a Version text holds
-    {"123456.789.0", nullptr},     // ten would not fit
-    {"14", nullptr},               // no dot
-    {"empty", nullptr},
-    {"english-only", nullptr},  // 1.4.0.0, but only in the English string table
-    {"no-version", nullptr},
-    {"not-built", nullptr},  // no executable there
+const VersionCase VERSION_CASES[] = {
+    {"1.4.0.0", "1.04"},       {"1.12.0.0", "1.12"},
+    {"english-only", nullptr},                          // 1.4.0.0, but only in the English string table
+    {"no-version", nullptr},   {"not-built", nullptr},  // no executable there
 };
 
 class ProductVersionTest : public ::testing::TestWithParam<VersionCase> {};
@@ -43,19 +33,18 @@ TEST_P(ProductVersionTest, MakesTheVersionTextFromTheJapaneseStringTable) {
         ASSERT_NE(::GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES) << exe;
     }
 
-    CZR5048VersionUpDlg dialog;
-    std::strcpy(dialog.m_szExePath, exe.c_str());
-    dialog.m_strInstalledVersion = "untouched";
+    CProductVersion reader;
+    CString version = "untouched";
 
-    const bool read = dialog.GetInstalledVersion();
+    const bool read = reader.GetProductVersion(exe.c_str(), version);
 
     EXPECT_EQ(read, c.text != nullptr);
-    EXPECT_STREQ(dialog.m_strInstalledVersion, c.text ? c.text : "untouched");
+    EXPECT_STREQ(version, c.text ? c.text : "untouched");
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions,
                          ProductVersionTest,
-                         ::testing::ValuesIn(kCases),
+                         ::testing::ValuesIn(VERSION_CASES),
                          [](const ::testing::TestParamInfo<VersionCase>& info) {
                              return "case" + std::to_string(info.index);
                          });

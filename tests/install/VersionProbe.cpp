@@ -1,14 +1,14 @@
 // A stand-in for the tool started from a download folder: it reads the installed version as the
-// dialog does, from wherever it was copied to. Exit code 0 when it read the text given as the second
+// tool does, from wherever it was copied to. Exit code 0 when it read the text given as the second
 // argument, 1 when it read none, 2 when it read another.
-//   zr_version_probe EXE-PATH EXPECTED      the dialog's version read of EXE-PATH
+//   zr_version_probe EXE-PATH EXPECTED      the tool's version read of EXE-PATH
 //   zr_version_probe --by-name              asks for a size through version.dll looked up by name, as
 //                                           an import would; 0 when the call was made
 #include <windows.h>
 
 #include <cstring>
 
-#include "dialog/ZR5048VersionUpDlg.h"
+#include "install/ProductVersion.h"
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--by-name") == 0) {
@@ -26,9 +26,9 @@ int main(int argc, char** argv) {
     }
     if (argc != 3 || std::strlen(argv[1]) >= 260)
         return 3;
-    CZR5048VersionUpDlg dialog;
-    std::strcpy(dialog.m_szExePath, argv[1]);
-    if (!dialog.GetInstalledVersion())
+    CProductVersion reader;
+    CString version;
+    if (!reader.GetProductVersion(argv[1], version))
         return 1;
-    return dialog.m_strInstalledVersion == argv[2] ? 0 : 2;
+    return version == argv[2] ? 0 : 2;
 }

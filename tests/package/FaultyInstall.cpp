@@ -5,17 +5,16 @@
 //   zr_faulty_install recover FOLDER   recovers FOLDER: exit code the E_RECOVERY value
 #include <cstring>
 
-#include "dialog/ZR5048VersionUpDlg.h"
+#include "package/PackageFormat.h"
+#include "package/PackageInstall.h"
 #include "package/Recovery.h"
 
 int main(int argc, char** argv) {
-    if (argc != 3 || std::strlen(argv[2]) >= MAX_PATH)
+    if (argc != 3)
         return 2;
     if (std::strcmp(argv[1], "recover") == 0)
         return static_cast<int>(zr::RecoverInstallation(argv[2]));
     if (std::strcmp(argv[1], "install") != 0)
         return 2;
-    CZR5048VersionUpDlg dialog;
-    std::strcpy(dialog.m_szInstallFolder, argv[2]);
-    return dialog.InstallPackage() ? 0 : 1;
+    return InstallPackageFile(PACKAGE_FILE_NAME, argv[2]) ? 0 : 1;
 }

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "dialog/ZR5048VersionUpDlg.h"
 #include "framework/ScopedHandle.h"
 #include "package/PackageFormat.h"
+#include "package/PackageInstall.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/vupcab/PackageWriter.h"
 
@@ -66,10 +66,11 @@ class InstallPackageTest : public ::testing::Test {
         ASSERT_TRUE(WriteFileBytes(m_install + "Images\\Logo.bmp", "old logo"));
         ASSERT_TRUE(::GetCurrentDirectoryA(sizeof m_previous, m_previous));
         ASSERT_TRUE(::SetCurrentDirectoryA(m_work.c_str()));
-        std::strcpy(m_dialog.m_szInstallFolder, m_install.c_str());
+        m_installFolder = m_install;
     }
     void TearDown() override { ::SetCurrentDirectoryA(m_previous); }
 
+    bool Install() const { return InstallPackageFile(PACKAGE_FILE_NAME, m_installFolder.c_str()); }
     void WritePackage(const std::string& bytes) { ASSERT_TRUE(WriteFileBytes(m_work + "vupcab", bytes)); }
     void WritePackage(const std::vector<RawEntry>& entries) { WritePackage(RawPackage(entries)); }
     Snapshot Everything() const { return SnapshotFolder(m_root.Path()); }
@@ -79,7 +80,7 @@ class InstallPackageTest : public ::testing::Test {
     std::string m_work;
     std::string m_install;
     char m_previous[MAX_PATH] = {};
-    CZR5048VersionUpDlg m_dialog;
+    std::string m_installFolder;  // what the installation is told, usually m_install
 };
 
 // What the root holds after a successful run: the files before it, with these replaced or added.
@@ -95,7 +96,7 @@ TEST_F(InstallPackageTest, WorkedExampleReplacesTheReportAndLeavesNothingBehind)
     WritePackage({{"EXCEL\\Report.xls", "abc"}});
     const Snapshot before = Everything();
 
-    ASSERT_TRUE(m_dialog.InstallPackage());
+    ASSERT_TRUE(Install());
 
     // No Working file in the working directory, no kept-aside copy in the installation.
     EXPECT_EQ(Everything(), With(before, {{kInstallation + "EXCEL\\Report.xls", "abc"}}));
@@ -120,7 +121,7 @@ TEST_P(InstallPackagePlacement, PutsEveryEntryAtItsDestination) {
         ASSERT_TRUE(::CreateDirectoryA((m_install + folder).c_str(), nullptr)) << folder;
     const Snapshot before = Everything();
 
-    ASSERT_TRUE(m_dialog.InstallPackage());
+    ASSERT_TRUE(Install());
 
     std::map<std::string, std::string> changes;
     for (const auto& placed : c.placed)
@@ -203,14 +204,14 @@ TEST_F(InstallPackageTest, BytesAfterTheLastPayloadAreIgnored) {
     WritePackage(RawPackage({{"EXCEL\\Report.xls", "abc"}}) + "trailing bytes");
     const Snapshot before = Everything();
 
-    ASSERT_TRUE(m_dialog.InstallPackage());
+    ASSERT_TRUE(Install());
 
     EXPECT_EQ(Everything(), With(before, {{kInstallation + "EXCEL\\Report.xls", "abc"}}));
 }
 
 TEST_F(InstallPackageTest, MissingPackageFailsWithNothingWritten) {
     const Snapshot before = Everything();
-    EXPECT_FALSE(m_dialog.InstallPackage());
+    EXPECT_FALSE(Install());
     EXPECT_EQ(Everything(), before);
 }
 
@@ -226,12 +227,12 @@ TEST_F(InstallPackageTest, FileStandingUnderAWorkingFileNameIsPutBackOnSuccessAn
         zr::ScopedKernelHandle lock(
             ::CreateFileA((m_install + "ZR5048Em.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(lock.IsValid());
-        EXPECT_FALSE(m_dialog.InstallPackage());
+        EXPECT_FALSE(Install());
     }
     EXPECT_EQ(Everything(), before);
 
     const Snapshot beforeSuccess = Everything();
-    ASSERT_TRUE(m_dialog.InstallPackage());
+    ASSERT_TRUE(Install());
     EXPECT_EQ(Everything(), With(beforeSuccess, {{kInstallation + "EXCEL\\Report.xls", "abc"},
                                                  {kInstallation + "Images\\Logo.bmp", "logo"},
                                                  {kInstallation + "ZR5048Em.exe", "exe"}}));
@@ -261,7 +262,7 @@ TEST_P(InstallPackageRefusal, LeavesEveryFolderAsItWas) {
     WritePackage(GetParam().package);
     const Snapshot before = Everything();
 
-    EXPECT_FALSE(m_dialog.InstallPackage());
+    EXPECT_FALSE(Install());
 
     EXPECT_EQ(Everything(), before);
     // Nothing at the places the hostile names point to outside the root either.
@@ -334,22 +335,22 @@ TEST_F(InstallPackageTest, DestinationPathOfMoreThan259CharactersIsRefused) {
         folder += "deeper\\";
         ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
     }
-    std::strcpy(m_dialog.m_szInstallFolder, folder.c_str());
+    m_installFolder = folder;
     const std::string name = std::string(259 - folder.size(), 'n');
     WritePackage({{"EXCEL\\Report.xls", "abc"}, {name + "x", "too long"}});
     ASSERT_TRUE(::CreateDirectoryA((folder + "EXCEL").c_str(), nullptr));
     const Snapshot before = Everything();
 
-    EXPECT_FALSE(m_dialog.InstallPackage());
+    EXPECT_FALSE(Install());
     EXPECT_EQ(Everything(), before);
 }
 
 TEST_F(InstallPackageTest, NoInstallationFolderRefusesRatherThanWritingBesideThePackage) {
-    m_dialog.m_szInstallFolder[0] = '\0';
+    m_installFolder.clear();
     WritePackage({{"Readme.txt", "readme"}});
     const Snapshot before = Everything();
 
-    EXPECT_FALSE(m_dialog.InstallPackage());
+    EXPECT_FALSE(Install());
     EXPECT_EQ(Everything(), before);
 }
 
@@ -360,7 +361,7 @@ TEST_F(InstallPackageTest, WorkingFileThatIsItsOwnDestinationIsWrittenInPlace) {
     ASSERT_TRUE(WriteFileBytes(m_install + "vupcab", RawPackage({{"ZR5048Em.exe", "new exe"}})));
     const Snapshot before = Everything();
 
-    ASSERT_TRUE(m_dialog.InstallPackage());
+    ASSERT_TRUE(Install());
 
     EXPECT_EQ(Everything(), With(before, {{kInstallation + "ZR5048Em.exe", "new exe"}}));
 }
@@ -373,7 +374,7 @@ TEST_F(InstallPackageTest, WorkingFileThatIsAnEarlierEntrysDestinationIsRefused)
         WriteFileBytes(m_install + "EXCEL\\vupcab", RawPackage({{"EXCEL\\a.xls", "1"}, {"Images\\a.xls", "2"}})));
     const Snapshot before = Everything();
 
-    EXPECT_FALSE(m_dialog.InstallPackage());
+    EXPECT_FALSE(Install());
     EXPECT_EQ(Everything(), before);
 }
 
@@ -431,7 +432,7 @@ TEST_F(InstallPackageTest, FailureAtAnyEntryPutsEveryFileBack) {
                 ASSERT_TRUE(lock.IsValid());
             }
 
-            EXPECT_FALSE(m_dialog.InstallPackage());
+            EXPECT_FALSE(Install());
 
             lock.reset();
             ::SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -444,7 +445,7 @@ TEST_F(InstallPackageTest, FailureAtAnyEntryPutsEveryFileBack) {
 
     // With nothing in the way, the same package goes in whole.
     const Snapshot before = Everything();
-    ASSERT_TRUE(m_dialog.InstallPackage());
+    ASSERT_TRUE(Install());
     std::map<std::string, std::string> changes;
     for (const RawEntry& entry : entries)
         changes[kInstallation + entry.nameField] = entry.payload;
@@ -478,7 +479,7 @@ TEST_F(InstallPackageJapanese, NamesWhoseSecondBytesLookLikeSeparatorsAreInstall
     WritePackage({{report, "report"}, {table, "table"}, {below, "below"}});
     const Snapshot before = Everything();
 
-    ASSERT_TRUE(m_dialog.InstallPackage());
+    ASSERT_TRUE(Install());
 
     EXPECT_EQ(Everything(), With(before, {{kInstallation + report, "report"},
                                           {kInstallation + table, "table"},
@@ -521,7 +522,7 @@ TEST_F(InstallPackageTest, PeakMemoryDoesNotGrowWithThePayload) {
     // something while that would pass the peak reached so far.
     ASSERT_LT(peakBefore, currentBefore + (payloadMiB - 32) * MiB);
 
-    ASSERT_TRUE(m_dialog.InstallPackage());
+    ASSERT_TRUE(Install());
 
     SIZE_T currentAfter = 0;
     const SIZE_T peakAfter = PeakWorkingSet(&currentAfter);

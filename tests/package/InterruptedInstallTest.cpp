@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "dialog/ZR5048VersionUpDlg.h"
 #include "framework/ScopedHandle.h"
 #include "package/FaultPoint.h"
 #include "package/LongPath.h"
+#include "package/PackageFormat.h"
+#include "package/PackageInstall.h"
 #include "package/Recovery.h"
 #include "package/RecoveryRecord.h"
 #include "tests/support/ScratchFolder.h"
@@ -242,12 +243,10 @@ TEST_F(InterruptedInstallTest, AnotherCopyMeetingARunningInstallationTouchesNoth
     const Snapshot during = Everything();
     // The next start does not recover a live record, and a second copy refuses to install.
     EXPECT_EQ(zr::RecoverInstallation(m_install.c_str()), zr::RECOVERY_LIVE);
-    CZR5048VersionUpDlg second;
-    std::strcpy(second.m_szInstallFolder, m_install.c_str());
     char previous[MAX_PATH];
     ::GetCurrentDirectoryA(sizeof previous, previous);
     ::SetCurrentDirectoryA(m_work.c_str());
-    EXPECT_FALSE(second.InstallPackage());
+    EXPECT_FALSE(InstallPackageFile(PACKAGE_FILE_NAME, m_install.c_str()));
     ::SetCurrentDirectoryA(previous);
     ASSERT_TRUE(running.Running()) << "the check must meet the run half done";
 

@@ -105,10 +105,6 @@ TEST(CheckRelativePath, SecondBytesOfDoubleByteCharactersAreCharacters) {
         EXPECT_EQ(CheckRelativePath(cases[i].name, length, &NoLeadBytes), cases[i].singleByte);
         EXPECT_EQ(CheckRelativePath(cases[i].name, length, &IsCp932LeadByte), cases[i].cp932);
     }
-    EXPECT_EQ(FolderPartLength("\x83\x5C\\\x94\x5C.bmp", &IsCp932LeadByte), 3u);
-    EXPECT_EQ(FolderPartLength("EXCEL\\\x95\x5C", &IsCp932LeadByte), 6u);
-    EXPECT_EQ(FolderPartLength("EXCEL\\\x95\x5C", &NoLeadBytes), 8u);
-    EXPECT_EQ(FolderPartLength("top.txt", &NoLeadBytes), 0u);
 }
 
 void Field(const char* text, char (&field)[ENTRY_NAME_SIZE]) {
@@ -158,13 +154,15 @@ TEST(MakeDestinationPath, FitsUpTo259Characters) {
 // A directory decoded from real package bytes, judged with the usual installation folder.
 struct Judged {
     std::unique_ptr<PACKAGE_DIRECTORY> directory = std::make_unique<PACKAGE_DIRECTORY>();
+    std::unique_ptr<PACKAGE_NAMES> names = std::make_unique<PACKAGE_NAMES>();
     PACKAGE_VERDICT verdict;
 };
 
 Judged Judge(const std::string& bytes, const char* installFolder = kInstallFolder) {
     Judged judged;
     DecodePackageDirectory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), judged.directory.get());
-    judged.verdict = CheckPackageDirectory(*judged.directory, bytes.size(), installFolder, &NoLeadBytes);
+    judged.verdict =
+        CheckPackageDirectory(*judged.directory, bytes.size(), installFolder, &NoLeadBytes, judged.names.get());
     return judged;
 }
 
@@ -233,6 +231,38 @@ TEST(CheckPackageDirectory, DestinationPastTheLimitIsRefused) {
     const std::string fits = "EXCEL\\" + std::string(24, 'n');         // 30: exactly 259 in all
     EXPECT_EQ(Judge(Package({{fits, "", "x"}}), folder.c_str()).verdict.fault, PACKAGE_OK);
     EXPECT_EQ(Judge(Package({{fits + "n", "", "x"}}), folder.c_str()).verdict.fault, PACKAGE_DESTINATION_TOO_LONG);
+}
+
+TEST(CheckPackageDirectory, NamesEveryEntryOfAnAcceptedPackage) {
+    const std::string bytes = Package({{"EXCEL\\Report.xls", "", "abc"},
+                                       {"Images\\Logo.bmp", "", ""},
+                                       {"ZR5048Em.exe", "", "12345"},
+                                       {"EXCEL\\Images\\x.bmp", "", "x"}});
+    const struct {
+        const char* working;
+        std::string destination;
+        std::uint32_t size;
+    } expected[] = {
+        {"Report.xls", std::string(kInstallFolder) + "EXCEL\\Report.xls", 3},
+        {"Logo.bmp", std::string(kInstallFolder) + "Images\\Logo.bmp", 0},
+        {"ZR5048Em.exe", std::string(kInstallFolder) + "ZR5048Em.exe", 5},
+        {"Images\\x.bmp", std::string(kInstallFolder) + "EXCEL\\Images\\x.bmp", 1},
+    };
+    const Judged judged = Judge(bytes);
+    ASSERT_EQ(judged.verdict.fault, PACKAGE_OK);
+    ASSERT_EQ(judged.names->nCount, 4u);
+    for (std::size_t i = 0; i < sizeof expected / sizeof expected[0]; ++i) {
+        SCOPED_TRACE("entry " + std::to_string(i));
+        EXPECT_STREQ(judged.names->entries[i].szWorking, expected[i].working);
+        EXPECT_EQ(judged.names->entries[i].szDestination, expected[i].destination);
+        EXPECT_EQ(judged.names->entries[i].dwSize, expected[i].size);
+    }
+}
+
+TEST(CheckPackageDirectory, RefusedPackageNamesNoEntry) {
+    const Judged judged = Judge(Package({{"EXCEL\\a.xls", "", "a"}, {"..\\b", "", "b"}}));
+    ASSERT_EQ(judged.verdict.fault, PACKAGE_BAD_ENTRY_NAME);
+    EXPECT_EQ(judged.names->nCount, 0u);
 }
 
 TEST(DecodePackageDirectory, ReadsCountRecordsAndBigEndianSizes) {

@@ -1,7 +1,9 @@
-// The package header as the dialog reads it from ./vupcab in its working directory.
+// The package header as the startup evaluation reads it from ./vupcab in the working directory.
 #include <gtest/gtest.h>
 
-#include "dialog/ZR5048VersionUpDlg.h"
+#include <cstring>
+
+#include "package/PackageHeader.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/vupcab/PackageWriter.h"
 
@@ -38,11 +40,12 @@ TEST_P(ReadPackageHeaderTest, ReadsVersionTextAndLanguageCode) {
     ScratchFolder work(/*enter=*/true);
     ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab", c.fileBytes));
 
-    CZR5048VersionUpDlg dialog;
-    dialog.ReadPackageHeader();
+    PACKAGE_HEADER header;
+    std::memset(&header, 0x7F, sizeof header);  // a missing terminator or an unset code shows
+    ASSERT_TRUE(ReadPackageHeaderFile(PACKAGE_FILE_NAME, &header));
 
-    EXPECT_STREQ(dialog.m_strUpdateVersion, c.version);
-    EXPECT_EQ(dialog.m_nPackageLanguage, c.language);
+    EXPECT_STREQ(header.szVersion, c.version);
+    EXPECT_EQ(header.nLanguage, c.language);
 }
 
 std::string WithLanguageByte(int byte) {
@@ -69,23 +72,14 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"empty file", "", "", 0}),
     [](const ::testing::TestParamInfo<HeaderCase>& info) { return "case" + std::to_string(info.index); });
 
-TEST(ReadPackageHeader, MissingPackageLeavesBothFieldsAsTheyWere) {
+TEST(ReadPackageHeader, MissingPackageLeavesTheHeaderUntouched) {
     ScratchFolder work(/*enter=*/true);
-    CZR5048VersionUpDlg dialog;
-    dialog.m_strUpdateVersion = "keep";
-    dialog.m_nPackageLanguage = 7;
+    PACKAGE_HEADER header;
+    std::memset(&header, 0x7F, sizeof header);
+    const PACKAGE_HEADER before = header;
 
-    dialog.ReadPackageHeader();
-
-    EXPECT_STREQ(dialog.m_strUpdateVersion, "keep");
-    EXPECT_EQ(dialog.m_nPackageLanguage, 7);
-}
-
-TEST(ReadPackageHeader, NewDialogHasNoVersionAndALanguageWithoutName) {
-    CZR5048VersionUpDlg dialog;
-    EXPECT_STREQ(dialog.m_strUpdateVersion, "");
-    EXPECT_EQ(dialog.GetLanguageName(dialog.m_nPackageLanguage), nullptr);
-    EXPECT_STREQ(dialog.MakeDisplayedVersion(dialog.m_strUpdateVersion, dialog.m_nPackageLanguage), "()");
+    EXPECT_FALSE(ReadPackageHeaderFile(PACKAGE_FILE_NAME, &header));
+    EXPECT_EQ(std::memcmp(&header, &before, sizeof header), 0);
 }
 
 TEST(ReadPackageHeader, LooksOnlyInTheWorkingDirectory) {
@@ -93,23 +87,8 @@ TEST(ReadPackageHeader, LooksOnlyInTheWorkingDirectory) {
     ASSERT_TRUE(zr::test::WriteFileBytes(work / "sub\\vupcab", Package("1.05", 1)));
     ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab.bak", Package("1.06", 1)));
 
-    CZR5048VersionUpDlg dialog;
-    dialog.ReadPackageHeader();
-
-    EXPECT_STREQ(dialog.m_strUpdateVersion, "");
-}
-
-TEST(DisplayedVersion, NamesTheFourLanguagesAndLeavesOthersEmpty) {
-    CZR5048VersionUpDlg dialog;
-    const struct {
-        int code;
-        const char* shown;
-    } cases[] = {{0, "1.05(JA)"}, {1, "1.05(EN)"}, {2, "1.05(CH)"}, {3, "1.05(KO)"},
-                 {4, "1.05()"},   {15, "1.05()"},  {-1, "1.05()"},  {16, "1.05()"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.code);
-        EXPECT_STREQ(dialog.MakeDisplayedVersion("1.05", c.code), c.shown);
-    }
+    PACKAGE_HEADER header;
+    EXPECT_FALSE(ReadPackageHeaderFile(PACKAGE_FILE_NAME, &header));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "res/resource.h"
@@ -84,6 +85,24 @@ TEST(Resources, VersionResourceIs1201InOneJapaneseTable) {
     ASSERT_EQ(length, 4u);
     EXPECT_EQ(LOWORD(*translation), 0x0411);
     EXPECT_EQ(HIWORD(*translation), 0x04B0);
+}
+
+TEST(Resources, ManifestAsksForElevationAndNothingElse) {
+    HMODULE product = ::LoadLibraryExA(zr::test::ProductExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(product, nullptr);
+    // The id the loader reads an executable's manifest from, language neutral.
+    HRSRC found = ::FindResourceExA(product, MAKEINTRESOURCEA(24) /* RT_MANIFEST */, MAKEINTRESOURCEA(1), 0);
+    ASSERT_NE(found, nullptr);
+    const char* data = static_cast<const char*>(::LockResource(::LoadResource(product, found)));
+    const std::string manifest(data, ::SizeofResource(product, found));
+    ::FreeLibrary(product);
+
+    EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>"),
+              std::string::npos)
+        << manifest;
+    // Common Controls 6 and DPI awareness would change how the dialog looks.
+    for (const char* absent : {"Common-Controls", "dependentAssembly", "dpiAware", "dpiAwareness"})
+        EXPECT_EQ(manifest.find(absent), std::string::npos) << absent;
 }
 
 }  // namespace

@@ -23,13 +23,15 @@
 namespace zr::test {
 
 // A stand-in ZR5048Em.exe by variant, as built in the fixtures folder (tools/fixtures/CMakeLists.txt):
-// a ProductVersion such as "1.4.0.0", "1.5.0.0", "1.12.0.0", "10.5.3", "1.4", or "14", "empty",
-// "123456.789.0", "english-only" (1.4.0.0 in an English table only), "no-version".
+// the ProductVersion "1.4.0.0", "1.5.0.0", "1.12.0.0" or "10.5.3", or "english-only" (1.4.0.0 in an English
+// table only), "no-version".
 std::string StandInExePath(const std::string& variant);
 
 class ImitationInstallation {
-public:
-    explicit ImitationInstallation(const std::string& variant = "1.4.0.0", int languageCode = 1);
+  public:
+    // `view`: where the Folders value goes, the process's own registry view or, with KEY_WOW64_64KEY,
+    // the 64-bit one, where the Windows Installer of a 64-bit Windows writes it.
+    explicit ImitationInstallation(const std::string& variant = "1.4.0.0", int languageCode = 1, REGSAM view = 0);
     ImitationInstallation(const ImitationInstallation&) = delete;
     ImitationInstallation& operator=(const ImitationInstallation&) = delete;
 
@@ -46,7 +48,7 @@ public:
 
     FoldersKey& Registry() { return m_registry; }
 
-private:
+  private:
     FoldersKey m_registry;
     ScratchFolder m_scratch;
     std::string m_folder;

@@ -1,0 +1,28 @@
+// Path text in the 8-bit code page the names are read in: separators, two-byte characters and a
+// path's folder part. Platform-free: the code page comes in as a lead-byte predicate, so the same
+// rules run natively, in the fuzz target and against the system's ANSI code page.
+#pragma once
+
+#include <cstddef>
+
+// Tells whether a byte starts a two-byte character in the code page the names will be read in. In a
+// double-byte code page a backslash or '|' can be the second byte of a character (CP932 "ポ" is
+// 0x83 0x7C), and then it is neither a separator nor a forbidden character.
+using LeadBytePredicate = bool (*)(unsigned char);
+
+// The single-byte code pages: no byte starts a two-byte character.
+bool NoLeadBytes(unsigned char);
+
+// Both '\' and '/' separate folders for the file functions.
+inline bool IsPathSeparator(unsigned char c) {
+    return c == '\\' || c == '/';
+}
+
+// True when the byte at `at` and the next one before `end` form one two-byte character. Every
+// second byte is 0x40 or above, so a lead byte followed by a lower byte is a character of its own and
+// the next byte is read on its own too; that keeps '.', ':', '/' and the controls visible whatever
+// the code page.
+bool StartsTwoByteCharacter(const char* at, const char* end, LeadBytePredicate isLeadByte);
+
+// Length of a path's folder part, its last separator included; 0 for a name without a folder.
+std::size_t FolderPartLength(const char* path, LeadBytePredicate isLeadByte);
