@@ -135,11 +135,23 @@ std::vector<std::wstring> ReservedNamesBelow(const std::wstring& folder) {
 }
 
 // The world of one test: the start folder with the package and a file of the user's at a Working
-// file name, and an installation of which the package replaces three files and adds one.
-class InterruptedInstallTest : public ::testing::Test {
+// file name, and an installation of which the package replaces three files and adds one. With the
+// parameter set, the start folder lies on another volume (Wine's Z: is the root of the machine's file
+// system, and /dev/shm a tmpfs), so every move into the installation is a copy.
+class InterruptedInstallTest : public ::testing::TestWithParam<bool> {
   protected:
     void SetUp() override {
-        m_work = m_root / "work\\";
+        if (GetParam()) {
+            m_otherVolume = "Z:\\dev\\shm\\zr-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                            ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
+            for (char& c : m_otherVolume)
+                c = c == '/' ? '-' : c;
+            DeleteTree(m_otherVolume);
+            ASSERT_TRUE(::CreateDirectoryA(m_otherVolume.c_str(), nullptr)) << "no tmpfs at /dev/shm";
+            m_work = m_otherVolume + "work\\";
+        } else {
+            m_work = m_root / "work\\";
+        }
         m_install = m_root / "ZR5048 Emulation Software\\";
         ASSERT_TRUE(WriteFileBytes(m_install + "ZR5048Em.exe", "installed exe"));
         ASSERT_TRUE(WriteFileBytes(m_install + "EXCEL\\Report.xls", std::string(300 * 1024, 'o')));
@@ -154,33 +166,77 @@ class InterruptedInstallTest : public ::testing::Test {
                             {"Images\\Logo.bmp", "", "new logo"},
                             {"Images\\New.bmp", "", "brand new"}};
         ASSERT_TRUE(WriteFileBytes(m_work + "vupcab", zr::BuildPackageBytes(contents)));
-        m_before = SnapshotFolder(m_root.Path());
-        m_after = With(m_before, {{kInstall + "ZR5048Em.exe", "new exe"},
-                                  {kInstall + "EXCEL\\Report.xls", std::string(300 * 1024, 'n')},
-                                  {kInstall + "Images\\Logo.bmp", "new logo"},
-                                  {kInstall + "Images\\New.bmp", "brand new"}});
+        m_before = Everything();
+        m_after = With(m_before, {{"install:ZR5048Em.exe", "new exe"},
+                                  {"install:EXCEL\\Report.xls", std::string(300 * 1024, 'n')},
+                                  {"install:Images\\Logo.bmp", "new logo"},
+                                  {"install:Images\\New.bmp", "brand new"}});
+    }
+    void TearDown() override {
+        if (!m_otherVolume.empty())
+            DeleteTree(m_otherVolume);
     }
 
-    Snapshot Everything() const { return SnapshotFolder(m_root.Path()); }
+    // Both folders, the installation's names marked "install:" and the start folder's "work:".
+    Snapshot Everything() const {
+        Snapshot all;
+        for (const auto& [name, contents] : SnapshotFolder(m_install))
+            all["install:" + name] = contents;
+        for (const auto& [name, contents] : SnapshotFolder(m_work))
+            all["work:" + name] = contents;
+        return all;
+    }
+    void RestoreBefore() const {
+        Snapshot install, work;
+        for (const auto& [name, contents] : m_before)
+            (name.compare(0, 8, "install:") == 0 ? install[name.substr(8)] : work[name.substr(5)]) = contents;
+        RestoreSnapshot(m_install, install);
+        RestoreSnapshot(m_work, work);
+    }
     // Which of the two acceptable states the folders are in.
     std::string State() const {
         const Snapshot now = Everything();
         return now == m_before ? "old" : now == m_after ? "new" : "mixed";
     }
+    // A process ended at any moment leaves every file of the installation whole: old or new, never
+    // part of either (a file may be missing: its backup is recorded). Working files in the start
+    // folder are the installer's own while it runs.
+    ::testing::AssertionResult NoTornFile() const {
+        const Snapshot now = Everything();
+        for (const auto& [name, contents] : now) {
+            if (name.compare(0, 8, "install:") != 0)
+                continue;
+            const auto old = m_before.find(name);
+            const auto updated = m_after.find(name);
+            const bool whole = (old != m_before.end() && old->second == contents) ||
+                               (updated != m_after.end() && updated->second == contents) ||
+                               name.find("zr~") != std::string::npos;
+            if (!whole)
+                return ::testing::AssertionFailure() << name << " holds " << contents.size() << " bytes of neither";
+        }
+        return ::testing::AssertionSuccess();
+    }
 
-    const std::string kInstall = "ZR5048 Emulation Software\\";
     ScratchFolder m_root;
+    std::string m_otherVolume;
     std::string m_work;
     std::string m_install;
     Snapshot m_before;
     Snapshot m_after;
 };
 
-TEST_F(InterruptedInstallTest, EndedAtEveryStepTheNextStartLeavesItWhollyOldOrWhollyNew) {
+INSTANTIATE_TEST_SUITE_P(StartFolder,
+                         InterruptedInstallTest,
+                         ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "OnAnotherVolume" : "BesideTheInstallation";
+                         });
+
+TEST_P(InterruptedInstallTest, EndedAtEveryStepTheNextStartLeavesItWhollyOldOrWhollyNew) {
     unsigned firstNew = 0, steps = 0;
     for (unsigned k = 1; k < 400; ++k) {
         SCOPED_TRACE("ended at step " + std::to_string(k));
-        RestoreSnapshot(m_root.Path(), m_before);
+        RestoreBefore();
         const DWORD code = RunChild(m_work, "install", m_install, k);
         if (code == EXIT_INSTALLED) {
             steps = k - 1;
@@ -188,6 +244,7 @@ TEST_F(InterruptedInstallTest, EndedAtEveryStepTheNextStartLeavesItWhollyOldOrWh
             break;
         }
         ASSERT_EQ(code, zr::FAULT_EXIT_CODE);
+        EXPECT_TRUE(NoTornFile());
         // What the next start finds: a dead record, recovered silently by a fresh process.
         ASSERT_TRUE(FileExists(m_install + "zr~recovery.dat"));
         EXPECT_EQ(RunChild(m_work, "recover", m_install), static_cast<DWORD>(zr::RECOVERY_DONE));
@@ -201,16 +258,16 @@ TEST_F(InterruptedInstallTest, EndedAtEveryStepTheNextStartLeavesItWhollyOldOrWh
     EXPECT_GT(steps, 20u) << "the installation did not finish within the steps tried";
     EXPECT_GT(firstNew, steps / 2) << "the commit point comes after every file is in place";
     // And the installation can be updated again.
-    RestoreSnapshot(m_root.Path(), m_before);
+    RestoreBefore();
     EXPECT_EQ(RunChild(m_work, "install", m_install), EXIT_INSTALLED);
     EXPECT_EQ(State(), "new");
 }
 
-TEST_F(InterruptedInstallTest, RecoveryEndedAtEveryStepIsCarriedOutAgainByTheNextStart) {
+TEST_P(InterruptedInstallTest, RecoveryEndedAtEveryStepIsCarriedOutAgainByTheNextStart) {
     // A run ended just before its commit point leaves the most to undo.
     unsigned lastOld = 0;
     for (unsigned k = 1; k < 400 && lastOld == 0; ++k) {
-        RestoreSnapshot(m_root.Path(), m_before);
+        RestoreBefore();
         ASSERT_EQ(RunChild(m_work, "install", m_install, k), zr::FAULT_EXIT_CODE);
         const Snapshot ended = Everything();
         ASSERT_EQ(RunChild(m_work, "recover", m_install), static_cast<DWORD>(zr::RECOVERY_DONE));
@@ -220,7 +277,7 @@ TEST_F(InterruptedInstallTest, RecoveryEndedAtEveryStepIsCarriedOutAgainByTheNex
     ASSERT_GT(lastOld, 0u);
     for (unsigned j = 1;; ++j) {
         SCOPED_TRACE("install ended at step " + std::to_string(lastOld) + ", recovery at " + std::to_string(j));
-        RestoreSnapshot(m_root.Path(), m_before);
+        RestoreBefore();
         ASSERT_EQ(RunChild(m_work, "install", m_install, lastOld), zr::FAULT_EXIT_CODE);
         const DWORD code = RunChild(m_work, "recover", m_install, j);
         if (code == static_cast<DWORD>(zr::RECOVERY_DONE)) {
@@ -234,7 +291,7 @@ TEST_F(InterruptedInstallTest, RecoveryEndedAtEveryStepIsCarriedOutAgainByTheNex
     }
 }
 
-TEST_F(InterruptedInstallTest, AnotherCopyMeetingARunningInstallationTouchesNothing) {
+TEST_P(InterruptedInstallTest, AnotherCopyMeetingARunningInstallationTouchesNothing) {
     // The child is slowed down at every step, so that this process meets its live record.
     FaultyChild running(m_work, "install", m_install, 0, 100);
     for (int i = 0; i < 200 && !FileExists(m_install + "zr~recovery.dat"); ++i)
@@ -256,7 +313,7 @@ TEST_F(InterruptedInstallTest, AnotherCopyMeetingARunningInstallationTouchesNoth
     (void)during;
 }
 
-TEST_F(InterruptedInstallTest, ARestoreThatFailsKeepsTheRecordUntilTheNextStart) {
+TEST_P(InterruptedInstallTest, ARestoreThatFailsKeepsTheRecordUntilTheNextStart) {
     // The child places the executable, then fails on Report.xls (held here without sharing); while it
     // rolls back, the new executable is held open without sharing by another program, so it cannot
     // be put back: failure, and the record stays.
