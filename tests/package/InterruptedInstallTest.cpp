@@ -111,29 +111,6 @@ Snapshot With(Snapshot snapshot, const std::map<std::string, std::string>& chang
     return snapshot;
 }
 
-// Names of the installer's reserved form anywhere below `folder`, found through the wide "\\?\"
-// form, so that names longer than MAX_PATH show too.
-std::vector<std::wstring> ReservedNamesBelow(const std::wstring& folder) {
-    std::vector<std::wstring> found;
-    WIN32_FIND_DATAW data;
-    HANDLE search = ::FindFirstFileW(zr::LongPathForm(folder + L"*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return found;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            for (const std::wstring& below : ReservedNamesBelow(folder + name + L"\\"))
-                found.push_back(below);
-        } else if (name.compare(0, 3, L"zr~") == 0) {
-            found.push_back(folder + name);
-        }
-    } while (::FindNextFileW(search, &data));
-    ::FindClose(search);
-    return found;
-}
-
 // The world of one test: the start folder with the package and a file of the user's at a Working
 // file name, and an installation of which the package replaces three files and adds one. With the
 // parameter set, the start folder lies on another volume (Wine's Z: is the root of the machine's file
