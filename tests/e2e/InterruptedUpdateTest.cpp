@@ -5,7 +5,11 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <memory>
 #include <string>
 
 #include "framework/ScopedHandle.h"
@@ -179,6 +183,134 @@ TEST(EnglishDialog, OfTwoCopiesInstallingAtOnceOneSucceedsAndTheOtherChangesNoth
     EXPECT_FALSE(zr::test::FileExists(world.Record()));
     zr::test::PressKey(dialog, VK_ESCAPE);
     EXPECT_TRUE(tool.WaitForExit());
+}
+
+}  // namespace
+
+namespace {
+
+// A checksum of every file below `folder` (FNV-1a of the contents), read in pieces: the large
+// installation would not fit a snapshot of whole contents twice.
+std::map<std::string, std::uint64_t> Manifest(const std::string& folder, const std::string& relative = "") {
+    std::map<std::string, std::uint64_t> manifest;
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + relative + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return manifest;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            for (const auto& entry : Manifest(folder, relative + name + "\\"))
+                manifest.insert(entry);
+            continue;
+        }
+        std::uint64_t hash = 14695981039346656037ull;
+        std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen((folder + relative + name).c_str(), "rb"), &std::fclose);
+        static char buffer[1 << 16];
+        for (std::size_t n; file && (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) {
+            for (std::size_t i = 0; i < n; ++i)
+                hash = (hash ^ static_cast<unsigned char>(buffer[i])) * 1099511628211ull;
+        }
+        manifest[relative + name] = hash;
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return manifest;
+}
+
+// The real tool ended by its process id at several moments of an update of 40 files of 8 MiB, the
+// executable first: the next start finds the installation wholly old (and offers the update again)
+// or, killed after the commit point, wholly new; never mixed, and nothing of the installer's left.
+TEST(EnglishDialog, AToolKilledDuringALargeUpdateLeavesTheInstallationWhollyOldOrNew) {
+    zr::test::ImitationInstallation installed("1.4.0.0", 1);
+    ASSERT_TRUE(installed.Ok());
+    constexpr std::size_t SIZE = 8u << 20;
+    std::string oldExe = ReadFileBytes(installed.ExePath()),
+                newExe = ReadFileBytes(zr::test::StandInExePath("1.5.0.0"));
+    ASSERT_FALSE(oldExe.empty());
+    ASSERT_FALSE(newExe.empty());
+    oldExe.resize(SIZE, 'o');  // bytes after the image do not disturb the version resource
+    newExe.resize(SIZE, 'n');
+    ScratchFolder work;
+    {
+        zr::PackageContents contents;
+        contents.version = "1.05";
+        contents.language = 1;
+        contents.entries.push_back({"ZR5048Em.exe", "", newExe});
+        for (int i = 1; i < 40; ++i)
+            contents.entries.push_back(
+                {"EXCEL\\F" + std::to_string(i) + ".xls", "", std::string(SIZE, char('A' + i % 26))});
+        ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab", zr::BuildPackageBytes(contents)));
+    }
+    const auto writeOld = [&] {
+        zr::test::DeleteTree(installed.Folder() + "EXCEL");
+        ::CreateDirectoryA((installed.Folder() + "EXCEL").c_str(), nullptr);
+        bool ok = zr::test::WriteFileBytes(installed.ExePath(), oldExe);
+        for (int i = 1; i < 40; ++i)
+            ok &= zr::test::WriteFileBytes(installed.Folder() + "EXCEL\\F" + std::to_string(i) + ".xls",
+                                           std::string(SIZE, char('a' + i % 26)));
+        return ok;
+    };
+    ASSERT_TRUE(writeOld());
+    const auto oldManifest = Manifest(installed.Folder());
+    const auto workManifest = Manifest(work.Path());
+
+    std::map<std::string, std::uint64_t> newManifest;
+    int interrupted = 0;  // kills that met a running update
+    // The first run goes to the end, for the new installation's manifest and the update's duration;
+    // the kills then fall at fractions of that duration.
+    DWORD duration = 0;
+    for (const int percent : {-1, 3, 15, 30, 45, 60, 75, 90}) {
+        const DWORD delay = percent < 0 ? 0xFFFFFFFFu : duration * percent / 100;
+        SCOPED_TRACE("killed " + std::to_string(delay) + " ms after the confirmation");
+        ASSERT_TRUE(writeOld());
+        {
+            ProductProcess tool(work.Path());
+            HWND dialog = tool.WaitForDialog();
+            ASSERT_NE(dialog, nullptr);
+            ::PostMessageW(::GetDlgItem(dialog, IDC_EXECUTE), BM_CLICK, 0, 0);
+            HWND box = tool.WaitForMessageBox();
+            ASSERT_NE(box, nullptr);
+            const DWORD start = ::GetTickCount();
+            ::PostMessageW(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+            if (delay == 0xFFFFFFFFu) {
+                // The whole update, for the manifest of the new installation.
+                for (int i = 0; i < 200 && ::IsWindow(box); ++i)
+                    ::Sleep(25);
+                box = tool.WaitForMessageBox(120000);
+                ASSERT_NE(box, nullptr);
+                EXPECT_EQ(MessageText(box), L"Version up finished.");
+                duration = ::GetTickCount() - start;
+                newManifest = Manifest(installed.Folder());
+            } else {
+                ::Sleep(delay);
+            }
+            // By process id, as a user's task manager would.
+            HANDLE thread = ::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, tool.ThreadId());
+            ASSERT_NE(thread, nullptr);
+            HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ::GetProcessIdOfThread(thread));
+            ::CloseHandle(thread);
+            ASSERT_NE(process, nullptr);
+            ::TerminateProcess(process, 1);
+            ::WaitForSingleObject(process, 20000);
+            ::CloseHandle(process);
+        }
+        if (delay == 0xFFFFFFFFu)
+            continue;
+        const bool met = zr::test::FileExists(installed.Folder() + "zr~recovery.dat");
+        interrupted += met;
+        const Shown shown = StartAndLook(work.Path());
+        const auto now = Manifest(installed.Folder());
+        const bool old = now == oldManifest;
+        EXPECT_TRUE(old || now == newManifest) << "the installation must be wholly old or wholly new";
+        EXPECT_EQ(shown.installed, old ? L"1.04(EN)" : L"1.05(EN)");
+        EXPECT_EQ(shown.executeEnabled, old);
+        EXPECT_EQ(Manifest(work.Path()), workManifest) << "the start folder is as before";
+        std::printf("killed after %lu of %lu ms: %s the update, found it %s\n", delay, duration,
+                    met ? "during" : "outside", old ? "old" : "new");
+    }
+    EXPECT_GE(interrupted, 3) << "the kills must meet the update half done";
 }
 
 }  // namespace
