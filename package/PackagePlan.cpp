@@ -24,36 +24,55 @@ bool ResolveFile(const char* path, std::wstring* full) {
     return !folder.empty() && folder.size() < full->size() && IsFolder(folder) && !IsFolder(*full);
 }
 
-// Where a path points, worked out once per path (255 entries take 32,000 comparisons): the existing
-// file's identity, or its folder's identity and its name for a file still to be created.
+// Where a path points: its folder's identity (worked out once per folder text: 255 entries share a
+// few folders) and its name. Two paths name one file when their folders are one and their names are
+// equal, or name one existing file (an 8.3 alias of the name). Hard links, which give one file names
+// in two folders, are not looked for.
 struct LOCATION {
-    bool bExists;
-    zr::FILE_IDENTITY file;
+    std::wstring path;
     zr::FILE_IDENTITY folder;
     std::wstring name;
 };
 
-bool Locate(const std::wstring& path, LOCATION* location) {
-    location->bExists = zr::GetFileIdentity(path, &location->file);
-    location->name = path.substr(zr::FolderPart(path).size());
-    return zr::GetFileIdentity(zr::FolderPart(path), &location->folder);
-}
+class CLocator {
+  public:
+    bool Locate(const std::wstring& path, LOCATION* location) {
+        const std::wstring folder = zr::FolderPart(path);
+        location->path = path;
+        location->name = path.substr(folder.size());
+        for (const auto& known : m_folders) {
+            if (zr::SamePathText(known.first, folder)) {
+                location->folder = known.second;
+                return true;
+            }
+        }
+        if (!zr::GetFileIdentity(folder, &location->folder))
+            return false;
+        m_folders.emplace_back(folder, location->folder);
+        return true;
+    }
 
-// One existing and one missing file cannot be the same: opening the missing one's name would have
-// found the other if it were an alias of it.
+  private:
+    std::vector<std::pair<std::wstring, zr::FILE_IDENTITY>> m_folders;
+};
+
 bool IsSameLocation(const LOCATION& a, const LOCATION& b) {
-    if (a.bExists || b.bExists)
-        return a.bExists && b.bExists && a.file == b.file;
-    return a.folder == b.folder && zr::SamePathText(a.name, b.name);
+    if (!(a.folder == b.folder))
+        return false;
+    if (zr::SamePathText(a.name, b.name))
+        return true;
+    zr::FILE_IDENTITY fileA, fileB;
+    return zr::GetFileIdentity(a.path, &fileA) && zr::GetFileIdentity(b.path, &fileB) && fileA == fileB;
 }
 
 }  // namespace
 
 bool ResolvePackagePlan(const PACKAGE_NAMES& names, const char* packagePath, PACKAGE_PLAN* plan) {
     plan->nCount = 0;
+    CLocator locator;
     std::wstring package;
     LOCATION packageLocation;
-    if (!ResolveFile(packagePath, &package) || !Locate(package, &packageLocation))
+    if (!ResolveFile(packagePath, &package) || !locator.Locate(package, &packageLocation))
         return false;
     std::vector<LOCATION> destinations(names.nCount);
     for (unsigned i = 0; i < names.nCount; ++i) {
@@ -62,7 +81,8 @@ bool ResolvePackagePlan(const PACKAGE_NAMES& names, const char* packagePath, PAC
         LOCATION working;
         if (!ResolveFile(named.szWorking, &planned.placement.working) ||
             !ResolveFile(named.szDestination, &planned.placement.destination) ||
-            !Locate(planned.placement.working, &working) || !Locate(planned.placement.destination, &destinations[i]))
+            !locator.Locate(planned.placement.working, &working) ||
+            !locator.Locate(planned.placement.destination, &destinations[i]))
             return false;
         if (IsSameLocation(working, packageLocation) || IsSameLocation(destinations[i], packageLocation))
             return false;

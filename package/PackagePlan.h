@@ -23,7 +23,7 @@ struct PACKAGE_PLAN {
 // Resolves every entry of `names` against the file system and the current directory. False when an
 // entry cannot be placed: a path that cannot be resolved, a missing folder, a folder where a file
 // should go, or a Working file or destination that is the package at `packagePath`, or a Working file
-// that is an installed file an earlier entry has just put in place. Paths are compared as files (by
-// volume and file index, or by folder and name for files still to be created), so that an 8.3 alias
-// or a second drive letter is seen through. *plan means nothing after false.
+// that is an installed file an earlier entry has just put in place. Paths are compared as files (their
+// folders by volume and file index, then their names, or the files' own identities when the names
+// differ), so that an 8.3 alias or a second drive letter is seen through. *plan means nothing after false.
 bool ResolvePackagePlan(const PACKAGE_NAMES& names, const char* packagePath, PACKAGE_PLAN* plan);
