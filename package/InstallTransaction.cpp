@@ -74,55 +74,102 @@ bool CInstallTransaction::NewReservedName(const std::wstring& folder, std::wstri
     return false;
 }
 
-bool CInstallTransaction::KeepAsideOrNoteNew(const std::wstring& path,
-                                             E_CHANGE_KIND asideKind,
-                                             RECORDED_CHANGE* change) {
-    change->path = path;
-    change->backup.clear();
+bool CInstallTransaction::StandsAfterStaged(const std::wstring& path, bool* usable) {
+    *usable = true;
+    for (const auto& known : m_standing) {
+        if (SamePathText(known.first, path))
+            return known.second;
+    }
     const DWORD attributes = ::GetFileAttributesW(LongPathForm(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        change->kind = CHANGE_CREATED;
-        return IsMissing(::GetLastError());
-    }
-    // The installation must not replace what it could not overwrite, nor borrow the name of a
-    // read-only file of the user's.
-    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+        *usable = IsMissing(::GetLastError());
         return false;
-    change->kind = asideKind;
-    return NewReservedName(FolderPart(path), &change->backup);
+    }
+    *usable = !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+    return true;
 }
 
-bool CInstallTransaction::Announce(const RECORDED_CHANGE* changes, std::size_t count) {
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        m_record.changes.push_back(changes[i]);
-        text += FormatRecordChange(changes[i]);
+void CInstallTransaction::NoteStanding(const std::wstring& path, bool stands) {
+    for (auto& known : m_standing) {
+        if (SamePathText(known.first, path)) {
+            known.second = stands;
+            return;
+        }
     }
+    m_standing.emplace_back(path, stands);
+}
+
+bool CInstallTransaction::StageEntry(const PLACEMENT& placement) {
+    if (!m_bOpen || m_bAnnounced)
+        return false;
+    STAGED_ENTRY staged;
+    staged.placement = placement;
+    bool usable = false;
+    staged.working.path = placement.working;
+    if (StandsAfterStaged(placement.working, &usable)) {
+        // When the Working file is the destination, what stands there is the installed file.
+        staged.working.kind = placement.bInPlace ? CHANGE_INSTALLED_ASIDE : CHANGE_USERS_ASIDE;
+        if (!NewReservedName(FolderPart(placement.working), &staged.working.backup))
+            return false;
+    } else {
+        staged.working.kind = CHANGE_CREATED;
+    }
+    if (!usable)
+        return false;
+    if (!placement.bInPlace) {
+        staged.destination.path = placement.destination;
+        if (StandsAfterStaged(placement.destination, &usable)) {
+            staged.destination.kind = CHANGE_INSTALLED_ASIDE;
+            if (!NewReservedName(FolderPart(placement.destination), &staged.destination.backup))
+                return false;
+        } else {
+            staged.destination.kind = CHANGE_CREATED;
+        }
+        if (!usable || !NewReservedName(FolderPart(placement.destination), &staged.temporary))
+            return false;
+    }
+    // What the entry leaves: a user's file back at the Working file name, or nothing there once the
+    // Working file has moved on; its file at the destination.
+    NoteStanding(placement.working, placement.bInPlace || staged.working.kind != CHANGE_CREATED);
+    if (!placement.bInPlace)
+        NoteStanding(placement.destination, true);
+    m_staged.push_back(staged);
+    return true;
+}
+
+bool CInstallTransaction::AnnounceStaged() {
+    if (!m_bOpen || m_bAnnounced)
+        return false;
+    std::string text;
+    for (const STAGED_ENTRY& staged : m_staged) {
+        std::vector<RECORDED_CHANGE> changes = {staged.working};
+        if (!staged.placement.bInPlace) {
+            changes.push_back(staged.destination);
+            changes.push_back({CHANGE_CREATED, staged.temporary, std::wstring()});
+        }
+        for (const RECORDED_CHANGE& change : changes) {
+            m_record.changes.push_back(change);
+            text += FormatRecordChange(change);
+        }
+    }
+    m_bAnnounced = true;
     if (!m_file.Append(text))
         return false;
     FaultPoint();
     return true;
 }
 
-bool CInstallTransaction::PlaceEntry(const PLACEMENT& placement,
+bool CInstallTransaction::PlaceEntry(std::size_t index,
                                      std::FILE* package,
                                      std::uint32_t size,
                                      char* buffer,
                                      std::size_t bufferSize) {
-    if (!m_bOpen)
+    if (!m_bOpen || !m_bAnnounced || index >= m_staged.size())
         return false;
-    // When the Working file is the destination, what stands there is the installed file.
-    RECORDED_CHANGE changes[2];
-    if (!KeepAsideOrNoteNew(placement.working, placement.bInPlace ? CHANGE_INSTALLED_ASIDE : CHANGE_USERS_ASIDE,
-                            &changes[0]))
-        return false;
-    const std::size_t count = placement.bInPlace ? 1 : 2;
-    if (!placement.bInPlace && !KeepAsideOrNoteNew(placement.destination, CHANGE_INSTALLED_ASIDE, &changes[1]))
-        return false;
-    if (!Announce(changes, count))
-        return false;
-
-    const RECORDED_CHANGE& working = changes[0];
+    const STAGED_ENTRY& staged = m_staged[index];
+    const RECORDED_CHANGE& working = staged.working;
+    // Renames never replace and files are created new only: a name that does not stand as staged
+    // fails the step instead of losing what is there.
     if (working.kind != CHANGE_CREATED) {
         if (!Rename(working.path, working.backup))
             return false;
@@ -143,10 +190,10 @@ bool CInstallTransaction::PlaceEntry(const PLACEMENT& placement,
             return false;
     }
     FaultPoint();
-    if (placement.bInPlace)
+    if (staged.placement.bInPlace)
         return true;
 
-    const RECORDED_CHANGE& destination = changes[1];
+    const RECORDED_CHANGE& destination = staged.destination;
     if (destination.kind != CHANGE_CREATED) {
         if (!Rename(destination.path, destination.backup))
             return false;
@@ -154,7 +201,7 @@ bool CInstallTransaction::PlaceEntry(const PLACEMENT& placement,
     }
     if (!Rename(working.path, destination.path)) {
         if (::GetLastError() != ERROR_NOT_SAME_DEVICE ||
-            !MoveAcrossVolumes(working.path, destination.path, buffer, bufferSize))
+            !MoveAcrossVolumes(working.path, staged.temporary, destination.path, buffer, bufferSize))
             return false;
     }
     FaultPoint();
@@ -167,18 +214,16 @@ bool CInstallTransaction::PlaceEntry(const PLACEMENT& placement,
 }
 
 bool CInstallTransaction::MoveAcrossVolumes(const std::wstring& working,
+                                            const std::wstring& temporary,
                                             const std::wstring& destination,
                                             char* buffer,
                                             std::size_t bufferSize) {
-    // The copy is made under a recorded reserved name beside the destination, then renamed over it
-    // on that volume: no destination ever holds part of a file.
-    RECORDED_CHANGE temporary = {CHANGE_CREATED, std::wstring(), std::wstring()};
-    if (!NewReservedName(FolderPart(destination), &temporary.path) || !Announce(&temporary, 1))
-        return false;
+    // The copy is made under its recorded reserved name beside the destination, then renamed over
+    // it on that volume: no destination ever holds part of a file.
     {
         ScopedKernelHandle source(::CreateFileW(LongPathForm(working).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        ScopedKernelHandle copy = CreateNewFile(temporary.path);
+        ScopedKernelHandle copy = CreateNewFile(temporary);
         if (!source || !copy)
             return false;
         for (;;) {
@@ -194,7 +239,7 @@ bool CInstallTransaction::MoveAcrossVolumes(const std::wstring& working,
         if (!::CloseHandle(copy.release()))
             return false;
     }
-    if (!Rename(temporary.path, destination))
+    if (!Rename(temporary, destination))
         return false;
     FaultPoint();
     return ::DeleteFileW(LongPathForm(working).c_str()) != FALSE;

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "package/RecoveryRecord.h"
 
@@ -33,14 +35,22 @@ class CInstallTransaction {
     // was interrupted and not yet recovered) or the record cannot be written.
     bool Begin(const std::wstring& installFolder, const std::wstring& workingFolder);
 
-    // Writes the next `size` bytes of `package` to the Working file and moves it to its destination.
-    // A file standing at either name is kept aside first; a user's file at the Working file name is
-    // put back as soon as the Working file has moved on. False on any failure; call Rollback then.
-    bool PlaceEntry(const PLACEMENT& placement,
-                    std::FILE* package,
-                    std::uint32_t size,
-                    char* buffer,
-                    std::size_t bufferSize);
+    // Works out what placing `placement` will change, as the entries staged before it leave the
+    // names it uses: whether a file stands at its Working file name and at its destination, and the
+    // reserved names for what is kept aside and for a copy across volumes. False, with nothing
+    // staged, when a folder or a read-only file stands at either name (the installation must not
+    // replace what it could not overwrite).
+    bool StageEntry(const PLACEMENT& placement);
+    // Writes every staged change to the record in one write, flushed, before the first is made: a
+    // recorded change that is never made is undone as a no-op, so the record says at every instant
+    // how to put everything back, at the cost of one flush for the whole package.
+    bool AnnounceStaged();
+
+    // Writes the next `size` bytes of `package` to the Working file of the `index`-th staged entry
+    // and moves it to its destination. A file standing at either name is kept aside first; a user's
+    // file at the Working file name is put back as soon as the Working file has moved on. Whatever
+    // does not stand as staged fails the step. False on any failure; call Rollback then.
+    bool PlaceEntry(std::size_t index, std::FILE* package, std::uint32_t size, char* buffer, std::size_t bufferSize);
 
     // The commit point, then every installed file kept aside deleted and the record removed. False
     // when a backup cannot be deleted: the installation is new, and the record stays for the next
@@ -51,10 +61,20 @@ class CInstallTransaction {
     bool Rollback();
 
   private:
-    bool KeepAsideOrNoteNew(const std::wstring& path, E_CHANGE_KIND asideKind, RECORDED_CHANGE* change);
+    struct STAGED_ENTRY {
+        PLACEMENT placement;
+        RECORDED_CHANGE working;
+        RECORDED_CHANGE destination;  // unused when the Working file is the destination
+        std::wstring temporary;       // the copy's name beside the destination, should that be on another volume
+    };
+
+    // Whether a file stands at `path` once the staged entries are done; *usable is false for a
+    // folder or a read-only file, or when the name cannot be looked at.
+    bool StandsAfterStaged(const std::wstring& path, bool* usable);
+    void NoteStanding(const std::wstring& path, bool stands);
     bool NewReservedName(const std::wstring& folder, std::wstring* name);
-    bool Announce(const RECORDED_CHANGE* changes, std::size_t count);
     bool MoveAcrossVolumes(const std::wstring& working,
+                           const std::wstring& temporary,
                            const std::wstring& destination,
                            char* buffer,
                            std::size_t bufferSize);
@@ -62,6 +82,9 @@ class CInstallTransaction {
 
     CRecordFile m_file;
     RECOVERY_RECORD m_record;
+    std::vector<STAGED_ENTRY> m_staged;
+    std::vector<std::pair<std::wstring, bool>> m_standing;  // path, whether a file stands there
+    bool m_bAnnounced = false;
     bool m_bOpen = false;
     unsigned m_nNextName = 0;
 };

@@ -23,8 +23,17 @@ bool PlacePackage(const PACKAGE_PLAN& plan, std::FILE* package, const char* inst
     if (!transaction.Begin(install, working))
         return false;
     for (unsigned i = 0; i < plan.nCount; ++i) {
-        if (!transaction.PlaceEntry(plan.entries[i].placement, package, plan.entries[i].dwSize, buffer.get(),
-                                    COPY_BUFFER_SIZE)) {
+        if (!transaction.StageEntry(plan.entries[i].placement)) {
+            transaction.Rollback();
+            return false;
+        }
+    }
+    if (!transaction.AnnounceStaged()) {
+        transaction.Rollback();
+        return false;
+    }
+    for (unsigned i = 0; i < plan.nCount; ++i) {
+        if (!transaction.PlaceEntry(i, package, plan.entries[i].dwSize, buffer.get(), COPY_BUFFER_SIZE)) {
             transaction.Rollback();
             return false;
         }
