@@ -32,12 +32,14 @@ set(ZR_INSTALLER_SOURCES
 )
 add_library(zr_installer STATIC ${ZR_INSTALLER_SOURCES})
 target_link_libraries(zr_installer PUBLIC zr_framework zr_package_directory)
-add_library(zr_installer_faults STATIC ${ZR_INSTALLER_SOURCES} package/FaultPoint.cpp)
-target_compile_definitions(zr_installer_faults PUBLIC ZR_FAULT_STEPS)
-target_link_libraries(zr_installer_faults PUBLIC zr_framework zr_package_directory)
+if(ZR_BUILD_TESTS)
+    add_library(zr_installer_faults STATIC ${ZR_INSTALLER_SOURCES} package/FaultPoint.cpp)
+    target_compile_definitions(zr_installer_faults PUBLIC ZR_FAULT_STEPS)
+    target_link_libraries(zr_installer_faults PUBLIC zr_framework zr_package_directory)
+endif()
 
 # Everything of the tool but its entry and application object, so that tests can link it.
-set(ZR_PRODUCT_SOURCES
+add_library(zr_product STATIC
     dialog/DialogOperations.cpp
     dialog/DialogTexts.cpp
     dialog/DisplayedVersion.cpp
@@ -54,7 +56,6 @@ set(ZR_PRODUCT_SOURCES
     install/VersionLibrary.cpp
     package/PackageHeader.cpp
 )
-add_library(zr_product STATIC ${ZR_PRODUCT_SOURCES})
 target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory zr_version_text zr_installer advapi32)
 # The Japanese texts are code page 932 at run time.
 set_source_files_properties(dialog/DialogTexts.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP932")
@@ -69,14 +70,6 @@ target_link_libraries(ZR5048VersionUp PRIVATE zr_product)
 # ASLR and DEP stay on (the linker's defaults, checked by the pe_form test).
 target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK} -s -Wl,--dynamicbase -Wl,--nxcompat)
 
-if(ZR_BUILD_TESTS)
-    # The same tool with the fault switch, for the tests that end an installation at a chosen step.
-    add_library(zr_product_faults STATIC ${ZR_PRODUCT_SOURCES})
-    target_link_libraries(zr_product_faults PUBLIC zr_framework zr_package_directory zr_version_text zr_installer_faults advapi32)
-    add_executable(ZR5048VersionUpFaults WIN32 app/ZR5048VersionUpApp.cpp framework/WinMain.cpp res/ZR5048VersionUp.rc)
-    target_link_libraries(ZR5048VersionUpFaults PRIVATE zr_product_faults)
-    target_link_options(ZR5048VersionUpFaults PRIVATE ${ZR_STATIC_LINK} -Wl,--dynamicbase -Wl,--nxcompat)
-endif()
 
 # The imitation installation (stand-in product executables, a planted version.dll).
 add_subdirectory(tools/fixtures)
