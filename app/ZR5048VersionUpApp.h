@@ -4,7 +4,7 @@
 #include "framework/WinApp.h"
 
 class CZR5048VersionUpApp : public CWinApp {
-public:
+  public:
     CZR5048VersionUpApp() = default;
     BOOL InitInstance() override;
 };

@@ -33,7 +33,7 @@ struct Scenario {
     unsigned long long bytesPerFile;
 };
 
-const Scenario kScenarios[] = {
+const Scenario SCENARIOS[] = {
     {"255 entries of 1 MiB", 255, 1 * MiB},
     {"1 entry of 512 MiB", 1, 512 * MiB},
 };
@@ -260,8 +260,8 @@ int main(int argc, char** argv) {
                 "WS +MiB", "flush x", "target");
     // ZR_BENCH_SCENARIO=N runs only the N-th scenario (1 or 2).
     const char* only = std::getenv("ZR_BENCH_SCENARIO");
-    for (const Scenario& scenario : kScenarios) {
-        if (only != nullptr && std::atoi(only) - 1 != static_cast<int>(&scenario - kScenarios))
+    for (const Scenario& scenario : SCENARIOS) {
+        if (only != nullptr && std::atoi(only) - 1 != static_cast<int>(&scenario - SCENARIOS))
             continue;
         const std::string folder = base + "zr-bench-" + std::to_string(::GetCurrentProcessId()) + "\\";
         if (!Prepare(scenario, folder)) {

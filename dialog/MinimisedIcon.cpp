@@ -3,11 +3,8 @@
 
 #include "framework/PaintDC.h"
 
+// Called for WM_PAINT while minimised only: otherwise the dialog manager paints the dialog.
 void CZR5048VersionUpDlg::OnPaint() {
-    if (!IsIconic()) {
-        Default();
-        return;
-    }
     CPaintDC dc(*this);
     SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
     const int cxIcon = ::GetSystemMetrics(SM_CXICON);

@@ -27,6 +27,9 @@ void CZR5048VersionUpDlg::DoDataExchange(CDataExchange* pDX) {
 bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     switch (message) {
         case WM_PAINT:
+            // Only the minimised dialog draws itself; otherwise the dialog manager paints it.
+            if (!IsIconic())
+                return false;
             OnPaint();
             return true;
         case WM_QUERYDRAGICON:

@@ -4,7 +4,7 @@
 #include <string>
 
 class CString {
-public:
+  public:
     CString() = default;
     // A null pointer is taken as the empty text, so a missing name can be appended without a check.
     CString(const char* text) : m_text(text ? text : "") {}  // NOLINT: implicit like the framework's
@@ -15,13 +15,11 @@ public:
 
     operator const char*() const { return m_text.c_str(); }  // NOLINT: implicit like the framework's
     const char* GetString() const { return m_text.c_str(); }
-    int GetLength() const { return static_cast<int>(m_text.size()); }
-    bool IsEmpty() const { return m_text.empty(); }
 
     friend CString operator+(const CString& left, const char* right);
     friend CString operator+(const CString& left, const CString& right);
     friend bool operator==(const CString& left, const char* right);
 
-private:
+  private:
     std::string m_text;
 };

@@ -27,12 +27,12 @@ INT_PTR CDialog::DoModal() {
 void CDialog::DoDataExchange(CDataExchange*) {}
 
 BOOL CDialog::OnInitDialog() {
-    UpdateData(FALSE);
+    UpdateData();
     return TRUE;
 }
 
 void CDialog::OnOK() {
-    if (UpdateData(TRUE))
+    if (UpdateData())
         EndDialog(IDOK);
 }
 
@@ -44,28 +44,14 @@ bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
     return false;
 }
 
-void CDialog::Default() {
-    m_bDefaultRequested = true;
-}
-
-BOOL CDialog::UpdateData(BOOL saveAndValidate) {
-    CDataExchange exchange(this, saveAndValidate != FALSE);
+BOOL CDialog::UpdateData() {
+    CDataExchange exchange(this);
     DoDataExchange(&exchange);
     return TRUE;
 }
 
 void CDialog::EndDialog(int result) {
     ::EndDialog(m_hWnd, result);
-}
-
-void CDialog::BeginWaitCursor() {
-    if (CWinApp* app = AfxGetApp())
-        app->DoWaitCursor(1);
-}
-
-void CDialog::EndWaitCursor() {
-    if (CWinApp* app = AfxGetApp())
-        app->DoWaitCursor(-1);
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -85,7 +71,6 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG)
         return HandleInitDialog();
 
-    m_bDefaultRequested = false;
     LRESULT result = 0;
     if (!OnMessage(message, wParam, lParam, result)) {
         if (message != WM_COMMAND)
@@ -101,9 +86,6 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return FALSE;
         }
     }
-    if (m_bDefaultRequested)
-        return FALSE;
-
     // These messages return their result directly; all others through DWLP_MSGRESULT.
     switch (message) {
         case WM_QUERYDRAGICON:

@@ -8,17 +8,16 @@ class CDialog;
 
 // Context of one data exchange; the dialog attaches its control objects through it.
 class CDataExchange {
-public:
-    CDataExchange(CDialog* dialog, bool saveAndValidate) : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+  public:
+    explicit CDataExchange(CDialog* dialog) : m_pDlgWnd(dialog) {}
     CDialog* m_pDlgWnd;
-    bool m_bSaveAndValidate;
 };
 
 // Attaches a control object to the dialog's control with the given id (first exchange only).
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& control);
 
 class CDialog : public CWnd {
-public:
+  public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
     ~CDialog() override;
 
@@ -29,7 +28,7 @@ public:
     // could not be loaded or the window not created.
     INT_PTR DoModal();
 
-protected:
+  protected:
     virtual void DoDataExchange(CDataExchange* pDX);
     // The framework's initialisation: the first data exchange. Returns true to let the dialog manager
     // set the focus.
@@ -37,20 +36,15 @@ protected:
     virtual void OnOK();
     virtual void OnCancel();
 
-    // Handles one message; returns true when it did, with the message's result in `result`.
-    // The default forwards nothing: the dialog manager's own processing runs.
+    // Handles one message; returns true when it did, with the message's result in `result`. False
+    // leaves the message to the dialog manager's own processing; the default handles nothing.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    // Asks for the default processing of the message being handled (the dialog manager's).
-    void Default();
-
-    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    // Runs the data exchange, which attaches the control objects. Always succeeds.
+    BOOL UpdateData();
     void EndDialog(int result);
 
-    void BeginWaitCursor();
-    void EndWaitCursor();
-
-private:
+  private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool HandleInitDialog();
@@ -58,5 +52,4 @@ private:
 
     UINT m_nIDTemplate;
     HWND m_hWndParent;
-    bool m_bDefaultRequested = false;
 };

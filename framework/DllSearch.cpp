@@ -5,13 +5,13 @@
 namespace zr {
 
 bool RestrictDllSearchToSystem() {
-    constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+    constexpr DWORD SEARCH_SYSTEM32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     const HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
     const auto setDefault = kernel32 ? reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
                                            ::GetProcAddress(kernel32, "SetDefaultDllDirectories")))
                                      : nullptr;
-    if (setDefault && setDefault(kSearchSystem32))
+    if (setDefault && setDefault(SEARCH_SYSTEM32))
         return true;
     // Older systems: the application's folder stays in the search, the current directory does not.
     return ::SetDllDirectoryA("") != FALSE;

@@ -4,11 +4,11 @@
 #include "ScopedHandle.h"
 
 class CFont {
-public:
+  public:
     // Creates a font of `pointSizeTenths` tenths of a point for the screen; false when no font was made.
     BOOL CreatePointFont(int pointSizeTenths, const char* faceName);
     HFONT GetSafeHandle() const { return m_font.get(); }
 
-private:
+  private:
     zr::ScopedFont m_font;
 };

@@ -6,7 +6,7 @@
 class CWnd;
 
 class CPaintDC {
-public:
+  public:
     explicit CPaintDC(const CWnd& window);
     ~CPaintDC();
     CPaintDC(const CPaintDC&) = delete;
@@ -17,6 +17,6 @@ public:
     HDC m_hDC;
     PAINTSTRUCT m_ps;
 
-private:
+  private:
     HWND m_hWnd;
 };

@@ -1,8 +1,11 @@
 // One move-only owner for every kind of handle the tool acquires (registry keys, files, GDI objects,
-// kernel handles). Copying is deleted so a handle can never be closed twice.
+// kernel handles). Copying is deleted so a handle can never be closed twice. The template and the
+// FILE* owner are platform-free, so the package tool and the native tests use the same owner.
 #pragma once
 
+#ifdef _WIN32
 #include <windows.h>
+#endif
 
 #include <cstdio>
 
@@ -10,7 +13,7 @@ namespace zr {
 
 template <class Traits>
 class ScopedHandle {
-public:
+  public:
     using Handle = typename Traits::Handle;
 
     ScopedHandle() = default;
@@ -35,9 +38,13 @@ public:
         if (handle == m_handle)
             return;
         if (Traits::IsValid(m_handle)) {
+#ifdef _WIN32
             const DWORD lastError = ::GetLastError();
             Traits::Close(m_handle);
             ::SetLastError(lastError);
+#else
+            Traits::Close(m_handle);
+#endif
         }
         m_handle = handle;
     }
@@ -55,15 +62,8 @@ public:
         return &m_handle;
     }
 
-private:
+  private:
     Handle m_handle = Traits::Null();
-};
-
-struct RegKeyTraits {
-    using Handle = HKEY;
-    static Handle Null() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::RegCloseKey(h); }
 };
 
 struct FileTraits {
@@ -71,6 +71,16 @@ struct FileTraits {
     static Handle Null() { return nullptr; }
     static bool IsValid(Handle h) { return h != nullptr; }
     static void Close(Handle h) { std::fclose(h); }
+};
+
+using ScopedFile = ScopedHandle<FileTraits>;
+
+#ifdef _WIN32
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle Null() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { ::RegCloseKey(h); }
 };
 
 template <class GdiHandle>
@@ -97,9 +107,9 @@ struct ModuleTraits {
 };
 
 using ScopedRegKey = ScopedHandle<RegKeyTraits>;
-using ScopedFile = ScopedHandle<FileTraits>;
 using ScopedFont = ScopedHandle<GdiObjectTraits<HFONT>>;
 using ScopedKernelHandle = ScopedHandle<KernelHandleTraits>;
 using ScopedModule = ScopedHandle<ModuleTraits>;
+#endif  // _WIN32
 
 }  // namespace zr

@@ -4,13 +4,13 @@
 #include "WinApp.h"
 
 class CWaitCursor {
-public:
+  public:
     CWaitCursor() { Apply(1); }
     ~CWaitCursor() { Apply(-1); }
     CWaitCursor(const CWaitCursor&) = delete;
     CWaitCursor& operator=(const CWaitCursor&) = delete;
 
-private:
+  private:
     static void Apply(int code) {
         if (CWinApp* app = AfxGetApp())
             app->DoWaitCursor(code);

@@ -5,7 +5,7 @@
 
 namespace {
 CWinApp* g_app = nullptr;
-constexpr UINT kAppTitleStringId = 57344;
+constexpr UINT APP_TITLE_STRING_ID = 57344;
 }  // namespace
 
 CWinApp::CWinApp() {
@@ -34,7 +34,7 @@ void CWinApp::DoWaitCursor(int code) {
 }
 
 void CWinApp::InitAppTitle() {
-    if (::LoadStringA(::GetModuleHandleA(nullptr), kAppTitleStringId, m_szAppTitle, sizeof m_szAppTitle) > 0)
+    if (::LoadStringA(::GetModuleHandleA(nullptr), APP_TITLE_STRING_ID, m_szAppTitle, sizeof m_szAppTitle) > 0)
         return;
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, path, sizeof path - 1);

@@ -6,7 +6,7 @@
 class CWnd;
 
 class CWinApp {
-public:
+  public:
     CWinApp();
     virtual ~CWinApp();
 
@@ -29,7 +29,7 @@ public:
 
     CWnd* m_pMainWnd = nullptr;
 
-private:
+  private:
     friend int AfxWinMain();
     void InitAppTitle();
 

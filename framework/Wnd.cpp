@@ -12,10 +12,6 @@ BOOL CWnd::EnableWindow(BOOL enable) const {
     return ::EnableWindow(m_hWnd, enable);
 }
 
-BOOL CWnd::IsWindowEnabled() const {
-    return ::IsWindowEnabled(m_hWnd);
-}
-
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) const {
     ::MoveWindow(m_hWnd, x, y, width, height, repaint);
 }
@@ -30,10 +26,6 @@ BOOL CWnd::IsIconic() const {
 
 void CWnd::GetClientRect(RECT* rect) const {
     ::GetClientRect(m_hWnd, rect);
-}
-
-void CWnd::GetWindowRect(RECT* rect) const {
-    ::GetWindowRect(m_hWnd, rect);
 }
 
 void CWnd::CenterWindow() const {

@@ -13,12 +13,12 @@ Function Resolve(HMODULE module, const char* name) {
 }  // namespace
 
 VersionLibrary::VersionLibrary() {
-    static constexpr char kFileName[] = "\\version.dll";
+    static constexpr char FILE_NAME[] = "\\version.dll";
     char path[MAX_PATH] = {};
     const UINT length = ::GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length + sizeof kFileName > sizeof path)
+    if (length == 0 || length + sizeof FILE_NAME > sizeof path)
         return;
-    std::strcat(path, kFileName);
+    std::strcat(path, FILE_NAME);
     m_module.reset(::LoadLibraryA(path));
     if (!m_module)
         return;

@@ -1,13 +1,23 @@
-# Sourced by scripts/test and scripts/demo: installs what is missing on a Debian 12 machine and
-# finds out whether 32-bit Windows programs can run here.
+# Sourced by scripts/setup-machine, scripts/test, scripts/demo and bench/install. The functions that
+# change the machine (packages, locales, qemu-user) are called from scripts/setup-machine only, and
+# print each change before they make it; the others only look.
 
 zr_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# zr_change WHAT COMMAND...: says what is about to change on this machine, then changes it as root.
+zr_change() {
+  local what=$1
+  shift
+  echo "== machine: $what"
+  echo "   \$ $*"
+  zr_root "$@"
+}
+
 ZR_PACKAGES=(
   cmake ninja-build g++ file
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   googletest
   wine wine64 wine32:i386 fonts-wine
@@ -25,26 +35,40 @@ zr_missing_packages() {
 zr_install_packages() {
   local missing
   missing=$(zr_missing_packages)
-  if [ -n "$missing" ]; then
-    echo "== installing:" $missing
-    dpkg --print-foreign-architectures | grep -qx i386 || zr_root dpkg --add-architecture i386
-    zr_root apt-get update -q
-    # shellcheck disable=SC2086
-    zr_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+  if [ -z "$missing" ]; then
+    echo "== machine: every package is installed"
+    return 0
   fi
-  zr_locales
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    zr_change "add the i386 architecture to dpkg (for wine32)" dpkg --add-architecture i386 || return 1
+  fi
+  zr_change "refresh the package lists" apt-get update -q || return 1
+  # shellcheck disable=SC2086
+  zr_change "install the missing packages:" $missing \
+    env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+}
+
+zr_missing_locales() {
+  local have
+  have=$(locale -a 2>/dev/null)
+  grep -qi '^ja_JP.utf8$' <<<"$have" || echo ja_JP.UTF-8
+  grep -qi '^en_US.utf8$' <<<"$have" || echo en_US.UTF-8
 }
 
 zr_locales() {
-  local have
-  have=$(locale -a 2>/dev/null)
-  if ! grep -qi '^ja_JP.utf8$' <<<"$have" || ! grep -qi '^en_US.utf8$' <<<"$have"; then
-    echo "== generating ja_JP.UTF-8 and en_US.UTF-8"
-    zr_root sed -i -E 's/^# *(ja_JP.UTF-8 UTF-8)/\1/; s/^# *(en_US.UTF-8 UTF-8)/\1/' /etc/locale.gen
-    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | zr_root tee -a /etc/locale.gen >/dev/null
-    grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen || echo 'en_US.UTF-8 UTF-8' | zr_root tee -a /etc/locale.gen >/dev/null
-    zr_root locale-gen >/dev/null
+  if [ -z "$(zr_missing_locales)" ]; then
+    echo "== machine: the ja_JP.UTF-8 and en_US.UTF-8 locales are there"
+    return 0
   fi
+  zr_change "enable ja_JP.UTF-8 and en_US.UTF-8 in /etc/locale.gen" \
+    sed -i -E 's/^# *(ja_JP.UTF-8 UTF-8)/\1/; s/^# *(en_US.UTF-8 UTF-8)/\1/' /etc/locale.gen || return 1
+  local locale
+  for locale in ja_JP en_US; do
+    if ! grep -q "^$locale.UTF-8 UTF-8" /etc/locale.gen; then
+      zr_change "add $locale.UTF-8 to /etc/locale.gen" sh -c "echo '$locale.UTF-8 UTF-8' >> /etc/locale.gen" || return 1
+    fi
+  done
+  zr_change "generate the locales" locale-gen
 }
 
 # True when the 32-bit Wine loader starts (natively, or through qemu-user registered for i386).
@@ -59,50 +83,68 @@ zr_how_32bit_runs() {
 # Where the machine cannot execute 32-bit code, qemu-user 10 from bookworm-backports runs it fast
 # enough (bookworm's own 7.2 is far too slow). Needs root; says why when it cannot be done.
 zr_enable_32bit() {
-  zr_can_run_32bit && return 0
+  if zr_can_run_32bit; then
+    echo "== machine: 32-bit Windows programs start here ($(zr_how_32bit_runs))"
+    return 0
+  fi
   if [ "$(id -u)" != 0 ]; then
-    echo "== 32-bit programs cannot start here, and setting up qemu-user needs root" >&2
+    echo "== machine: 32-bit programs cannot start here, and setting up qemu-user needs root" >&2
     return 1
   fi
-  echo "== 32-bit programs cannot start natively: setting up qemu-user from bookworm-backports"
+  echo "== machine: 32-bit programs cannot start natively: qemu-user 10 from bookworm-backports will run them"
   if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    cat > /etc/apt/sources.list.d/zr-backports.sources <<'SRC'
-Types: deb
-URIs: http://deb.debian.org/debian
-Suites: bookworm-backports
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
-    apt-get update -q
+    zr_change "add bookworm-backports to the apt sources (/etc/apt/sources.list.d/zr-backports.sources)" \
+      sh -c "printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm-backports' \
+        'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' \
+        > /etc/apt/sources.list.d/zr-backports.sources" || return 1
+    zr_change "refresh the package lists" apt-get update -q || return 1
   fi
   if ! dpkg-query -W -f='${Version}' qemu-user 2>/dev/null | grep -q '^1:1[0-9]'; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends -t bookworm-backports qemu-user
+    zr_change "install qemu-user from bookworm-backports" \
+      env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends -t bookworm-backports qemu-user ||
+      return 1
   fi
   zr_can_run_32bit && return 0
-  [ -e /proc/sys/fs/binfmt_misc/register ] || mount binfmt_misc -t binfmt_misc /proc/sys/fs/binfmt_misc
+  if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
+    zr_change "mount binfmt_misc" mount binfmt_misc -t binfmt_misc /proc/sys/fs/binfmt_misc
+  fi
   if [ ! -e /proc/sys/fs/binfmt_misc/zr-qemu-i386 ]; then
     # ELF, 32-bit, little-endian, executable or shared object, machine i386; the interpreter is
     # opened now (F), so it works inside other mount namespaces too.
-    printf '%s' ':zr-qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:F' \
-      > /proc/sys/fs/binfmt_misc/register 2>/dev/null || true
+    zr_change "register qemu-i386 for 32-bit i386 ELF programs (binfmt_misc entry zr-qemu-i386)" \
+      sh -c "printf '%s' ':zr-qemu-i386:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:/usr/bin/qemu-i386:F' > /proc/sys/fs/binfmt_misc/register" ||
+      true
   fi
   zr_can_run_32bit
 }
 
-# Starts a private X server for the dialogs; sets DISPLAY. Stopped by zr_stop_display.
+# Starts a private X server for the dialogs; sets DISPLAY. Stopped by zr_stop_display. Fails, with
+# the reason, when the server does not come up: every dialog test would fail for want of a display.
 zr_start_display() {
   local size=${1:-1024x768}
-  local fd_file
+  local fd_file log_file
   fd_file=$(mktemp)
-  Xvfb -displayfd 1 -screen 0 "${size}x24" -nolisten tcp >"$fd_file" 2>/dev/null &
+  log_file=$(mktemp)
+  Xvfb -displayfd 1 -screen 0 "${size}x24" -nolisten tcp >"$fd_file" 2>"$log_file" &
   ZR_XVFB_PID=$!
   local i
   for i in $(seq 100); do
     [ -s "$fd_file" ] && break
+    kill -0 "$ZR_XVFB_PID" 2>/dev/null || break
     sleep 0.1
   done
-  export DISPLAY=":$(head -n1 "$fd_file")"
+  local number
+  number=$(head -n1 "$fd_file")
   rm -f "$fd_file"
+  if [ -z "$number" ] || ! kill -0 "$ZR_XVFB_PID" 2>/dev/null; then
+    echo "== Xvfb ($size) did not start:" >&2
+    sed 's/^/   /' "$log_file" >&2
+    rm -f "$log_file"
+    zr_stop_display
+    return 1
+  fi
+  rm -f "$log_file"
+  export DISPLAY=":$number"
 }
 
 zr_stop_display() {

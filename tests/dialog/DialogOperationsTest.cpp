@@ -78,7 +78,7 @@ TEST(InstalledProduct, WithoutLanguageIniTheInstallationIsJapanese) {
 
 TEST(UpdatePackage, TheHeaderFillsVersionAndLanguage) {
     ScratchFolder work(/*enter=*/true);
-    ASSERT_TRUE(zr::test::WriteSamplePackage(work, "1.05", 2));
+    ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab", zr::test::SamplePackage("1.05", 2)));
     DialogUnderTest dialog;
 
     dialog.ReadPackageHeader();

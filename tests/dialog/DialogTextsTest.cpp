@@ -21,7 +21,8 @@ TEST(DialogTexts, JapaneseTextsAreCodePage932) {
         const wchar_t* characters;
     } cases[] = {
         {TEXT_NONE.japanese, L"(なし)"},
-        {MSG_PRODUCT_RUNNING.japanese, L"ZR5048エミュレーションが起動中です。\n一度終了してから本プログラムを再実行してください。"},
+        {MSG_PRODUCT_RUNNING.japanese,
+         L"ZR5048エミュレーションが起動中です。\n一度終了してから本プログラムを再実行してください。"},
         {MSG_CONFIRM_UPDATE.japanese, L"バージョンアップをしますがよろしいですか？"},
         {MSG_UPDATE_SUCCEEDED.japanese, L"バージョンアップ完了"},
         {MSG_UPDATE_FAILED.japanese, L"バージョンアップ失敗"},

@@ -6,9 +6,13 @@
 
 #include "res/resource.h"
 #include "tests/support/DialogUnderTest.h"
+#include "tests/support/TestEnvironment.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
+
+using LiveDialogUnderEnglishLocale = zr::test::EnglishLocaleTest;
+using LiveDialogUnderJapaneseLocale = zr::test::JapaneseLocaleTest;
 
 class InspectedDialog : public zr::test::DialogUnderTest {
   public:
@@ -40,10 +44,10 @@ LOGFONTW ControlFont(HWND dialog, int id) {
     return font;
 }
 
-const int kControls[] = {IDC_INSTALLED_LABEL, IDC_INSTALLED_VERSION, IDC_UPDATE_LABEL,
-                         IDC_UPDATE_VERSION,  IDC_EXECUTE,           IDCANCEL};
+const int CONTROLS[] = {IDC_INSTALLED_LABEL, IDC_INSTALLED_VERSION, IDC_UPDATE_LABEL,
+                        IDC_UPDATE_VERSION,  IDC_EXECUTE,           IDCANCEL};
 
-TEST(LiveDialog, EnglishControlsUseTahomaAtNinePoints) {
+TEST_F(LiveDialogUnderEnglishLocale, ControlsUseTahomaAtNinePoints) {
     zr::test::ScratchFolder work(/*enter=*/true);
     bool inspected = false;
     InspectedDialog dialog([&](InspectedDialog& d) {
@@ -52,7 +56,7 @@ TEST(LiveDialog, EnglishControlsUseTahomaAtNinePoints) {
         HDC screen = ::GetDC(nullptr);
         const int height = -(::GetDeviceCaps(screen, LOGPIXELSY) * 90 / 720);
         ::ReleaseDC(nullptr, screen);
-        for (int id : kControls) {
+        for (int id : CONTROLS) {
             SCOPED_TRACE(id);
             const LOGFONTW font = ControlFont(d.m_hWnd, id);
             EXPECT_STREQ(font.lfFaceName, L"Tahoma");
@@ -80,13 +84,13 @@ TEST(LiveDialog, IconsAreTheSystemLogo) {
     EXPECT_TRUE(inspected);
 }
 
-TEST(LiveDialogUnderJapaneseLocale, ControlsKeepTheTemplateFont) {
+TEST_F(LiveDialogUnderJapaneseLocale, ControlsKeepTheTemplateFont) {
     zr::test::ScratchFolder work(/*enter=*/true);
     bool inspected = false;
     InspectedDialog dialog([&](InspectedDialog& d) {
         inspected = true;
         ASSERT_FALSE(d.m_bEnglish);
-        for (int id : kControls) {
+        for (int id : CONTROLS) {
             SCOPED_TRACE(id);
             EXPECT_STREQ(ControlFont(d.m_hWnd, id).lfFaceName, L"ＭＳ Ｐゴシック");
         }

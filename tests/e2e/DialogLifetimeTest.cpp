@@ -6,24 +6,27 @@
 #include "tests/support/ProductProcess.h"
 #include "tests/support/SamplePackage.h"
 #include "tests/support/ScratchFolder.h"
-#include "tools/vupcab/PackageWriter.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace {
 
+using zr::test::Closing;
 using zr::test::ProductProcess;
 using zr::test::ScratchFolder;
+using JapaneseDialog = zr::test::JapaneseLocaleTest;
 
-void WritePackage(const ScratchFolder& work, const char* version, int language) {
-    ASSERT_TRUE(zr::test::WriteSamplePackage(work, version, language));
+::testing::AssertionResult WritePackage(const ScratchFolder& work) {
+    if (!zr::test::WriteFileBytes(work / "vupcab", zr::test::SamplePackage()))
+        return ::testing::AssertionFailure() << "cannot write " << (work / "vupcab");
+    return ::testing::AssertionSuccess();
 }
 
-TEST(JapaneseDialog, OpensWithTheTemplateAndThePackagesVersion) {
+TEST_F(JapaneseDialog, OpensWithTheTemplateAndThePackagesVersion) {
     ScratchFolder work;
-    WritePackage(work, "1.05", 1);
+    ASSERT_TRUE(WritePackage(work));
     ProductProcess tool(work.Path());
-    ASSERT_TRUE(tool.Started()) << zr::test::ProductExePath();
-    HWND dialog = tool.WaitForDialog();
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(tool.Opens());
+    HWND dialog = tool.Dialog();
 
     EXPECT_EQ(zr::test::ClassName(dialog), L"#32770");
     EXPECT_EQ(zr::test::WindowText(dialog), L"ZR5048バージョンアップ");
@@ -35,72 +38,51 @@ TEST(JapaneseDialog, OpensWithTheTemplateAndThePackagesVersion) {
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_EXECUTE)));
     zr::test::SaveScreenshot("dialog-japanese");
 
-    zr::test::PressKey(dialog, VK_ESCAPE);
-    EXPECT_TRUE(tool.WaitForExit());
+    EXPECT_TRUE(tool.Closes());
 }
 
-TEST(JapaneseDialog, WithoutAPackageTheUpdateDisplayShowsOnlyParentheses) {
+TEST_F(JapaneseDialog, WithoutAPackageTheUpdateDisplayShowsOnlyParentheses) {
     ScratchFolder work;
     ProductProcess tool(work.Path());
-    HWND dialog = tool.WaitForDialog();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(zr::test::ControlText(dialog, IDC_UPDATE_VERSION), L"()");
-    zr::test::PressKey(dialog, VK_ESCAPE);
-    EXPECT_TRUE(tool.WaitForExit());
+    ASSERT_TRUE(tool.Opens());
+    EXPECT_EQ(zr::test::ControlText(tool.Dialog(), IDC_UPDATE_VERSION), L"()");
+    EXPECT_TRUE(tool.Closes());
 }
-
-enum class Closing { Escape, ExitButton, CloseBox };
 
 class DialogLifetime : public ::testing::TestWithParam<Closing> {};
 
 TEST_P(DialogLifetime, ClosingEndsTheProcessAndWritesNothing) {
     ScratchFolder work;
-    WritePackage(work, "1.05", 1);
+    ASSERT_TRUE(WritePackage(work));
     const auto before = zr::test::SnapshotFolder(work.Path());
     ProductProcess tool(work.Path());
-    HWND dialog = tool.WaitForDialog();
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(tool.Opens());
 
-    switch (GetParam()) {
-        case Closing::Escape:
-            zr::test::PressKey(dialog, VK_ESCAPE);
-            break;
-        case Closing::ExitButton:
-            ::PostMessageW(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-            break;
-        case Closing::CloseBox:
-            ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-            break;
-    }
-    ASSERT_TRUE(tool.WaitForExit());
+    ASSERT_TRUE(tool.Closes(GetParam()));
     EXPECT_EQ(zr::test::SnapshotFolder(work.Path()), before);
 }
 
 std::string ClosingName(const ::testing::TestParamInfo<Closing>& info) {
-    const char* const names[] = {"Escape", "ExitButton", "CloseBox"};
+    const char* const names[] = {"Escape", "ExitButton", "CloseBox", "AltX"};
     return names[static_cast<int>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Closing,
                          DialogLifetime,
-                         ::testing::Values(Closing::Escape, Closing::ExitButton, Closing::CloseBox),
+                         ::testing::Values(Closing::ESCAPE, Closing::EXIT_BUTTON, Closing::CLOSE_BOX),
                          ClosingName);
 
 TEST(DialogLifetime, TwoCopiesRunSideBySide) {
     ScratchFolder work;
-    WritePackage(work, "1.05", 1);
+    ASSERT_TRUE(WritePackage(work));
     ProductProcess first(work.Path());
     ProductProcess second(work.Path());
-    HWND one = first.WaitForDialog();
-    HWND two = second.WaitForDialog();
-    ASSERT_NE(one, nullptr);
-    ASSERT_NE(two, nullptr);
-    EXPECT_NE(one, two);
-    zr::test::PressKey(one, VK_ESCAPE);
-    ASSERT_TRUE(first.WaitForExit());
-    EXPECT_TRUE(::IsWindow(two));
-    zr::test::PressKey(two, VK_ESCAPE);
-    EXPECT_TRUE(second.WaitForExit());
+    ASSERT_TRUE(first.Opens());
+    ASSERT_TRUE(second.Opens());
+    EXPECT_NE(first.Dialog(), second.Dialog());
+    ASSERT_TRUE(first.Closes());
+    EXPECT_TRUE(::IsWindow(second.Dialog()));
+    EXPECT_TRUE(second.Closes());
 }
 
 }  // namespace

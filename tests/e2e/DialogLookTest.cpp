@@ -12,7 +12,7 @@
 #include "tests/support/ProductProcess.h"
 #include "tests/support/SamplePackage.h"
 #include "tests/support/ScratchFolder.h"
-#include "tools/vupcab/PackageWriter.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace {
 
@@ -20,15 +20,17 @@ using zr::test::Box;
 using zr::test::BoxOf;
 using zr::test::ProductProcess;
 using zr::test::ScratchFolder;
+using EnglishDialog = zr::test::EnglishLocaleTest;
+using JapaneseDialog = zr::test::JapaneseLocaleTest;
 
-void WritePackage(const ScratchFolder& work) {
-    ASSERT_TRUE(zr::test::WriteSamplePackage(work, "1.05", 1));
+bool WritePackage(const ScratchFolder& work) {
+    return zr::test::WriteFileBytes(work / "vupcab", zr::test::SamplePackage());
 }
 
 const struct {
     int id;
     Box box;
-} kEnglishControls[] = {
+} ENGLISH_CONTROLS[] = {
     {IDC_INSTALLED_LABEL, {16, 22, 222, 18}}, {IDC_INSTALLED_VERSION, {33, 44, 66, 18}},
     {IDC_UPDATE_LABEL, {16, 86, 222, 18}},    {IDC_UPDATE_VERSION, {33, 107, 66, 18}},
     {IDC_EXECUTE, {82, 139, 88, 21}},         {IDCANCEL, {173, 139, 88, 21}},
@@ -36,18 +38,18 @@ const struct {
 
 // The English control rectangles do not depend on the screen.
 void ExpectEnglishControlsInPlace(HWND dialog) {
-    for (const auto& control : kEnglishControls) {
+    for (const auto& control : ENGLISH_CONTROLS) {
         SCOPED_TRACE(control.id);
         EXPECT_EQ(BoxOf(zr::test::ControlRect(dialog, control.id)), control.box);
     }
 }
 
-TEST(EnglishDialog, ShowsTheEnglishTextsAndPixelGeometry) {
+TEST_F(EnglishDialog, ShowsTheEnglishTextsAndPixelGeometry) {
     ScratchFolder work;
-    WritePackage(work);
+    ASSERT_TRUE(WritePackage(work));
     ProductProcess tool(work.Path());
-    HWND dialog = tool.WaitForDialog();
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(tool.Opens());
+    HWND dialog = tool.Dialog();
 
     EXPECT_EQ(zr::test::WindowText(dialog), L"ZR5048 Version up");
     EXPECT_EQ(zr::test::ControlText(dialog, IDC_INSTALLED_LABEL), L"Installed version.");
@@ -62,13 +64,12 @@ TEST(EnglishDialog, ShowsTheEnglishTextsAndPixelGeometry) {
     EXPECT_EQ(zr::test::FocusedWindow(dialog), ::GetDlgItem(dialog, IDCANCEL));
     zr::test::SaveScreenshot("dialog-english");
 
-    zr::test::PressKey(dialog, VK_ESCAPE);
-    EXPECT_TRUE(tool.WaitForExit());
+    EXPECT_TRUE(tool.Closes());
 }
 
 // Run on the usual screen and, by the test registration, on X screens of other sizes: the place
 // comes from the screen size alone, and a dialog larger than the screen is not pulled back onto it.
-TEST(EnglishDialog, IsPlacedFromTheScreenSizeAloneAndNeverClamped) {
+TEST_F(EnglishDialog, IsPlacedFromTheScreenSizeAloneAndNeverClamped) {
     const struct {
         int width, height;
         Box expected;
@@ -85,14 +86,13 @@ TEST(EnglishDialog, IsPlacedFromTheScreenSizeAloneAndNeverClamped) {
     ASSERT_NE(screen, std::end(screens)) << "no expected place for a " << width << "x" << height << " screen";
 
     ScratchFolder work;
-    WritePackage(work);
+    ASSERT_TRUE(WritePackage(work));
     ProductProcess tool(work.Path());
-    HWND dialog = tool.WaitForDialog();
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(tool.Opens());
+    HWND dialog = tool.Dialog();
     EXPECT_EQ(BoxOf(zr::test::OuterRect(dialog)), screen->expected);
     ExpectEnglishControlsInPlace(dialog);
-    ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(tool.WaitForExit());
+    EXPECT_TRUE(tool.Closes(zr::test::Closing::CLOSE_BOX));
 }
 
 // The dialog units of the template, converted the way the dialog manager converts them for this
@@ -133,17 +133,17 @@ class TemplateUnits {
     HWND m_dialog = nullptr;
 };
 
-TEST(JapaneseDialog, KeepsTheTemplateGeometryCentredOnTheWorkArea) {
+TEST_F(JapaneseDialog, KeepsTheTemplateGeometryCentredOnTheWorkArea) {
     TemplateUnits units;
     ASSERT_TRUE(units.Ready());
     zr::test::DialogTemplate layout;
     ASSERT_TRUE(zr::test::LoadDialogTemplate(zr::test::ProductExePath(), IDD_ZR5048VERSIONUP_DIALOG, 0x0411, &layout));
 
     ScratchFolder work;
-    WritePackage(work);
+    ASSERT_TRUE(WritePackage(work));
     ProductProcess tool(work.Path());
-    HWND dialog = tool.WaitForDialog();
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(tool.Opens());
+    HWND dialog = tool.Dialog();
 
     for (const zr::test::DialogItemTemplate& item : layout.items) {
         SCOPED_TRACE(item.id);
@@ -159,26 +159,24 @@ TEST(JapaneseDialog, KeepsTheTemplateGeometryCentredOnTheWorkArea) {
 
     EXPECT_EQ(zr::test::ControlText(dialog, IDC_INSTALLED_VERSION), L"(なし)");
     EXPECT_EQ(zr::test::FocusedWindow(dialog), ::GetDlgItem(dialog, IDCANCEL));
-    zr::test::PressKey(dialog, VK_ESCAPE);
-    EXPECT_TRUE(tool.WaitForExit());
+    EXPECT_TRUE(tool.Closes());
 }
 
 // Alt+X is Exit's mnemonic in both looks.
-void AltXPressesExit() {
+::testing::AssertionResult AltXPressesExit() {
     ScratchFolder work;
     ProductProcess tool(work.Path());
-    HWND dialog = tool.WaitForDialog();
-    ASSERT_NE(dialog, nullptr);
-    ::PostMessageW(zr::test::FocusedWindow(dialog), WM_SYSCHAR, 'x', 1 << 29);
-    EXPECT_TRUE(tool.WaitForExit());
+    if (auto opened = tool.Opens(); !opened)
+        return opened;
+    return tool.Closes(zr::test::Closing::ALT_X);
 }
 
-TEST(JapaneseDialog, AltXPressesExit) {
-    AltXPressesExit();
+TEST_F(JapaneseDialog, AltXPressesExit) {
+    EXPECT_TRUE(AltXPressesExit());
 }
 
-TEST(EnglishDialog, AltXPressesExit) {
-    AltXPressesExit();
+TEST_F(EnglishDialog, AltXPressesExit) {
+    EXPECT_TRUE(AltXPressesExit());
 }
 
 }  // namespace

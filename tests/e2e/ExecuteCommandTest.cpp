@@ -2,17 +2,26 @@
 // confirmation, the update and its result message, in both languages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
 #include "res/resource.h"
 #include "tests/support/ImitationInstallation.h"
 #include "tests/support/ProductProcess.h"
 #include "tests/support/RunningProduct.h"
+#include "tests/support/SamplePackage.h"
 #include "tests/support/ScratchFolder.h"
-#include "tools/vupcab/PackageWriter.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/WindowsDllSearchOrder.h"
 
 namespace {
 
 using zr::test::ProductProcess;
 using zr::test::ScratchFolder;
+using EnglishDialog = zr::test::EnglishLocaleTest;
+using JapaneseDialog = zr::test::JapaneseLocaleTest;
 
 struct Texts {
     const wchar_t* running;
@@ -21,67 +30,43 @@ struct Texts {
     const wchar_t* failed;
 };
 
-const Texts kEnglish = {L"[ZR5048 Emulation Software] Execute. \nPlease terminate and re-try this.",
-                        L"Are you sure to version-up?", L"Version up finished.", L"Version up failure."};
-const Texts kJapanese = {L"ZR5048エミュレーションが起動中です。\n一度終了してから本プログラムを再実行してください。",
-                         L"バージョンアップをしますがよろしいですか？", L"バージョンアップ完了",
-                         L"バージョンアップ失敗"};
-
-// The message box's text: its one static control with text.
-std::wstring MessageText(HWND box) {
-    std::wstring found;
-    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (zr::test::ClassName(child) == L"Static" && !zr::test::WindowText(child).empty())
-            found = zr::test::WindowText(child);
-    }
-    return found;
-}
-
-// Waits for the next message box, checks its caption and text, and answers it with `button`.
-void Answer(ProductProcess& tool, const wchar_t* text, int button) {
-    HWND box = tool.WaitForMessageBox();
-    ASSERT_NE(box, nullptr) << "no message box";
-    EXPECT_EQ(zr::test::WindowText(box), L"ZR5048VersionUp");  // the executable's base name
-    EXPECT_EQ(MessageText(box), text);
-    HWND answer = ::GetDlgItem(box, button);
-    ASSERT_NE(answer, nullptr) << "no button " << button;
-    if (button == IDYES) {
-        EXPECT_NE(::GetDlgItem(box, IDNO), nullptr);
-    }
-    ::PostMessageW(answer, BM_CLICK, 0, 0);
-    for (int i = 0; i < 200 && ::IsWindow(box); ++i)
-        ::Sleep(25);
-}
+const Texts ENGLISH_TEXTS = {L"[ZR5048 Emulation Software] Execute. \nPlease terminate and re-try this.",
+                             L"Are you sure to version-up?", L"Version up finished.", L"Version up failure."};
+const Texts JAPANESE_TEXTS = {
+    L"ZR5048エミュレーションが起動中です。\n一度終了してから本プログラムを再実行してください。",
+    L"バージョンアップをしますがよろしいですか？", L"バージョンアップ完了", L"バージョンアップ失敗"};
 
 class ExecuteFixture {
   public:
     explicit ExecuteFixture(REGSAM view = 0) : installed("1.4.0.0", 1, view) {
-        zr::PackageContents contents;
-        contents.version = "1.05";
-        contents.language = 1;
-        contents.entries.push_back({"EXCEL\\Report.xls", "", "new report"});
-        contents.entries.push_back({"Images\\Logo.bmp", "", "new logo"});
-        contents.entries.push_back({"ReadMe.txt", "", "new readme"});
-        zr::test::WriteFileBytes(work / "vupcab", zr::BuildPackageBytes(contents));
-        zr::test::WriteFileBytes(installed.Folder() + "EXCEL\\Report.xls", "old report");
+        m_written =
+            zr::test::WriteFileBytes(work / "vupcab", zr::test::SamplePackage("1.05", 1,
+                                                                              {{"EXCEL\\Report.xls", "new report"},
+                                                                               {"Images\\Logo.bmp", "new logo"},
+                                                                               {"ReadMe.txt", "new readme"}})) &&
+            zr::test::WriteFileBytes(installed.Folder() + "EXCEL\\Report.xls", "old report");
     }
+    bool Ready() const { return m_written && installed.Ok(); }
     void Click(HWND dialog) { ::PostMessageW(::GetDlgItem(dialog, IDC_EXECUTE), BM_CLICK, 0, 0); }
 
     zr::test::ImitationInstallation installed;
     ScratchFolder work;
+
+  private:
+    bool m_written = false;
 };
 
 void UpdateSucceeds(const Texts& texts, REGSAM view = 0) {
     ExecuteFixture f(view);
-    ASSERT_TRUE(f.installed.Ok());
+    ASSERT_TRUE(f.Ready());
     ProductProcess tool(f.work.Path());
-    HWND dialog = tool.WaitForDialog();
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(tool.Opens());
+    HWND dialog = tool.Dialog();
     ASSERT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_EXECUTE)));
 
     f.Click(dialog);
-    Answer(tool, texts.confirm, IDYES);
-    Answer(tool, texts.succeeded, IDOK);
+    ASSERT_TRUE(tool.Answers(texts.confirm, IDYES));
+    ASSERT_TRUE(tool.Answers(texts.succeeded, IDOK));
 
     EXPECT_EQ(zr::test::ReadFileBytes(f.installed.Folder() + "EXCEL\\Report.xls"), "new report");
     EXPECT_EQ(zr::test::ReadFileBytes(f.installed.Folder() + "Images\\Logo.bmp"), "new logo");
@@ -94,81 +79,128 @@ void UpdateSucceeds(const Texts& texts, REGSAM view = 0) {
     EXPECT_EQ(left.size(), 1u);
     EXPECT_EQ(left.count("vupcab"), 1u);
 
-    zr::test::PressKey(dialog, VK_ESCAPE);
-    EXPECT_TRUE(tool.WaitForExit());
+    EXPECT_TRUE(tool.Closes());
 }
 
 void RunningProductIsRefusedAtEveryClick(const Texts& texts) {
     ExecuteFixture f;
-    ASSERT_TRUE(f.installed.Ok());
+    ASSERT_TRUE(f.Ready());
     const auto before = zr::test::SnapshotFolder(f.installed.Folder());
     ProductProcess tool(f.work.Path());
-    HWND dialog = tool.WaitForDialog();
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(tool.Opens());
+    HWND dialog = tool.Dialog();
 
     // Started after the tool opened: still seen, since the test runs at the click.
     zr::test::RunningProduct product;
     ASSERT_TRUE(product.Ready());
     f.Click(dialog);
-    Answer(tool, texts.running, IDOK);
+    ASSERT_TRUE(tool.Answers(texts.running, IDOK));
     EXPECT_EQ(zr::test::SnapshotFolder(f.installed.Folder()), before);
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_EXECUTE)));
 
     product.End();
     f.Click(dialog);
-    Answer(tool, texts.confirm, IDNO);
+    ASSERT_TRUE(tool.Answers(texts.confirm, IDNO));
     EXPECT_EQ(zr::test::SnapshotFolder(f.installed.Folder()), before);
     EXPECT_EQ(zr::test::ControlText(dialog, IDC_INSTALLED_VERSION), L"1.04(EN)");
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_EXECUTE)));
 
-    zr::test::PressKey(dialog, VK_ESCAPE);
-    EXPECT_TRUE(tool.WaitForExit());
+    EXPECT_TRUE(tool.Closes());
 }
 
 void PackageRemovedAfterStartFails(const Texts& texts) {
     ExecuteFixture f;
-    ASSERT_TRUE(f.installed.Ok());
+    ASSERT_TRUE(f.Ready());
     const auto before = zr::test::SnapshotFolder(f.installed.Folder());
     ProductProcess tool(f.work.Path());
-    HWND dialog = tool.WaitForDialog();
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(tool.Opens());
+    HWND dialog = tool.Dialog();
 
     ASSERT_TRUE(::DeleteFileA((f.work / "vupcab").c_str()));
     f.Click(dialog);
-    Answer(tool, texts.confirm, IDYES);
-    Answer(tool, texts.failed, IDOK);
+    ASSERT_TRUE(tool.Answers(texts.confirm, IDYES));
+    ASSERT_TRUE(tool.Answers(texts.failed, IDOK));
     EXPECT_EQ(zr::test::SnapshotFolder(f.installed.Folder()), before);
     EXPECT_EQ(zr::test::ControlText(dialog, IDC_INSTALLED_VERSION), L"1.04(EN)");
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_EXECUTE)));
 
-    zr::test::PressKey(dialog, VK_ESCAPE);
-    EXPECT_TRUE(tool.WaitForExit());
+    EXPECT_TRUE(tool.Closes());
 }
 
-TEST(EnglishDialog, ExecuteUpdatesAndReportsSuccess) {
-    UpdateSucceeds(kEnglish);
+TEST_F(EnglishDialog, ExecuteUpdatesAndReportsSuccess) {
+    ASSERT_NO_FATAL_FAILURE(UpdateSucceeds(ENGLISH_TEXTS));
 }
-TEST(JapaneseDialog, ExecuteUpdatesAndReportsSuccess) {
-    UpdateSucceeds(kJapanese);
+TEST_F(JapaneseDialog, ExecuteUpdatesAndReportsSuccess) {
+    ASSERT_NO_FATAL_FAILURE(UpdateSucceeds(JAPANESE_TEXTS));
 }
 // The shipped 32-bit tool on 64-bit Windows, with the installation registered where the Windows
 // Installer puts it there: in the 64-bit registry view, which the tool's own view does not show.
-TEST(EnglishDialog, ExecuteUpdatesAnInstallationRegisteredInThe64BitView) {
+TEST_F(EnglishDialog, ExecuteUpdatesAnInstallationRegisteredInThe64BitView) {
     if (!zr::test::RunsUnderWow64())
         GTEST_SKIP() << "one registry view only: a 32-bit prefix, or a 64-bit build";
-    UpdateSucceeds(kEnglish, KEY_WOW64_64KEY);
+    ASSERT_NO_FATAL_FAILURE(UpdateSucceeds(ENGLISH_TEXTS, KEY_WOW64_64KEY));
 }
-TEST(EnglishDialog, ExecuteRefusesWhileTheProductRuns) {
-    RunningProductIsRefusedAtEveryClick(kEnglish);
+TEST_F(EnglishDialog, ExecuteRefusesWhileTheProductRuns) {
+    ASSERT_NO_FATAL_FAILURE(RunningProductIsRefusedAtEveryClick(ENGLISH_TEXTS));
 }
-TEST(JapaneseDialog, ExecuteRefusesWhileTheProductRuns) {
-    RunningProductIsRefusedAtEveryClick(kJapanese);
+TEST_F(JapaneseDialog, ExecuteRefusesWhileTheProductRuns) {
+    ASSERT_NO_FATAL_FAILURE(RunningProductIsRefusedAtEveryClick(JAPANESE_TEXTS));
 }
-TEST(EnglishDialog, ExecuteReportsFailureWhenThePackageIsGone) {
-    PackageRemovedAfterStartFails(kEnglish);
+TEST_F(EnglishDialog, ExecuteReportsFailureWhenThePackageIsGone) {
+    ASSERT_NO_FATAL_FAILURE(PackageRemovedAfterStartFails(ENGLISH_TEXTS));
 }
-TEST(JapaneseDialog, ExecuteReportsFailureWhenThePackageIsGone) {
-    PackageRemovedAfterStartFails(kJapanese);
+TEST_F(JapaneseDialog, ExecuteReportsFailureWhenThePackageIsGone) {
+    ASSERT_NO_FATAL_FAILURE(PackageRemovedAfterStartFails(JAPANESE_TEXTS));
+}
+
+// The user starts the tool from the folder that holds it and the package, typically a download folder,
+// where anyone may have left DLLs named like those the tool loads. None of them may ever be loaded:
+// the tool is started there under Windows' search order for each (see WindowsDllSearchOrder), shown,
+// made to install, and closed.
+//
+// Two DLLs are out of the tool's reach under Wine and are not planted: Wine's own user32.dll imports
+// version.dll and imm32.dll, so they are loaded before the tool's first instruction (on Windows imm32.dll
+// is a KnownDLL and user32 does not import version.dll); the same holds for Wine's own helpers sechost,
+// ucrtbase, zlib1 and win32u. The tool also comes to hold ole32, combase and rpcrt4 after its entry:
+// Wine resolves the imports between its own DLLs with the program's folder first, whatever the
+// process's DLL search says (a planted ole32.dll is taken as combase's import), where Windows applies
+// that search to dependencies too, and all three are KnownDLLs on Windows. The executable's own
+// imports (kernel32, user32, gdi32, advapi32, msvcrt) are KnownDLLs on Windows as well.
+TEST_F(EnglishDialog, TakesNoDllFromTheFolderItStartsFrom) {
+    // What the tool loads by name after its entry.
+    static const char* const PLANTED[] = {"uxtheme"};
+    ExecuteFixture f;
+    ASSERT_TRUE(f.Ready());
+    const std::string fixtures = zr::test::RequiredPath("ZR_FIXTURES");
+    for (const char* dll : PLANTED) {
+        ASSERT_TRUE(::CopyFileA((fixtures + "\\planted\\marker.dll").c_str(), (f.work / dll + ".dll").c_str(), FALSE));
+    }
+    const zr::test::WindowsDllSearchOrder searchOrder("ZR5048VersionUp.exe", {"uxtheme"});
+
+    {
+        ProductProcess tool(f.work.Path(), "ZR5048VersionUp.exe");
+        ASSERT_TRUE(tool.Opens());
+        HWND dialog = tool.Dialog();
+        // Each planted name is one the tool really loads, from the system folder.
+        const std::vector<std::string> modules = tool.LoadedModules();
+        for (const char* dll : PLANTED) {
+            const std::string name = std::string("\\") + dll + ".dll";
+            EXPECT_TRUE(std::any_of(modules.begin(), modules.end(),
+                                    [&](const std::string& path) {
+                                        return path.size() > name.size() &&
+                                               path.compare(path.size() - name.size(), name.size(), name) == 0 &&
+                                               path.find("\\system32\\") != std::string::npos;
+                                    }))
+                << dll << " is not loaded from the system folder";
+        }
+        f.Click(dialog);
+        ASSERT_TRUE(tool.Answers(ENGLISH_TEXTS.confirm, IDYES));
+        ASSERT_TRUE(tool.Answers(ENGLISH_TEXTS.succeeded, IDOK));
+        EXPECT_TRUE(tool.Closes());
+    }
+
+    for (const auto& [name, bytes] : zr::test::SnapshotFolder(f.work.Path()))
+        EXPECT_EQ(name.find(".marker"), std::string::npos) << name;
 }
 
 }  // namespace

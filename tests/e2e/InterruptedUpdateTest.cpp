@@ -17,6 +17,7 @@
 #include "tests/support/ImitationInstallation.h"
 #include "tests/support/ProductProcess.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TestEnvironment.h"
 #include "tools/vupcab/PackageWriter.h"
 
 namespace {
@@ -24,18 +25,18 @@ namespace {
 using zr::test::ProductProcess;
 using zr::test::ReadFileBytes;
 using zr::test::ScratchFolder;
+// The texts checked are the English ones; the Japanese run skips these.
+using EnglishDialog = zr::test::EnglishLocaleTest;
 
 constexpr DWORD FAULT_EXIT_CODE = 0xFA17;  // package/FaultPoint.h
 
 // Runs the installer with the fault switch (ZR_FAULTY_INSTALLER) in `work`; ends it at `step`
 // (0: never), slowed by `delayMs` at every step. Returns the process, or null.
 HANDLE StartFaultyInstaller(const std::string& work, const std::string& folder, unsigned step, unsigned delayMs) {
-    const char* exe = std::getenv("ZR_FAULTY_INSTALLER");
-    if (exe == nullptr)
-        return nullptr;
+    const std::string exe = zr::test::RequiredPath("ZR_FAULTY_INSTALLER");
     ::SetEnvironmentVariableA("ZR_FAULT_STEP", step ? std::to_string(step).c_str() : nullptr);
     ::SetEnvironmentVariableA("ZR_FAULT_DELAY_MS", delayMs ? std::to_string(delayMs).c_str() : nullptr);
-    std::string line = std::string("\"") + exe + "\" install \"" + folder + "\\\"";  // the folder ends in '\'
+    std::string line = "\"" + exe + "\" install \"" + folder + "\\\"";  // the folder ends in '\'
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -106,7 +107,7 @@ Shown StartAndLook(const std::string& work) {
     return shown;
 }
 
-TEST(EnglishDialog, AnUpdateEndedAfterTheExecutableWasReplacedIsUndoneAtTheNextStart) {
+TEST_F(EnglishDialog, AnUpdateEndedAfterTheExecutableWasReplacedIsUndoneAtTheNextStart) {
     UpdateWorld world;
     ASSERT_TRUE(world.ok);
     // The first step at which the run ends with the new executable in place.
@@ -131,7 +132,7 @@ TEST(EnglishDialog, AnUpdateEndedAfterTheExecutableWasReplacedIsUndoneAtTheNextS
     EXPECT_EQ(zr::test::SnapshotFolder(world.work.Path()).size(), 1u) << "only the package stays in the start folder";
 }
 
-TEST(EnglishDialog, ARecordHeldByARunningInstallationIsNotTouchedAndKeepsExecuteDisabled) {
+TEST_F(EnglishDialog, ARecordHeldByARunningInstallationIsNotTouchedAndKeepsExecuteDisabled) {
     UpdateWorld world;
     ASSERT_TRUE(world.ok);
     {
@@ -149,7 +150,7 @@ TEST(EnglishDialog, ARecordHeldByARunningInstallationIsNotTouchedAndKeepsExecute
     EXPECT_FALSE(zr::test::FileExists(world.Record()));
 }
 
-TEST(EnglishDialog, OfTwoCopiesInstallingAtOnceOneSucceedsAndTheOtherChangesNothing) {
+TEST_F(EnglishDialog, OfTwoCopiesInstallingAtOnceOneSucceedsAndTheOtherChangesNothing) {
     UpdateWorld world;
     ASSERT_TRUE(world.ok);
     ProductProcess tool(world.work.Path());
@@ -222,7 +223,7 @@ std::map<std::string, std::uint64_t> Manifest(const std::string& folder, const s
 // The real tool ended by its process id at several moments of an update of 40 files of 8 MiB, the
 // executable first: the next start finds the installation wholly old (and offers the update again)
 // or, killed after the commit point, wholly new; never mixed, and nothing of the installer's left.
-TEST(EnglishDialog, AToolKilledDuringALargeUpdateLeavesTheInstallationWhollyOldOrNew) {
+TEST_F(EnglishDialog, AToolKilledDuringALargeUpdateLeavesTheInstallationWhollyOldOrNew) {
     zr::test::ImitationInstallation installed("1.4.0.0", 1);
     ASSERT_TRUE(installed.Ok());
     constexpr std::size_t SIZE = 8u << 20;

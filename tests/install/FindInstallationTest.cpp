@@ -34,15 +34,15 @@ struct LookupCase {
     const char* folder;              // null: not found
 };
 
-const std::string kFolder = "C:\\Apps\\ZR5048 Emulation Software\\";
+const std::string FOLDER = "C:\\Apps\\ZR5048 Emulation Software\\";
 
-const LookupCase kCases[] = {
+const LookupCase LOOKUP_CASES[] = {
     {"the product folder itself lacks the marker; its EXCEL folder matches",
-     {kFolder, kFolder + "EXCEL\\"},
+     {FOLDER, FOLDER + "EXCEL\\"},
      "C:\\Apps\\ZR5048 Emulation Software\\"},
-    {"the marker in another letter case does not match", {kFolder + "Excel\\"}, nullptr},
+    {"the marker in another letter case does not match", {FOLDER + "Excel\\"}, nullptr},
     {"the cut is by count: without the trailing backslash the folder loses its own",
-     {kFolder + "EXCEL"},
+     {FOLDER + "EXCEL"},
      "C:\\Apps\\ZR5048 Emulation Software"},
     {"of two matches the first enumerated wins",
      {"C:\\A\\ZR5048 Emulation Software\\EXCEL\\", "C:\\B\\ZR5048 Emulation Software\\EXCEL\\"},
@@ -50,10 +50,10 @@ const LookupCase kCases[] = {
     {"no name holds the marker", {"C:\\Other\\", "D:\\Apps\\Tool\\"}, nullptr},
     {"the empty key", {}, nullptr},
     {"a 300-character name ahead of the match is stepped over",
-     {"C:\\" + std::string(296, 'A') + "\\", kFolder + "EXCEL\\"},
+     {"C:\\" + std::string(296, 'A') + "\\", FOLDER + "EXCEL\\"},
      "C:\\Apps\\ZR5048 Emulation Software\\"},
     {"a 259-character name, one too long for the buffer, is stepped over",
-     {"C:\\" + std::string(255, 'A') + "\\", kFolder + "EXCEL\\"},
+     {"C:\\" + std::string(255, 'A') + "\\", FOLDER + "EXCEL\\"},
      "C:\\Apps\\ZR5048 Emulation Software\\"},
     {"a matching name too long for the buffer is not matched on a cut-off part",
      {"C:\\" + std::string(270, 'A') + "\\ZR5048 Emulation Software\\EXCEL\\"},
@@ -94,7 +94,7 @@ TEST_P(FindInstallationTest, FillsThePathsFromTheFirstMatchingName) {
 
 INSTANTIATE_TEST_SUITE_P(Lookup,
                          FindInstallationTest,
-                         ::testing::ValuesIn(kCases),
+                         ::testing::ValuesIn(LOOKUP_CASES),
                          [](const ::testing::TestParamInfo<LookupCase>& info) {
                              return "case" + std::to_string(info.index);
                          });
@@ -111,14 +111,14 @@ TEST(FindInstallation, AMissingKeyIsNoInstallation) {
 
 TEST(FindInstallation, ReadsTheKeyWithoutChangingIt) {
     FoldersKey key;
-    ASSERT_TRUE(key.Add(kFolder + "EXCEL\\"));
-    ASSERT_TRUE(key.Add(kFolder + "Images\\"));
+    ASSERT_TRUE(key.Add(FOLDER + "EXCEL\\"));
+    ASSERT_TRUE(key.Add(FOLDER + "Images\\"));
     INSTALLATION_PATHS paths;
 
     ASSERT_TRUE(LookUpInstallation(&paths));
     ASSERT_TRUE(LookUpInstallation(&paths));
 
-    EXPECT_EQ(key.Names(), (std::vector<std::string>{kFolder + "EXCEL\\", kFolder + "Images\\"}));
+    EXPECT_EQ(key.Names(), (std::vector<std::string>{FOLDER + "EXCEL\\", FOLDER + "Images\\"}));
 }
 
 // On 64-bit Windows the Windows Installer records its folders in the 64-bit registry view, which a
@@ -130,7 +130,7 @@ struct ViewCase {
     const char* folder;  // null: not found
 };
 
-const ViewCase kViewCases[] = {
+const ViewCase VIEW_CASES[] = {
     {"only the 64-bit view, as the Installer writes it", "C:\\A\\ZR5048 Emulation Software\\EXCEL\\", nullptr,
      "C:\\A\\ZR5048 Emulation Software\\"},
     {"only the 32-bit view", nullptr, "C:\\B\\ZR5048 Emulation Software\\EXCEL\\",
@@ -175,7 +175,7 @@ TEST_P(RegistryViews, The64BitViewComesFirst) {
 
 INSTANTIATE_TEST_SUITE_P(Wow64,
                          RegistryViews,
-                         ::testing::ValuesIn(kViewCases),
+                         ::testing::ValuesIn(VIEW_CASES),
                          [](const ::testing::TestParamInfo<ViewCase>& info) {
                              return "case" + std::to_string(info.index);
                          });

@@ -6,10 +6,13 @@
 
 #include "install/LanguageSettings.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace {
 
 using zr::test::ScratchFolder;
+using UiLanguageUnderEnglishLocale = zr::test::EnglishLocaleTest;
+using UiLanguageUnderJapaneseLocale = zr::test::JapaneseLocaleTest;
 
 TEST(UiLanguage, OnlyTheJapaneseLanguageNameMeansJapanese) {
     const struct {
@@ -29,12 +32,13 @@ TEST(UiLanguage, OnlyTheJapaneseLanguageNameMeansJapanese) {
     }
 }
 
-// These two run in the test registrations of their locales (LANG), which decide Wine's user locale.
-TEST(UiLanguageUnderJapaneseLocale, TheDialogSpeaksJapanese) {
+// Each of these two runs in the test registration of its locale (LANG), which decides Wine's user
+// locale, and skips itself in the other.
+TEST_F(UiLanguageUnderJapaneseLocale, TheDialogSpeaksJapanese) {
     EXPECT_FALSE(IsUserLanguageEnglish());
 }
 
-TEST(UiLanguageUnderEnglishLocale, TheDialogSpeaksEnglish) {
+TEST_F(UiLanguageUnderEnglishLocale, TheDialogSpeaksEnglish) {
     EXPECT_TRUE(IsUserLanguageEnglish());
 }
 

@@ -13,6 +13,8 @@
 #include "framework/ScopedHandle.h"
 #include "tests/support/ImitationInstallation.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/WindowsDllSearchOrder.h"
 
 namespace {
 
@@ -20,28 +22,8 @@ using zr::test::FileExists;
 using zr::test::ScratchFolder;
 
 std::string Fixture(const char* relative) {
-    const char* fixtures = std::getenv("ZR_FIXTURES");
-    return std::string(fixtures ? fixtures : "") + relative;
+    return zr::test::RequiredPath("ZR_FIXTURES") + relative;
 }
-
-// Windows' search order for version.dll, for the probe only: a DLL found in its folder comes first.
-class WindowsSearchOrderForVersionDll {
-  public:
-    WindowsSearchOrderForVersionDll() {
-        zr::ScopedRegKey key;
-        ::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.receive(), nullptr);
-        static const char kNativeFirst[] = "native,builtin";
-        ::RegSetValueExA(key.get(), "version", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNativeFirst),
-                         sizeof kNativeFirst);
-    }
-    ~WindowsSearchOrderForVersionDll() {
-        ::RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
-        ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\zr_version_probe.exe");
-    }
-
-  private:
-    static constexpr char kKey[] = "Software\\Wine\\AppDefaults\\zr_version_probe.exe\\DllOverrides";
-};
 
 // Runs the probe from `folder`, which is also its working directory; its exit code, or -1.
 int RunProbe(const std::string& folder, const std::string& arguments) {
@@ -50,7 +32,7 @@ int RunProbe(const std::string& folder, const std::string& arguments) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    const WindowsSearchOrderForVersionDll searchOrder;
+    const zr::test::WindowsDllSearchOrder searchOrder("zr_version_probe.exe", {"version"});
     if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
                           &process))
         return -1;

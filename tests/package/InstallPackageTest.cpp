@@ -72,8 +72,15 @@ class InstallPackageTest : public ::testing::Test {
     void TearDown() override { ::SetCurrentDirectoryA(m_previous); }
 
     bool Install() const { return InstallPackageFile(PACKAGE_FILE_NAME, m_installFolder.c_str()); }
-    void WritePackage(const std::string& bytes) { ASSERT_TRUE(WriteFileBytes(m_work + "vupcab", bytes)); }
-    void WritePackage(const std::vector<RawEntry>& entries) { WritePackage(RawPackage(entries)); }
+    // Used as ASSERT_TRUE(WritePackage(...)), so that a package that cannot be written stops the test.
+    ::testing::AssertionResult WritePackage(const std::string& bytes) const {
+        if (!WriteFileBytes(m_work + "vupcab", bytes))
+            return ::testing::AssertionFailure() << "cannot write " << m_work << "vupcab";
+        return ::testing::AssertionSuccess();
+    }
+    ::testing::AssertionResult WritePackage(const std::vector<RawEntry>& entries) const {
+        return WritePackage(RawPackage(entries));
+    }
     Snapshot Everything() const { return SnapshotFolder(m_root.Path()); }
     std::string Installed(const std::string& name) const { return ReadFileBytes(m_install + name); }
 
@@ -91,16 +98,16 @@ Snapshot With(Snapshot files, const std::map<std::string, std::string>& changes)
     return files;
 }
 
-const std::string kInstallation = "ZR5048 Emulation Software\\";
+const std::string INSTALLATION = "ZR5048 Emulation Software\\";
 
 TEST_F(InstallPackageTest, WorkedExampleReplacesTheReportAndLeavesNothingBehind) {
-    WritePackage({{"EXCEL\\Report.xls", "abc"}});
+    ASSERT_TRUE(WritePackage({{"EXCEL\\Report.xls", "abc"}}));
     const Snapshot before = Everything();
 
     ASSERT_TRUE(Install());
 
     // No Working file in the working directory, no kept-aside copy in the installation.
-    EXPECT_EQ(Everything(), With(before, {{kInstallation + "EXCEL\\Report.xls", "abc"}}));
+    EXPECT_EQ(Everything(), With(before, {{INSTALLATION + "EXCEL\\Report.xls", "abc"}}));
 }
 
 struct PlacementCase {
@@ -115,7 +122,7 @@ class InstallPackagePlacement : public InstallPackageTest, public ::testing::Wit
 
 TEST_P(InstallPackagePlacement, PutsEveryEntryAtItsDestination) {
     const PlacementCase& c = GetParam();
-    WritePackage(c.entries);
+    ASSERT_TRUE(WritePackage(c.entries));
     for (const char* folder : c.workFolders)
         ASSERT_TRUE(::CreateDirectoryA((m_work + folder).c_str(), nullptr)) << folder;
     for (const char* folder : c.installFolders)
@@ -126,7 +133,7 @@ TEST_P(InstallPackagePlacement, PutsEveryEntryAtItsDestination) {
 
     std::map<std::string, std::string> changes;
     for (const auto& placed : c.placed)
-        changes[kInstallation + placed.first] = placed.second;
+        changes[INSTALLATION + placed.first] = placed.second;
     EXPECT_EQ(Everything(), With(before, changes));
 }
 
@@ -202,12 +209,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<PlacementCase>& info) { return "case" + std::to_string(info.index); });
 
 TEST_F(InstallPackageTest, BytesAfterTheLastPayloadAreIgnored) {
-    WritePackage(RawPackage({{"EXCEL\\Report.xls", "abc"}}) + "trailing bytes");
+    ASSERT_TRUE(WritePackage(RawPackage({{"EXCEL\\Report.xls", "abc"}}) + "trailing bytes"));
     const Snapshot before = Everything();
 
     ASSERT_TRUE(Install());
 
-    EXPECT_EQ(Everything(), With(before, {{kInstallation + "EXCEL\\Report.xls", "abc"}}));
+    EXPECT_EQ(Everything(), With(before, {{INSTALLATION + "EXCEL\\Report.xls", "abc"}}));
 }
 
 TEST_F(InstallPackageTest, MissingPackageFailsWithNothingWritten) {
@@ -221,7 +228,7 @@ TEST_F(InstallPackageTest, FileStandingUnderAWorkingFileNameIsPutBackOnSuccessAn
     // is in use and put back byte for byte, whichever way the installation ends.
     ASSERT_TRUE(WriteFileBytes(m_work + "Report.xls", "a file of the user's"));
     ASSERT_TRUE(WriteFileBytes(m_work + "Logo.bmp", "another of the user's"));
-    WritePackage({{"EXCEL\\Report.xls", "abc"}, {"Images\\Logo.bmp", "logo"}, {"ZR5048Em.exe", "exe"}});
+    ASSERT_TRUE(WritePackage({{"EXCEL\\Report.xls", "abc"}, {"Images\\Logo.bmp", "logo"}, {"ZR5048Em.exe", "exe"}}));
     const Snapshot before = Everything();
     {
         // The last entry fails after the first two were placed and the user's files put back.
@@ -234,9 +241,9 @@ TEST_F(InstallPackageTest, FileStandingUnderAWorkingFileNameIsPutBackOnSuccessAn
 
     const Snapshot beforeSuccess = Everything();
     ASSERT_TRUE(Install());
-    EXPECT_EQ(Everything(), With(beforeSuccess, {{kInstallation + "EXCEL\\Report.xls", "abc"},
-                                                 {kInstallation + "Images\\Logo.bmp", "logo"},
-                                                 {kInstallation + "ZR5048Em.exe", "exe"}}));
+    EXPECT_EQ(Everything(), With(beforeSuccess, {{INSTALLATION + "EXCEL\\Report.xls", "abc"},
+                                                 {INSTALLATION + "Images\\Logo.bmp", "logo"},
+                                                 {INSTALLATION + "ZR5048Em.exe", "exe"}}));
 }
 
 // --- refused packages -------------------------------------------------------------------------
@@ -254,13 +261,13 @@ std::string Cut(const std::string& bytes, std::size_t length) {
     return bytes.substr(0, length);
 }
 
-const std::string kTwoEntries = RawPackage({{"EXCEL\\Report.xls", "abcdef"}, {"Images\\Logo.bmp", "ghijkl"}});
+const std::string TWO_ENTRIES = RawPackage({{"EXCEL\\Report.xls", "abcdef"}, {"Images\\Logo.bmp", "ghijkl"}});
 
 class InstallPackageRefusal : public InstallPackageTest, public ::testing::WithParamInterface<RefusedCase> {};
 
 // The first entry is always a good one, so a reader that installs before it judges the rest shows.
 TEST_P(InstallPackageRefusal, LeavesEveryFolderAsItWas) {
-    WritePackage(GetParam().package);
+    ASSERT_TRUE(WritePackage(GetParam().package));
     const Snapshot before = Everything();
 
     EXPECT_FALSE(Install());
@@ -310,13 +317,13 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"Working file name rooted by the marker rule", WithHostileName("Images\\EXCEL\\zrhostile")},
         RefusedCase{"size 0xFFFFFFFF",
                     RawPackage({{"EXCEL\\Report.xls", "abc"}, {"Images\\Logo.bmp", "", true, 0xFFFFFFFFu}})},
-        RefusedCase{"header cut short: no entry count", Cut(kTwoEntries, 11)},
-        RefusedCase{"header cut short: five bytes", Cut(kTwoEntries, 5)},
+        RefusedCase{"header cut short: no entry count", Cut(TWO_ENTRIES, 11)},
+        RefusedCase{"header cut short: five bytes", Cut(TWO_ENTRIES, 5)},
         RefusedCase{"empty file", ""},
-        RefusedCase{"directory cut short inside the second record", Cut(kTwoEntries, 12 + 36 + 20)},
-        RefusedCase{"directory cut short after the first record", Cut(kTwoEntries, 12 + 36)},
-        RefusedCase{"payload cut short inside the last payload", Cut(kTwoEntries, kTwoEntries.size() - 1)},
-        RefusedCase{"payload cut short: only the first payload", Cut(kTwoEntries, kTwoEntries.size() - 6)},
+        RefusedCase{"directory cut short inside the second record", Cut(TWO_ENTRIES, 12 + 36 + 20)},
+        RefusedCase{"directory cut short after the first record", Cut(TWO_ENTRIES, 12 + 36)},
+        RefusedCase{"payload cut short inside the last payload", Cut(TWO_ENTRIES, TWO_ENTRIES.size() - 1)},
+        RefusedCase{"payload cut short: only the first payload", Cut(TWO_ENTRIES, TWO_ENTRIES.size() - 6)},
         RefusedCase{"count 255 with one record", RawPackage({{"EXCEL\\Report.xls", "abc"}}).replace(11, 1, "\xFF")},
         RefusedCase{"destination folder missing in the installation",
                     RawPackage({{"EXCEL\\Report.xls", "abc"}, {"Help\\index.htm", "help"}})},
@@ -338,7 +345,7 @@ TEST_F(InstallPackageTest, DestinationPathOfMoreThan259CharactersIsRefused) {
     }
     m_installFolder = folder;
     const std::string name = std::string(259 - folder.size(), 'n');
-    WritePackage({{"EXCEL\\Report.xls", "abc"}, {name + "x", "too long"}});
+    ASSERT_TRUE(WritePackage({{"EXCEL\\Report.xls", "abc"}, {name + "x", "too long"}}));
     ASSERT_TRUE(::CreateDirectoryA((folder + "EXCEL").c_str(), nullptr));
     const Snapshot before = Everything();
 
@@ -348,7 +355,7 @@ TEST_F(InstallPackageTest, DestinationPathOfMoreThan259CharactersIsRefused) {
 
 TEST_F(InstallPackageTest, NoInstallationFolderRefusesRatherThanWritingBesideThePackage) {
     m_installFolder.clear();
-    WritePackage({{"Readme.txt", "readme"}});
+    ASSERT_TRUE(WritePackage({{"Readme.txt", "readme"}}));
     const Snapshot before = Everything();
 
     EXPECT_FALSE(Install());
@@ -364,7 +371,7 @@ TEST_F(InstallPackageTest, WorkingFileThatIsItsOwnDestinationIsWrittenInPlace) {
 
     ASSERT_TRUE(Install());
 
-    EXPECT_EQ(Everything(), With(before, {{kInstallation + "ZR5048Em.exe", "new exe"}}));
+    EXPECT_EQ(Everything(), With(before, {{INSTALLATION + "ZR5048Em.exe", "new exe"}}));
 }
 
 TEST_F(InstallPackageTest, WorkingFileThatIsAnEarlierEntrysDestinationIsRefused) {
@@ -393,7 +400,7 @@ TEST_F(InstallPackageTest, AnAliasOfTheInstallationAsStartFolderIsSeenThrough) {
     ASSERT_TRUE(WriteFileBytes(m_install + "EXCEL\\vupcab", RawPackage({{"EXCEL\\Report.xls", "abc"}})));
     const Snapshot before = Everything();
     EXPECT_TRUE(Install());
-    EXPECT_EQ(Everything(), With(before, {{kInstallation + "EXCEL\\Report.xls", "abc"}}));
+    EXPECT_EQ(Everything(), With(before, {{INSTALLATION + "EXCEL\\Report.xls", "abc"}}));
 
     // The second entry's Working file is the first entry's destination: refused, nothing written.
     ASSERT_TRUE(WriteFileBytes(m_install + "EXCEL\\vupcab",
@@ -441,7 +448,7 @@ TEST_F(InstallPackageTest, AnInstallationFolderOf247CharactersIsUpdatedAndPutBac
     ASSERT_TRUE(WriteFileBytes(deep + "EXCEL\\b", "old b"));
     ASSERT_TRUE(WriteFileBytes(deep + "d", "old d"));
     m_installFolder = deep;
-    WritePackage({{"a", "new a"}, {"EXCEL\\b", "new b"}, {"c", "new c"}, {"d", "new d"}});
+    ASSERT_TRUE(WritePackage({{"a", "new a"}, {"EXCEL\\b", "new b"}, {"c", "new c"}, {"d", "new d"}}));
     const std::string relative = deep.substr(m_root.Path().size());
     const Snapshot before = Everything();
     {
@@ -488,7 +495,7 @@ TEST_F(InstallPackageTest, FailureAtAnyEntryPutsEveryFileBack) {
                                            {"EXCEL\\Sub\\Deep.xls", "new deep"},
                                            {"Images\\New.bmp", "brand new"}};
     const char* workingNames[] = {"Report.xls", "Logo.bmp", "ZR5048Em.exe", "Sub\\Deep.xls", "New.bmp"};
-    WritePackage(entries);
+    ASSERT_TRUE(WritePackage(entries));
 
     for (Obstacle obstacle :
          {Obstacle::READ_ONLY_DESTINATION, Obstacle::LOCKED_DESTINATION, Obstacle::READ_ONLY_WORKING_FILE}) {
@@ -532,7 +539,7 @@ TEST_F(InstallPackageTest, FailureAtAnyEntryPutsEveryFileBack) {
     ASSERT_TRUE(Install());
     std::map<std::string, std::string> changes;
     for (const RawEntry& entry : entries)
-        changes[kInstallation + entry.nameField] = entry.payload;
+        changes[INSTALLATION + entry.nameField] = entry.payload;
     EXPECT_EQ(Everything(), With(before, changes));
 }
 
@@ -560,14 +567,14 @@ TEST_F(InstallPackageJapanese, NamesWhoseSecondBytesLookLikeSeparatorsAreInstall
     const std::string below = "Images\\\x83\x5C\\\x94\x5C.bmp";                // Images\ソ\能.bmp
     ASSERT_TRUE(::CreateDirectoryA((m_work + "\x83\x5C").c_str(), nullptr));
     ASSERT_TRUE(::CreateDirectoryA((m_install + "Images\\\x83\x5C").c_str(), nullptr));
-    WritePackage({{report, "report"}, {table, "table"}, {below, "below"}});
+    ASSERT_TRUE(WritePackage({{report, "report"}, {table, "table"}, {below, "below"}}));
     const Snapshot before = Everything();
 
     ASSERT_TRUE(Install());
 
-    EXPECT_EQ(Everything(), With(before, {{kInstallation + report, "report"},
-                                          {kInstallation + table, "table"},
-                                          {kInstallation + below, "below"}}));
+    EXPECT_EQ(Everything(), With(before, {{INSTALLATION + report, "report"},
+                                          {INSTALLATION + table, "table"},
+                                          {INSTALLATION + below, "below"}}));
 }
 
 // --- memory -------------------------------------------------------------------------------------
@@ -581,13 +588,13 @@ SIZE_T PeakWorkingSet(SIZE_T* current) {
 }
 
 TEST_F(InstallPackageTest, PeakMemoryDoesNotGrowWithThePayload) {
-    constexpr SIZE_T MiB = 1024 * 1024;
-    constexpr unsigned payloadMiB = 96;
+    constexpr SIZE_T MIB = 1024 * 1024;
+    constexpr unsigned PAYLOAD_MIB = 96;
     {
-        std::string chunk(MiB, '\0');
+        std::string chunk(MIB, '\0');
         zr::ScopedFile source(std::fopen("payload.bin", "wb"));
         ASSERT_TRUE(source);
-        for (unsigned i = 0; i < payloadMiB; ++i) {
+        for (unsigned i = 0; i < PAYLOAD_MIB; ++i) {
             std::memset(&chunk[0], static_cast<int>('a' + i % 26), chunk.size());
             ASSERT_EQ(std::fwrite(chunk.data(), 1, chunk.size(), source.get()), chunk.size());
         }
@@ -604,18 +611,18 @@ TEST_F(InstallPackageTest, PeakMemoryDoesNotGrowWithThePayload) {
     const SIZE_T peakBefore = PeakWorkingSet(&currentBefore);
     // Holding the payload whole would raise the peak by the payload's size; this test only means
     // something while that would pass the peak reached so far.
-    ASSERT_LT(peakBefore, currentBefore + (payloadMiB - 32) * MiB);
+    ASSERT_LT(peakBefore, currentBefore + (PAYLOAD_MIB - 32) * MIB);
 
     ASSERT_TRUE(Install());
 
     SIZE_T currentAfter = 0;
     const SIZE_T peakAfter = PeakWorkingSet(&currentAfter);
-    EXPECT_LT(peakAfter, std::max(peakBefore, currentBefore + 16 * MiB))
-        << "peak working set grew from " << peakBefore / MiB << " to " << peakAfter / MiB << " MiB";
+    EXPECT_LT(peakAfter, std::max(peakBefore, currentBefore + 16 * MIB))
+        << "peak working set grew from " << peakBefore / MIB << " to " << peakAfter / MIB << " MiB";
 
     WIN32_FILE_ATTRIBUTE_DATA installed = {};
     ASSERT_TRUE(::GetFileAttributesExA((m_install + "EXCEL\\Big.xls").c_str(), GetFileExInfoStandard, &installed));
-    EXPECT_EQ(installed.nFileSizeLow, payloadMiB * MiB);
+    EXPECT_EQ(installed.nFileSizeLow, PAYLOAD_MIB * MIB);
     EXPECT_EQ(installed.nFileSizeHigh, 0u);
     EXPECT_FALSE(FileExists(m_work + "Big.xls"));
 }

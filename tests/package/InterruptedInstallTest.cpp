@@ -21,6 +21,7 @@
 #include "package/Recovery.h"
 #include "package/RecoveryRecord.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TestEnvironment.h"
 #include "tools/vupcab/PackageWriter.h"
 
 namespace {
@@ -37,9 +38,7 @@ constexpr DWORD EXIT_INSTALLED = 0;
 constexpr DWORD EXIT_INSTALL_FAILED = 1;
 
 std::string FaultyInstaller() {
-    const char* path = std::getenv("ZR_FAULTY_INSTALLER");
-    EXPECT_NE(path, nullptr) << "ZR_FAULTY_INSTALLER is not set";
-    return path != nullptr ? path : "zr_faulty_install.exe";
+    return zr::test::RequiredPath("ZR_FAULTY_INSTALLER");
 }
 
 // A child process running the faulty installer in `work`, with the fault switch's variables set for

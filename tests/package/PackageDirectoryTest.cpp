@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "package/PackageDirectory.h"
-#include "tools/vupcab/PackageWriter.h"
+#include "tests/support/SamplePackage.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ bool IsCp932LeadByte(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
-const char kInstallFolder[] = "C:\\Apps\\ZR5048 Emulation Software\\";
+const char INSTALL_FOLDER[] = "C:\\Apps\\ZR5048 Emulation Software\\";
 
 TEST(CheckRelativePath, SortsEachKindOfUnsafeName) {
     const struct {
@@ -158,7 +158,7 @@ struct Judged {
     PACKAGE_VERDICT verdict;
 };
 
-Judged Judge(const std::string& bytes, const char* installFolder = kInstallFolder) {
+Judged Judge(const std::string& bytes, const char* installFolder = INSTALL_FOLDER) {
     Judged judged;
     DecodePackageDirectory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), judged.directory.get());
     judged.verdict =
@@ -166,12 +166,8 @@ Judged Judge(const std::string& bytes, const char* installFolder = kInstallFolde
     return judged;
 }
 
-std::string Package(const std::vector<zr::PackageFileEntry>& entries) {
-    zr::PackageContents contents;
-    contents.version = "1.05";
-    contents.language = 1;
-    contents.entries = entries;
-    return zr::BuildPackageBytes(contents);
+std::string Package(const std::vector<zr::test::SampleEntry>& entries) {
+    return zr::test::SamplePackage("1.05", 1, entries);
 }
 
 std::string WithSize(std::string bytes, unsigned entry, std::uint32_t size) {
@@ -183,7 +179,7 @@ std::string WithSize(std::string bytes, unsigned entry, std::uint32_t size) {
 }
 
 TEST(CheckPackageDirectory, RefusesWhatIsCutShortAndAcceptsWhatIsWhole) {
-    const std::string two = Package({{"EXCEL\\a.xls", "", "abc"}, {"Images\\b.bmp", "", "defg"}});
+    const std::string two = Package({{"EXCEL\\a.xls", "abc"}, {"Images\\b.bmp", "defg"}});
     const struct {
         const char* what;
         std::string bytes;
@@ -193,7 +189,7 @@ TEST(CheckPackageDirectory, RefusesWhatIsCutShortAndAcceptsWhatIsWhole) {
         {"whole", two, PACKAGE_OK, 0},
         {"trailing bytes", two + "more", PACKAGE_OK, 0},
         {"no entries", Package({}), PACKAGE_OK, 0},
-        {"size 0", Package({{"EXCEL\\a.xls", "", ""}}), PACKAGE_OK, 0},
+        {"size 0", Package({{"EXCEL\\a.xls", ""}}), PACKAGE_OK, 0},
         {"empty file", "", PACKAGE_COUNT_MISSING, 0},
         {"header without count", two.substr(0, 11), PACKAGE_COUNT_MISSING, 0},
         {"count, no records", two.substr(0, 12), PACKAGE_DIRECTORY_SHORT, 0},
@@ -203,9 +199,9 @@ TEST(CheckPackageDirectory, RefusesWhatIsCutShortAndAcceptsWhatIsWhole) {
         {"size 0xFFFFFFFF", WithSize(two, 1, 0xFFFFFFFFu), PACKAGE_PAYLOADS_SHORT, 0},
         {"sizes that wrap around 32 bits", WithSize(WithSize(two, 0, 0x80000000u), 1, 0x80000007u),
          PACKAGE_PAYLOADS_SHORT, 0},
-        {"unsafe second name", Package({{"EXCEL\\a.xls", "", "a"}, {"..\\b", "", "b"}}), PACKAGE_BAD_ENTRY_NAME, 1},
-        {"Working file name rooted", Package({{"Images\\EXCEL\\a", "", "a"}}), PACKAGE_BAD_WORKING_NAME, 0},
-        {"Working file name a device", Package({{"a.xls", "", "a"}, {"xxxxxxCON\\EXCEL\\a", "", "b"}}),
+        {"unsafe second name", Package({{"EXCEL\\a.xls", "a"}, {"..\\b", "b"}}), PACKAGE_BAD_ENTRY_NAME, 1},
+        {"Working file name rooted", Package({{"Images\\EXCEL\\a", "a"}}), PACKAGE_BAD_WORKING_NAME, 0},
+        {"Working file name a device", Package({{"a.xls", "a"}, {"xxxxxxCON\\EXCEL\\a", "b"}}),
          PACKAGE_BAD_WORKING_NAME, 1},
     };
     for (std::size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
@@ -219,7 +215,7 @@ TEST(CheckPackageDirectory, RefusesWhatIsCutShortAndAcceptsWhatIsWhole) {
 }
 
 TEST(CheckPackageDirectory, NameOf32BytesWithoutNulIsRefused) {
-    std::string bytes = Package({{"EXCEL\\a.xls", "", "a"}});
+    std::string bytes = Package({{"EXCEL\\a.xls", "a"}});
     bytes.replace(DIRECTORY_OFFSET, ENTRY_NAME_SIZE, std::string(ENTRY_NAME_SIZE, 'A'));
     const Judged judged = Judge(bytes);
     EXPECT_EQ(judged.verdict.fault, PACKAGE_BAD_ENTRY_NAME);
@@ -229,24 +225,24 @@ TEST(CheckPackageDirectory, NameOf32BytesWithoutNulIsRefused) {
 TEST(CheckPackageDirectory, DestinationPastTheLimitIsRefused) {
     const std::string folder = "C:\\" + std::string(225, 'f') + "\\";  // 229 characters
     const std::string fits = "EXCEL\\" + std::string(24, 'n');         // 30: exactly 259 in all
-    EXPECT_EQ(Judge(Package({{fits, "", "x"}}), folder.c_str()).verdict.fault, PACKAGE_OK);
-    EXPECT_EQ(Judge(Package({{fits + "n", "", "x"}}), folder.c_str()).verdict.fault, PACKAGE_DESTINATION_TOO_LONG);
+    EXPECT_EQ(Judge(Package({{fits, "x"}}), folder.c_str()).verdict.fault, PACKAGE_OK);
+    EXPECT_EQ(Judge(Package({{fits + "n", "x"}}), folder.c_str()).verdict.fault, PACKAGE_DESTINATION_TOO_LONG);
 }
 
 TEST(CheckPackageDirectory, NamesEveryEntryOfAnAcceptedPackage) {
-    const std::string bytes = Package({{"EXCEL\\Report.xls", "", "abc"},
-                                       {"Images\\Logo.bmp", "", ""},
-                                       {"ZR5048Em.exe", "", "12345"},
-                                       {"EXCEL\\Images\\x.bmp", "", "x"}});
+    const std::string bytes = Package({{"EXCEL\\Report.xls", "abc"},
+                                       {"Images\\Logo.bmp", ""},
+                                       {"ZR5048Em.exe", "12345"},
+                                       {"EXCEL\\Images\\x.bmp", "x"}});
     const struct {
         const char* working;
         std::string destination;
         std::uint32_t size;
     } expected[] = {
-        {"Report.xls", std::string(kInstallFolder) + "EXCEL\\Report.xls", 3},
-        {"Logo.bmp", std::string(kInstallFolder) + "Images\\Logo.bmp", 0},
-        {"ZR5048Em.exe", std::string(kInstallFolder) + "ZR5048Em.exe", 5},
-        {"Images\\x.bmp", std::string(kInstallFolder) + "EXCEL\\Images\\x.bmp", 1},
+        {"Report.xls", std::string(INSTALL_FOLDER) + "EXCEL\\Report.xls", 3},
+        {"Logo.bmp", std::string(INSTALL_FOLDER) + "Images\\Logo.bmp", 0},
+        {"ZR5048Em.exe", std::string(INSTALL_FOLDER) + "ZR5048Em.exe", 5},
+        {"Images\\x.bmp", std::string(INSTALL_FOLDER) + "EXCEL\\Images\\x.bmp", 1},
     };
     const Judged judged = Judge(bytes);
     ASSERT_EQ(judged.verdict.fault, PACKAGE_OK);
@@ -260,15 +256,15 @@ TEST(CheckPackageDirectory, NamesEveryEntryOfAnAcceptedPackage) {
 }
 
 TEST(CheckPackageDirectory, RefusedPackageNamesNoEntry) {
-    const Judged judged = Judge(Package({{"EXCEL\\a.xls", "", "a"}, {"..\\b", "", "b"}}));
+    const Judged judged = Judge(Package({{"EXCEL\\a.xls", "a"}, {"..\\b", "b"}}));
     ASSERT_EQ(judged.verdict.fault, PACKAGE_BAD_ENTRY_NAME);
     EXPECT_EQ(judged.names->nCount, 0u);
 }
 
 TEST(DecodePackageDirectory, ReadsCountRecordsAndBigEndianSizes) {
-    std::vector<zr::PackageFileEntry> entries;
+    std::vector<zr::test::SampleEntry> entries;
     for (unsigned i = 0; i < MAX_ENTRY_COUNT; ++i)
-        entries.push_back({"f" + std::to_string(i), "", std::string(i, 'x')});
+        entries.push_back({"f" + std::to_string(i), std::string(i, 'x')});
     const std::string bytes = Package(entries);
     const Judged judged = Judge(bytes);
     ASSERT_EQ(judged.verdict.fault, PACKAGE_OK);

@@ -5,7 +5,7 @@
 
 #include "package/PackageHeader.h"
 #include "tests/support/ScratchFolder.h"
-#include "tools/vupcab/PackageWriter.h"
+#include "tests/support/SamplePackage.h"
 
 namespace {
 
@@ -26,11 +26,7 @@ std::string Bytes(std::initializer_list<int> values) {
 }
 
 std::string Package(const std::string& version, int language) {
-    zr::PackageContents contents;
-    contents.version = version;
-    contents.language = language;
-    contents.entries.push_back({"EXCEL\\Report.xls", "", "abc"});
-    return zr::BuildPackageBytes(contents);
+    return zr::test::SamplePackage(version, language);
 }
 
 class ReadPackageHeaderTest : public ::testing::TestWithParam<HeaderCase> {};

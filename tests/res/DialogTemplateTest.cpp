@@ -7,11 +7,11 @@
 
 namespace {
 
-constexpr WORD kJapanese = 0x0411;
+constexpr WORD JAPANESE = 0x0411;
 
 TEST(DialogTemplate, DialogPropertiesAreTheTemplates) {
     zr::test::DialogTemplate t;
-    ASSERT_TRUE(zr::test::LoadDialogTemplate(zr::test::ProductExePath(), IDD_ZR5048VERSIONUP_DIALOG, kJapanese, &t))
+    ASSERT_TRUE(zr::test::LoadDialogTemplate(zr::test::ProductExePath(), IDD_ZR5048VERSIONUP_DIALOG, JAPANESE, &t))
         << zr::test::ProductExePath();
     EXPECT_EQ(t.style, 0x80C800C0u);
     EXPECT_EQ(t.style & (WS_VISIBLE | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN), 0u);
@@ -30,7 +30,7 @@ TEST(DialogTemplate, DialogPropertiesAreTheTemplates) {
 
 TEST(DialogTemplate, SixControlsInTabOrderWithTheirIdsTextsRectanglesAndStyles) {
     zr::test::DialogTemplate t;
-    ASSERT_TRUE(zr::test::LoadDialogTemplate(zr::test::ProductExePath(), IDD_ZR5048VERSIONUP_DIALOG, kJapanese, &t));
+    ASSERT_TRUE(zr::test::LoadDialogTemplate(zr::test::ProductExePath(), IDD_ZR5048VERSIONUP_DIALOG, JAPANESE, &t));
     const struct {
         std::uint32_t id;
         const wchar_t* className;  // the standard ordinals: #128 Button, #130 Static

@@ -6,7 +6,7 @@ namespace zr::test {
 namespace {
 
 class Reader {
-public:
+  public:
     Reader(const BYTE* data, DWORD size) : m_data(data), m_size(size) {}
     bool ok() const { return m_ok; }
     template <class T>
@@ -39,7 +39,7 @@ public:
     void AlignTo(std::size_t boundary) { m_at = (m_at + boundary - 1) / boundary * boundary; }
     void Skip(std::size_t bytes) { m_at += bytes; }
 
-private:
+  private:
     const BYTE* m_data;
     DWORD m_size;
     std::size_t m_at = 0;

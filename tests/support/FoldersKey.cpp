@@ -8,7 +8,7 @@ namespace zr::test {
 namespace {
 
 // Value names may have up to 16383 characters.
-constexpr DWORD kNameCapacity = 16384;
+constexpr DWORD NAME_CAPACITY = 16384;
 
 ScopedRegKey OpenKey(REGSAM access, bool create) {
     ScopedRegKey key;
@@ -26,8 +26,8 @@ void Clear(REGSAM view) {
         return;
     // Always the first value: deleting shifts the rest down.
     for (;;) {
-        std::string name(kNameCapacity, '\0');
-        DWORD nameLength = kNameCapacity;
+        std::string name(NAME_CAPACITY, '\0');
+        DWORD nameLength = NAME_CAPACITY;
         if (::RegEnumValueA(key.get(), 0, &name[0], &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
         name.resize(nameLength);
@@ -50,8 +50,8 @@ FoldersKey::FoldersKey() {
         View view{flag, static_cast<bool>(OpenKey(KEY_READ | flag, false)), {}};
         ScopedRegKey key = OpenKey(KEY_READ | flag, true);
         for (DWORD index = 0;; ++index) {
-            std::string name(kNameCapacity, '\0');
-            DWORD nameLength = kNameCapacity;
+            std::string name(NAME_CAPACITY, '\0');
+            DWORD nameLength = NAME_CAPACITY;
             DWORD type = 0;
             DWORD dataLength = 0;
             if (::RegEnumValueA(key.get(), index, &name[0], &nameLength, nullptr, &type, nullptr, &dataLength) !=
@@ -103,8 +103,8 @@ std::vector<std::string> FoldersKey::Names(REGSAM view) const {
     std::vector<std::string> names;
     ScopedRegKey key = OpenKey(KEY_QUERY_VALUE | view, false);
     for (DWORD index = 0; key; ++index) {
-        std::string name(kNameCapacity, '\0');
-        DWORD nameLength = kNameCapacity;
+        std::string name(NAME_CAPACITY, '\0');
+        DWORD nameLength = NAME_CAPACITY;
         if (::RegEnumValueA(key.get(), index, &name[0], &nameLength, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;

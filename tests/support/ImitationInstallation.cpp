@@ -1,12 +1,11 @@
 #include "tests/support/ImitationInstallation.h"
 
-#include <cstdlib>
+#include "tests/support/TestEnvironment.h"
 
 namespace zr::test {
 
 std::string StandInExePath(const std::string& variant) {
-    const char* fixtures = std::getenv("ZR_FIXTURES");
-    return std::string(fixtures ? fixtures : "") + "\\stand-in\\" + variant + "\\ZR5048Em.exe";
+    return RequiredPath("ZR_FIXTURES") + "\\stand-in\\" + variant + "\\ZR5048Em.exe";
 }
 
 ImitationInstallation::ImitationInstallation(const std::string& variant, int languageCode, REGSAM view)

@@ -1,14 +1,20 @@
 #include "tests/support/ProductProcess.h"
 
+#include <psapi.h>
+
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "framework/ScopedHandle.h"
+#include "tests/support/TestEnvironment.h"
+
 namespace zr::test {
 
 std::string ProductExePath() {
-    const char* path = std::getenv("ZR_PRODUCT_EXE");
-    return path ? path : "";
+    return RequiredPath("ZR_PRODUCT_EXE");
 }
 
 ProductProcess::ProductProcess(const std::string& workFolder, const std::string& exeName) {
@@ -37,6 +43,26 @@ ProductProcess::~ProductProcess() {
     if (m_process.hThread)
         ::CloseHandle(m_process.hThread);
     ::CloseHandle(m_process.hProcess);
+}
+
+std::vector<std::string> ProductProcess::LoadedModules() const {
+    std::vector<HMODULE> modules(512);
+    DWORD bytes = 0;
+    if (!::EnumProcessModules(m_process.hProcess, modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)),
+                              &bytes))
+        return {};
+    modules.resize(std::min<std::size_t>(modules.size(), bytes / sizeof(HMODULE)));
+    std::vector<std::string> paths;
+    for (HMODULE module : modules) {
+        char path[MAX_PATH] = {};
+        if (::GetModuleFileNameExA(m_process.hProcess, module, path, MAX_PATH) == 0)
+            continue;
+        std::string lower = path;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        paths.push_back(lower);
+    }
+    return paths;
 }
 
 namespace {
@@ -94,6 +120,82 @@ bool ProductProcess::WaitForExit(DWORD timeoutMs) {
     return Started() && ::WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0;
 }
 
+::testing::AssertionResult ProductProcess::Opens() {
+    if (!Started())
+        return ::testing::AssertionFailure() << "the tool did not start: " << ProductExePath();
+    if (WaitForDialog() == nullptr)
+        return ::testing::AssertionFailure() << "no dialog came up";
+    return ::testing::AssertionSuccess();
+}
+
+namespace {
+// A message box's text: its one static control with text.
+std::wstring MessageText(HWND box) {
+    std::wstring found;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassName(child) == L"Static" && !WindowText(child).empty())
+            found = WindowText(child);
+    }
+    return found;
+}
+
+std::string Narrow(const std::wstring& text) {
+    std::string utf8(text.size() * 3 + 1, '\0');
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0],
+                                             static_cast<int>(utf8.size()), nullptr, nullptr);
+    utf8.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return utf8;
+}
+}  // namespace
+
+::testing::AssertionResult ProductProcess::Answers(const wchar_t* text, int button) {
+    HWND box = WaitForMessageBox();
+    if (box == nullptr)
+        return ::testing::AssertionFailure() << "no message box came up (expected \"" << Narrow(text) << "\")";
+    const std::wstring caption = WindowText(box);
+    const std::wstring shown = MessageText(box);
+    HWND answer = ::GetDlgItem(box, button);
+    if (caption != L"ZR5048VersionUp")  // the executable's base name
+        return ::testing::AssertionFailure() << "message box caption \"" << Narrow(caption) << "\"";
+    if (shown != text)
+        return ::testing::AssertionFailure()
+               << "message box says \"" << Narrow(shown) << "\", expected \"" << Narrow(text) << "\"";
+    if (answer == nullptr)
+        return ::testing::AssertionFailure() << "message box has no button " << button;
+    if (button == IDYES && ::GetDlgItem(box, IDNO) == nullptr)
+        return ::testing::AssertionFailure() << "a question without a No button";
+    ::PostMessageW(answer, BM_CLICK, 0, 0);
+    for (int i = 0; i < 200 && ::IsWindow(box); ++i)
+        ::Sleep(25);
+    if (::IsWindow(box))
+        return ::testing::AssertionFailure() << "the message box stayed after its button was pressed";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult ProductProcess::Closes(Closing how) {
+    if (m_dialog == nullptr)
+        return ::testing::AssertionFailure() << "no dialog to close";
+    switch (how) {
+        case Closing::ESCAPE:
+            PressKey(m_dialog, VK_ESCAPE);
+            break;
+        case Closing::EXIT_BUTTON:
+            ::PostMessageW(::GetDlgItem(m_dialog, IDCANCEL), BM_CLICK, 0, 0);
+            break;
+        case Closing::CLOSE_BOX:
+            ::PostMessageW(m_dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+            break;
+        case Closing::ALT_X:
+            ::PostMessageW(FocusedWindow(m_dialog), WM_SYSCHAR, 'x', 1 << 29);
+            break;
+    }
+    if (!WaitForExit())
+        return ::testing::AssertionFailure() << "the tool did not end";
+    if (ExitCode() != 0)
+        return ::testing::AssertionFailure() << "the tool ended with exit code " << ExitCode();
+    return ::testing::AssertionSuccess();
+}
+
 DWORD ProductProcess::ExitCode() const {
     DWORD code = STILL_ACTIVE;
     ::GetExitCodeProcess(m_process.hProcess, &code);
@@ -148,9 +250,7 @@ void PressKey(HWND dialog, UINT virtualKey) {
 }
 
 void SaveScreenshot(const std::string& name) {
-    const char* folder = std::getenv("ZR_ARTIFACTS");
-    if (!folder || !*folder)
-        return;
+    const std::string folder = RequiredPath("ZR_ARTIFACTS");
     HDC screen = ::GetDC(nullptr);
     const int width = ::GetDeviceCaps(screen, HORZRES);
     const int height = ::GetDeviceCaps(screen, VERTRES);
@@ -175,12 +275,11 @@ void SaveScreenshot(const std::string& name) {
     file.bfOffBits = sizeof file + sizeof header;
     file.bfSize = file.bfOffBits + imageSize;
     header.biSizeImage = imageSize;
-    const std::string path = std::string(folder) + "\\" + name + ".bmp";
-    if (FILE* out = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(&file, sizeof file, 1, out);
-        std::fwrite(&header, sizeof header, 1, out);
-        std::fwrite(bits, 1, imageSize, out);
-        std::fclose(out);
+    const std::string path = folder + "\\" + name + ".bmp";
+    if (ScopedFile out{std::fopen(path.c_str(), "wb")}) {
+        std::fwrite(&file, sizeof file, 1, out.get());
+        std::fwrite(&header, sizeof header, 1, out.get());
+        std::fwrite(bits, 1, imageSize, out.get());
     }
     ::SelectObject(memory, old);
     ::DeleteDC(memory);

@@ -2,14 +2,19 @@
 // what a user would see, read through the window manager's cross-process calls.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace zr::test {
 
 // The product executable under test (ZR_PRODUCT_EXE, set by the test registration).
 std::string ProductExePath();
+
+// Ways a user closes the dialog.
+enum class Closing { ESCAPE, EXIT_BUTTON, CLOSE_BOX, ALT_X };
 
 class ProductProcess {
   public:
@@ -22,6 +27,17 @@ class ProductProcess {
 
     bool Started() const { return m_process.hProcess != nullptr; }
 
+    // The frame of every end-to-end run. Each step fails with its reason, so that
+    //   ASSERT_TRUE(tool.Opens());  ...  ASSERT_TRUE(tool.Answers(text, IDYES));  ...  EXPECT_TRUE(tool.Closes());
+    // stops at the test's own line.
+    // The tool started and its dialog is up; Dialog() is that dialog from then on.
+    ::testing::AssertionResult Opens();
+    // The next message box has the executable's base name as caption and `text` as its text, and is
+    // answered with `button`.
+    ::testing::AssertionResult Answers(const wchar_t* text, int button);
+    // Closing the dialog the given way ends the process with exit code 0.
+    ::testing::AssertionResult Closes(Closing how = Closing::ESCAPE);
+
     // The visible top-level dialog (class #32770) of the process, or null after the timeout.
     HWND WaitForDialog(DWORD timeoutMs = 20000);
     // A visible dialog other than the main one (a message box), or null after the timeout.
@@ -30,6 +46,8 @@ class ProductProcess {
     bool WaitForExit(DWORD timeoutMs = 20000);
     DWORD ExitCode() const;
     DWORD ThreadId() const { return m_process.dwThreadId; }
+    // The full paths of the modules loaded into the running process, lower case.
+    std::vector<std::string> LoadedModules() const;
     HWND Dialog() const { return m_dialog; }
 
   private:

@@ -9,7 +9,7 @@
 namespace zr::test {
 
 class RunningProduct {
-public:
+  public:
     // Where the stand-in puts the product's window property.
     enum class Mark { TopLevel, ChildOnly, NullValue, None };
 
@@ -23,7 +23,7 @@ public:
     // Ends the process and waits until it is gone, its windows with it.
     void End();
 
-private:
+  private:
     PROCESS_INFORMATION m_process = {};
     bool m_ready = false;
 };

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "framework/ScopedHandle.h"
+
 namespace zr::test {
 
 ScratchFolder::ScratchFolder(bool enter) {
@@ -33,22 +35,21 @@ ScratchFolder::~ScratchFolder() {
 
 namespace {
 void CreateParents(const std::string& path) {
-    for (std::size_t at = path.find_first_of("\\/", 3); at != std::string::npos;
-         at = path.find_first_of("\\/", at + 1))
+    for (std::size_t at = path.find_first_of("\\/", 3); at != std::string::npos; at = path.find_first_of("\\/", at + 1))
         ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
 }
 }  // namespace
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     CreateParents(path);
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
+    ScopedFile file(std::fopen(path.c_str(), "wb"));
     if (!file)
         return false;
     return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
 }
 
 std::string ReadFileBytes(const std::string& path) {
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    ScopedFile file(std::fopen(path.c_str(), "rb"));
     std::string bytes;
     if (!file)
         return bytes;

@@ -10,7 +10,7 @@
 namespace zr::test {
 
 class ScratchFolder {
-public:
+  public:
     explicit ScratchFolder(bool enter = false);
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
@@ -20,7 +20,7 @@ public:
     const std::string& Path() const { return m_path; }
     std::string operator/(const std::string& relative) const { return m_path + relative; }
 
-private:
+  private:
     std::string m_path;
     std::string m_previousDirectory;
 };

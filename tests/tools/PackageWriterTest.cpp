@@ -3,9 +3,16 @@
 
 #include <cstdio>
 
+#include "framework/ScopedHandle.h"
 #include "tools/vupcab/PackageWriter.h"
 
 namespace {
+
+bool WriteBytes(const char* path, const std::string& bytes) {
+    zr::ScopedFile out(std::fopen(path, "wb"));
+    return out && std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size() &&
+           std::fclose(out.release()) == 0;
+}
 
 std::string Hex(const std::string& bytes) {
     std::string out;
@@ -54,7 +61,10 @@ TEST(PackageWriter, RefusesWhatTheLayoutCannotCarry) {
         {"version over 10 characters", [](zr::PackageContents& c) { c.version = "12345678901"; }},
         {"Language code over 15", [](zr::PackageContents& c) { c.language = 16; }},
         {"negative Language code", [](zr::PackageContents& c) { c.language = -1; }},
-        {"256 entries", [](zr::PackageContents& c) { c.entries.assign(256, {"a", "", ""}); }},
+        {"256 entries",
+         [](zr::PackageContents& c) {
+             c.entries.assign(256, {"a", "", ""});
+         }},
         {"entry name of 32 characters", [](zr::PackageContents& c) { c.entries[0].name = std::string(32, 'n'); }},
         {"empty entry name", [](zr::PackageContents& c) { c.entries[0].name.clear(); }},
         {"missing source file", [](zr::PackageContents& c) { c.entries[0].sourcePath = "no-such-file"; }},
@@ -67,7 +77,7 @@ TEST(PackageWriter, RefusesWhatTheLayoutCannotCarry) {
         std::string error;
         EXPECT_FALSE(zr::WritePackage(contents, "refused-package", &error));
         EXPECT_NE(error, "");
-        EXPECT_EQ(std::fopen("refused-package", "rb"), nullptr);
+        EXPECT_FALSE(zr::ScopedFile(std::fopen("refused-package", "rb")));
     }
 }
 
@@ -85,10 +95,7 @@ TEST(PackageWriter, StreamsSourceFilesAndListsThePackage) {
     std::string payload(200000, '\0');
     for (std::size_t i = 0; i < payload.size(); ++i)
         payload[i] = static_cast<char>(i * 7);
-    FILE* out = std::fopen(source, "wb");
-    ASSERT_NE(out, nullptr);
-    std::fwrite(payload.data(), 1, payload.size(), out);
-    std::fclose(out);
+    ASSERT_TRUE(WriteBytes(source, payload));
 
     zr::PackageContents contents = WorkedExample();
     contents.entries.push_back({"Images\\Big.bmp", source, ""});
@@ -111,10 +118,7 @@ TEST(PackageWriter, StreamsSourceFilesAndListsThePackage) {
 TEST(PackageWriter, ListingReportsADirectoryCutShort) {
     std::string bytes = zr::BuildPackageBytes(WorkedExample());
     bytes[11] = 3;  // three entries declared, one present
-    FILE* out = std::fopen("short-package", "wb");
-    ASSERT_NE(out, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), out);
-    std::fclose(out);
+    ASSERT_TRUE(WriteBytes("short-package", bytes));
 
     zr::PackageListing listing;
     std::string error;

@@ -17,21 +17,28 @@ struct Image {
     std::vector<std::string> rows;
 };
 
-const std::uint8_t kPalette16[16][3] = {
-    {0, 0, 0},     {128, 0, 0},   {0, 128, 0},   {128, 128, 0},   {0, 0, 128},   {128, 0, 128},
-    {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
-    {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+const std::uint8_t PALETTE_16[16][3] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
+                                        {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
+                                        {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
+                                        {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
 
 // Picture characters to palette indexes.
 int ColourIndex(char c) {
     switch (c) {
-        case 'k': return 0;   // black
-        case 'm': return 1;   // dark red
-        case 'r': return 9;   // red
-        case 's': return 7;   // silver
-        case 'g': return 8;   // grey
-        case 'w': return 15;  // white
-        default: return 0;    // transparent pixels keep index 0 behind the mask
+        case 'k':
+            return 0;  // black
+        case 'm':
+            return 1;  // dark red
+        case 'r':
+            return 9;  // red
+        case 's':
+            return 7;  // silver
+        case 'g':
+            return 8;  // grey
+        case 'w':
+            return 15;  // white
+        default:
+            return 0;  // transparent pixels keep index 0 behind the mask
     }
 }
 
@@ -63,7 +70,7 @@ std::string ImageBytes(const Image& image) {
     Put32(out, 0);
     Put32(out, 0);
     for (int i = 0; i < colours; ++i) {
-        const std::uint8_t* rgb = i < 16 ? kPalette16[i] : kPalette16[0];
+        const std::uint8_t* rgb = i < 16 ? PALETTE_16[i] : PALETTE_16[0];
         out += static_cast<char>(rgb[2]);
         out += static_cast<char>(rgb[1]);
         out += static_cast<char>(rgb[0]);

@@ -5,20 +5,16 @@
 #include <cstring>
 #include <memory>
 
+#include "framework/ScopedHandle.h"
 #include "package/PackageDirectory.h"
 #include "package/PackageFormat.h"
 
 namespace zr {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 // Size of a file through the C library only, so the writer stays portable; -1 when unreadable.
 long long SourceSize(const std::string& path) {
-    File file(std::fopen(path.c_str(), "rb"));
+    ScopedFile file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return -1;
     long long size = 0;
@@ -71,7 +67,7 @@ std::string CheckWithSizes(const PackageContents& contents, std::vector<long lon
 }
 
 bool CopySource(const std::string& path, std::FILE* out) {
-    File in(std::fopen(path.c_str(), "rb"));
+    ScopedFile in(std::fopen(path.c_str(), "rb"));
     if (!in)
         return false;
     char buffer[1 << 16];
@@ -96,7 +92,7 @@ bool WritePackage(const PackageContents& contents, const std::string& outputPath
         *error = refusal;
         return false;
     }
-    File out(std::fopen(outputPath.c_str(), "wb"));
+    ScopedFile out(std::fopen(outputPath.c_str(), "wb"));
     if (!out) {
         *error = "cannot create \"" + outputPath + "\"";
         return false;
@@ -126,7 +122,7 @@ std::string BuildPackageBytes(const PackageContents& contents) {
 }
 
 bool ReadPackageListing(const std::string& path, PackageListing* listing, std::string* error) {
-    File in(std::fopen(path.c_str(), "rb"));
+    ScopedFile in(std::fopen(path.c_str(), "rb"));
     if (!in) {
         *error = "cannot open \"" + path + "\"";
         return false;
