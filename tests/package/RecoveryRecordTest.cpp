@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "framework/ScopedHandle.h"
 #include "package/Recovery.h"
 #include "package/RecoveryRecord.h"
 #include "tests/support/ScratchFolder.h"
@@ -190,6 +191,31 @@ TEST(Recovery, BeforeTheCommitPointEveryChangeIsUndoneAndAfterItOnlyBackupsGo) {
         ::DeleteFileA((install / "W\\Logo.bmp").c_str());
         ::DeleteFileA((install / "New.bmp").c_str());
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Recovery, ABackupInUseAfterTheCommitPointKeepsTheRecordUntilItCanGo) {
+    ScratchFolder install;
+    ASSERT_TRUE(WriteFileBytes(install / "ZR5048Em.exe", "new exe"));
+    ASSERT_TRUE(WriteFileBytes(install / "zr~0000000A.tmp", "old exe"));
+    ASSERT_TRUE(WriteFileBytes(install / "zr~recovery.dat",
+                               "ZR5048 recovery record 1\nI\t" + install.Path() + "\nW\t" + install.Path() + "\nB\t" +
+                                   install.Path() + "ZR5048Em.exe\t" + install.Path() + "zr~0000000A.tmp\nK\n"));
+    {
+        // Another program reads the old executable: the backup cannot go yet, so neither can the record.
+        zr::ScopedKernelHandle reader(
+            ::CreateFileA((install / "zr~0000000A.tmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(reader.IsValid());
+        EXPECT_EQ(zr::RecoverInstallation(install.Path().c_str()), zr::RECOVERY_UNFINISHED);
+        EXPECT_TRUE(FileExists(install / "zr~recovery.dat"));
+    }
+    EXPECT_EQ(zr::RecoverInstallation(install.Path().c_str()), zr::RECOVERY_DONE);
+    EXPECT_EQ(ReadFileBytes(install / "ZR5048Em.exe"), "new exe");
+    EXPECT_FALSE(FileExists(install / "zr~0000000A.tmp"));
+    EXPECT_FALSE(FileExists(install / "zr~recovery.dat"));
 }
 
 }  // namespace
