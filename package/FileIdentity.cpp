@@ -31,20 +31,4 @@ bool operator==(const FILE_IDENTITY& a, const FILE_IDENTITY& b) {
     return a.nVolumeSerial == b.nVolumeSerial && a.nIndexHigh == b.nIndexHigh && a.nIndexLow == b.nIndexLow;
 }
 
-bool IsSameFileLocation(const std::wstring& a, const std::wstring& b) {
-    FILE_IDENTITY fileA, fileB;
-    const bool hasA = GetFileIdentity(a, &fileA);
-    const bool hasB = GetFileIdentity(b, &fileB);
-    if (hasA && hasB)
-        return fileA == fileB;
-    // One exists and the other does not: whatever the other's name, opening it would have found the
-    // existing file if it were an alias of it.
-    if (hasA != hasB)
-        return false;
-    FILE_IDENTITY folderA, folderB;
-    if (!GetFileIdentity(FolderPart(a), &folderA) || !GetFileIdentity(FolderPart(b), &folderB) || !(folderA == folderB))
-        return false;
-    return SamePathText(a.substr(FolderPart(a).size()), b.substr(FolderPart(b).size()));
-}
-
 }  // namespace zr

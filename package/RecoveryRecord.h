@@ -102,7 +102,6 @@ class CRecordFile {
     bool Remove();
     // Lets go of the record and leaves it in place.
     void Abandon() { m_file.reset(); }
-    bool IsOpen() const { return m_file.IsValid(); }
 
   private:
     ScopedKernelHandle m_file;
