@@ -233,16 +233,21 @@ TEST_F(EnglishDialog, AToolKilledDuringALargeUpdateLeavesTheInstallationWhollyOl
     ASSERT_FALSE(newExe.empty());
     oldExe.resize(SIZE, 'o');  // bytes after the image do not disturb the version resource
     newExe.resize(SIZE, 'n');
-    ScratchFolder work;
+    ScratchFolder work, sources;
     {
+        // Streamed from source files: 320 MiB at once do not fit a 32-bit test process.
         zr::PackageContents contents;
         contents.version = "1.05";
         contents.language = 1;
-        contents.entries.push_back({"ZR5048Em.exe", "", newExe});
-        for (int i = 1; i < 40; ++i)
-            contents.entries.push_back(
-                {"EXCEL\\F" + std::to_string(i) + ".xls", "", std::string(SIZE, char('A' + i % 26))});
-        ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab", zr::BuildPackageBytes(contents)));
+        ASSERT_TRUE(zr::test::WriteFileBytes(sources / "exe", newExe));
+        contents.entries.push_back({"ZR5048Em.exe", sources / "exe", ""});
+        for (int i = 1; i < 40; ++i) {
+            const std::string source = sources / std::to_string(i);
+            ASSERT_TRUE(zr::test::WriteFileBytes(source, std::string(SIZE, char('A' + i % 26))));
+            contents.entries.push_back({"EXCEL\\F" + std::to_string(i) + ".xls", source, ""});
+        }
+        std::string error;
+        ASSERT_TRUE(zr::WritePackage(contents, work / "vupcab", &error)) << error;
     }
     const auto writeOld = [&] {
         zr::test::DeleteTree(installed.Folder() + "EXCEL");
