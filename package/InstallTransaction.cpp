@@ -33,6 +33,14 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size) {
     return ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
 }
 
+// Paths as keys, compared as the file system compares names: without case.
+std::wstring PathKey(const std::wstring& path) {
+    std::wstring key = path;
+    if (!key.empty())
+        ::CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+    return key;
+}
+
 }  // namespace
 
 CInstallTransaction::~CInstallTransaction() {
@@ -76,10 +84,9 @@ bool CInstallTransaction::NewReservedName(const std::wstring& folder, std::wstri
 
 bool CInstallTransaction::StandsAfterStaged(const std::wstring& path, bool* usable) {
     *usable = true;
-    for (const auto& known : m_standing) {
-        if (SamePathText(known.first, path))
-            return known.second;
-    }
+    const auto known = m_standing.find(PathKey(path));
+    if (known != m_standing.end())
+        return known->second;
     const DWORD attributes = ::GetFileAttributesW(LongPathForm(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         *usable = IsMissing(::GetLastError());
@@ -90,13 +97,7 @@ bool CInstallTransaction::StandsAfterStaged(const std::wstring& path, bool* usab
 }
 
 void CInstallTransaction::NoteStanding(const std::wstring& path, bool stands) {
-    for (auto& known : m_standing) {
-        if (SamePathText(known.first, path)) {
-            known.second = stands;
-            return;
-        }
-    }
-    m_standing.emplace_back(path, stands);
+    m_standing[PathKey(path)] = stands;
 }
 
 bool CInstallTransaction::StageEntry(const PLACEMENT& placement) {

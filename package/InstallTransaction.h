@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <utility>
+#include <map>
 #include <vector>
 
 #include "package/RecoveryRecord.h"
@@ -83,7 +83,7 @@ class CInstallTransaction {
     CRecordFile m_file;
     RECOVERY_RECORD m_record;
     std::vector<STAGED_ENTRY> m_staged;
-    std::vector<std::pair<std::wstring, bool>> m_standing;  // path, whether a file stands there
+    std::map<std::wstring, bool> m_standing;  // upper-cased path, whether a file stands there
     bool m_bAnnounced = false;
     bool m_bOpen = false;
     unsigned m_nNextName = 0;

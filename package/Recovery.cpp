@@ -39,6 +39,9 @@ bool Exists(const std::wstring& path) {
 bool DeleteIfPresent(const std::wstring& path) {
     const std::wstring longPath = LongPathForm(path);
     return WithRetries([&] {
+        // The plain delete first: it is what nearly always happens, at one call per file.
+        if (::DeleteFileW(longPath.c_str()) || IsMissing(::GetLastError()))
+            return true;
         const DWORD attributes = ::GetFileAttributesW(longPath.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES)
             return IsMissing(::GetLastError());
