@@ -103,6 +103,10 @@ void CInstallTransaction::NoteStanding(const std::wstring& path, bool stands) {
 bool CInstallTransaction::StageEntry(const PLACEMENT& placement) {
     if (!m_bOpen || m_bAnnounced)
         return false;
+    // The record itself is never a Working file or a destination (a package could name it).
+    const std::wstring record = m_record.installFolder + RECORD_FILE_NAME;
+    if (SamePathText(placement.working, record) || SamePathText(placement.destination, record))
+        return false;
     STAGED_ENTRY staged;
     staged.placement = placement;
     bool usable = false;

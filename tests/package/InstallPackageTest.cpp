@@ -333,7 +333,9 @@ INSTANTIATE_TEST_SUITE_P(
                     RawPackage({{"EXCEL\\Report.xls", "abc"}, {"excel\\Report.xls", "lower"}})},
         RefusedCase{"a folder stands at the destination", RawPackage({{"EXCEL\\Report.xls", "abc"}, {"Images", "x"}})},
         RefusedCase{"Working file would be the package itself",
-                    RawPackage({{"EXCEL\\Report.xls", "abc"}, {"EXCEL\\vupcab", "x"}})}),
+                    RawPackage({{"EXCEL\\Report.xls", "abc"}, {"EXCEL\\vupcab", "x"}})},
+        RefusedCase{"destination would be the recovery record",
+                    RawPackage({{"EXCEL\\Report.xls", "abc"}, {"zr~recovery.dat", "x"}})}),
     [](const ::testing::TestParamInfo<RefusedCase>& info) { return "case" + std::to_string(info.index); });
 
 TEST_F(InstallPackageTest, DestinationPathOfMoreThan259CharactersIsRefused) {
