@@ -17,6 +17,27 @@ target_include_directories(zr_framework PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(zr_framework PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(zr_framework PUBLIC user32 gdi32)
 
+# The installer: the package plan resolved on disk, placed with a recovery record, and recovery from
+# one. The test variant carries the fault switch (package/FaultPoint.h); the shipped executable never
+# links it.
+set(ZR_INSTALLER_SOURCES
+    package/FileIdentity.cpp
+    package/InstallTransaction.cpp
+    package/LongPath.cpp
+    package/PackageInstall.cpp
+    package/PackagePlan.cpp
+    package/PlacePackage.cpp
+    package/Recovery.cpp
+    package/RecoveryRecord.cpp
+)
+add_library(zr_installer STATIC ${ZR_INSTALLER_SOURCES})
+target_link_libraries(zr_installer PUBLIC zr_framework zr_package_directory)
+if(ZR_BUILD_TESTS)
+    add_library(zr_installer_faults STATIC ${ZR_INSTALLER_SOURCES} package/FaultPoint.cpp)
+    target_compile_definitions(zr_installer_faults PUBLIC ZR_FAULT_STEPS)
+    target_link_libraries(zr_installer_faults PUBLIC zr_framework zr_package_directory)
+endif()
+
 # Everything of the tool but its entry and application object, so that tests can link it.
 add_library(zr_product STATIC
     dialog/DialogOperations.cpp
@@ -33,13 +54,9 @@ add_library(zr_product STATIC
     install/ProductVersion.cpp
     install/RegistryView.cpp
     install/VersionLibrary.cpp
-    package/InstallJournal.cpp
     package/PackageHeader.cpp
-    package/PackageInstall.cpp
-    package/PackagePlan.cpp
-    package/PlacePackage.cpp
 )
-target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory zr_version_text advapi32)
+target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory zr_version_text zr_installer advapi32)
 # The Japanese texts are code page 932 at run time.
 set_source_files_properties(dialog/DialogTexts.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP932")
 
@@ -52,6 +69,7 @@ target_link_libraries(ZR5048VersionUp PRIVATE zr_product)
 # The shipped file carries no symbols or debug sections (the static runtime brings DWARF along);
 # ASLR and DEP stay on (the linker's defaults, checked by the pe_form test).
 target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK} -s -Wl,--dynamicbase -Wl,--nxcompat)
+
 
 # The imitation installation (stand-in product executables, a planted version.dll).
 add_subdirectory(tools/fixtures)

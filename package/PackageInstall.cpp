@@ -6,15 +6,11 @@
 
 #include "framework/ScopedHandle.h"
 #include "package/AnsiLeadByte.h"
-#include "package/InstallJournal.h"
 #include "package/PackageDirectory.h"
 #include "package/PackagePlan.h"
 #include "package/PlacePackage.h"
 
 namespace {
-
-// Per entry: the Working file and the destination, each possibly kept aside and then created.
-constexpr std::size_t CHANGES_PER_ENTRY = 4;
 
 bool Install(std::FILE* package, const char* packagePath, const char* installFolder) {
     if (_fseeki64(package, 0, SEEK_END) != 0)
@@ -28,8 +24,7 @@ bool Install(std::FILE* package, const char* packagePath, const char* installFol
     std::unique_ptr<PACKAGE_DIRECTORY> directory(new (std::nothrow) PACKAGE_DIRECTORY);
     std::unique_ptr<PACKAGE_NAMES> names(new (std::nothrow) PACKAGE_NAMES);
     std::unique_ptr<PACKAGE_PLAN> plan(new (std::nothrow) PACKAGE_PLAN);
-    CInstallJournal journal;
-    if (!head || !directory || !names || !plan || !journal.Reserve(CHANGES_PER_ENTRY * MAX_ENTRY_COUNT))
+    if (!head || !directory || !names || !plan)
         return false;
 
     const std::size_t headSize = std::fread(head.get(), 1, MAX_DIRECTORY_END, package);
@@ -41,10 +36,7 @@ bool Install(std::FILE* package, const char* packagePath, const char* installFol
 
     if (_fseeki64(package, static_cast<long long>(PayloadOffset(directory->nCount)), SEEK_SET) != 0)
         return false;
-    if (!PlacePackage(*plan, package, &journal))
-        return false;  // the journal puts everything back
-    journal.Commit();
-    return true;
+    return PlacePackage(*plan, package, installFolder);
 }
 
 }  // namespace

@@ -1,70 +1,96 @@
 #include "package/PackagePlan.h"
 
-#include <cstring>
+#include <windows.h>
 
-#include "package/AnsiLeadByte.h"
-#include "package/InstallJournal.h"
+#include <vector>
+
+#include "package/FileIdentity.h"
+#include "package/LongPath.h"
 
 namespace {
 
-bool IsFolder(const char* path) {
-    const DWORD attributes = ::GetFileAttributesA(path);
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(zr::LongPathForm(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsFolderOrDevice(const char* path) {
-    const DWORD attributes = ::GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+// The full path of `path`; false when it cannot be had, its folder does not exist, or a folder stands
+// where the file should go.
+bool ResolveFile(const char* path, std::wstring* full) {
+    const std::wstring wide = zr::WidenAnsi(path);
+    if (wide.empty() || !zr::MakeFullPath(wide, full))
+        return false;
+    const std::wstring folder = zr::FolderPart(*full);
+    return !folder.empty() && folder.size() < full->size() && IsFolder(folder) && !IsFolder(*full);
 }
 
-// Paths compared as the file system does, without case. Made once per path: lstrcmpiA converts both
-// texts on every call, and 255 entries take 32,000 comparisons.
-void MakePathKey(const char* path, char (&key)[MAX_PATH]) {
-    std::strcpy(key, path);
-    ::CharUpperBuffA(key, static_cast<DWORD>(std::strlen(key)));
-}
+// Where a path points: its folder's identity (worked out once per folder text: 255 entries share a
+// few folders) and its name. Two paths name one file when their folders are one and their names are
+// equal, or name one existing file (an 8.3 alias of the name). Hard links, which give one file names
+// in two folders, are not looked for.
+struct LOCATION {
+    std::wstring path;
+    zr::FILE_IDENTITY folder;
+    std::wstring name;
+};
 
-// The full path of `path` in `full`; false when it does not fit or its folder does not exist, or
-// when a folder stands where the file should go.
-bool ResolveFilePath(const char* path, char (&full)[MAX_PATH]) {
-    std::memset(full, 0, sizeof full);
-    const DWORD length = ::GetFullPathNameA(path, MAX_PATH, full, nullptr);
-    if (length == 0 || length >= MAX_PATH)
+class CLocator {
+  public:
+    bool Locate(const std::wstring& path, LOCATION* location) {
+        const std::wstring folder = zr::FolderPart(path);
+        location->path = path;
+        location->name = path.substr(folder.size());
+        for (const auto& known : m_folders) {
+            if (zr::SamePathText(known.first, folder)) {
+                location->folder = known.second;
+                return true;
+            }
+        }
+        if (!zr::GetFileIdentity(folder, &location->folder))
+            return false;
+        m_folders.emplace_back(folder, location->folder);
+        return true;
+    }
+
+  private:
+    std::vector<std::pair<std::wstring, zr::FILE_IDENTITY>> m_folders;
+};
+
+bool IsSameLocation(const LOCATION& a, const LOCATION& b) {
+    if (!(a.folder == b.folder))
         return false;
-    const std::size_t folderLength = FolderPartLength(full, &IsAnsiLeadByte);
-    if (folderLength == 0 || folderLength + CInstallJournal::ASIDE_NAME_LENGTH >= MAX_PATH)
-        return false;
-    char folder[MAX_PATH] = {};
-    std::memcpy(folder, full, folderLength);
-    return IsFolder(folder) && !IsFolderOrDevice(full);
+    if (zr::SamePathText(a.name, b.name))
+        return true;
+    zr::FILE_IDENTITY fileA, fileB;
+    return zr::GetFileIdentity(a.path, &fileA) && zr::GetFileIdentity(b.path, &fileB) && fileA == fileB;
 }
 
 }  // namespace
 
 bool ResolvePackagePlan(const PACKAGE_NAMES& names, const char* packagePath, PACKAGE_PLAN* plan) {
     plan->nCount = 0;
-    char package[MAX_PATH] = {};
-    const DWORD length = ::GetFullPathNameA(packagePath, MAX_PATH, package, nullptr);
-    if (length == 0 || length >= MAX_PATH)
+    CLocator locator;
+    std::wstring package;
+    LOCATION packageLocation;
+    if (!ResolveFile(packagePath, &package) || !locator.Locate(package, &packageLocation))
         return false;
-    char packageKey[MAX_PATH];
-    MakePathKey(package, packageKey);
+    std::vector<LOCATION> destinations(names.nCount);
     for (unsigned i = 0; i < names.nCount; ++i) {
         const NAMED_ENTRY& named = names.entries[i];
         PLANNED_ENTRY& planned = plan->entries[i];
-        if (!ResolveFilePath(named.szWorking, planned.szWorking) ||
-            !ResolveFilePath(named.szDestination, planned.szDestination))
+        LOCATION working;
+        if (!ResolveFile(named.szWorking, &planned.placement.working) ||
+            !ResolveFile(named.szDestination, &planned.placement.destination) ||
+            !locator.Locate(planned.placement.working, &working) ||
+            !locator.Locate(planned.placement.destination, &destinations[i]))
             return false;
-        char workingKey[MAX_PATH];
-        MakePathKey(planned.szWorking, workingKey);
-        MakePathKey(planned.szDestination, planned.szDestinationKey);
-        if (std::strcmp(workingKey, packageKey) == 0 || std::strcmp(planned.szDestinationKey, packageKey) == 0)
+        if (IsSameLocation(working, packageLocation) || IsSameLocation(destinations[i], packageLocation))
             return false;
         for (unsigned earlier = 0; earlier < i; ++earlier) {
-            if (std::strcmp(workingKey, plan->entries[earlier].szDestinationKey) == 0)
+            if (IsSameLocation(working, destinations[earlier]))
                 return false;
         }
-        planned.bInPlace = std::strcmp(workingKey, planned.szDestinationKey) == 0;
+        planned.placement.bInPlace = IsSameLocation(working, destinations[i]);
         planned.dwSize = named.dwSize;
     }
     plan->nCount = names.nCount;

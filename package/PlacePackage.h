@@ -1,13 +1,14 @@
 // The last step of an installation: the planned entries written from the package's payloads, each
-// through its Working file to its destination, every change noted in the journal.
+// through its Working file to its destination, with the recovery record kept ahead of every change.
 #pragma once
 
 #include <cstdio>
 
-#include "package/InstallJournal.h"
 #include "package/PackagePlan.h"
 
 // Writes the payloads that follow in `package` (positioned at the first payload) to the entries of
-// `plan`, in order. Every read, write and close is checked. False at the first failure; the journal
-// then holds what to undo, and its owner decides (rolling back is the journal's default).
-bool PlacePackage(const PACKAGE_PLAN& plan, std::FILE* package, CInstallJournal* journal);
+// `plan`, in order, and commits. All or nothing: on failure everything is put back, and what cannot
+// be put back stays in the recovery record for the next start. False also, with nothing touched,
+// when a record is present in `installFolder` (ANSI, ending in a backslash): another copy installing,
+// or an interrupted run not yet recovered.
+bool PlacePackage(const PACKAGE_PLAN& plan, std::FILE* package, const char* installFolder);

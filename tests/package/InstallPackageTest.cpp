@@ -15,6 +15,7 @@
 
 #include "framework/ScopedHandle.h"
 #include "package/PackageFormat.h"
+#include "package/LongPath.h"
 #include "package/PackageInstall.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/vupcab/PackageWriter.h"
@@ -222,17 +223,27 @@ TEST_F(InstallPackageTest, MissingPackageFailsWithNothingWritten) {
     EXPECT_EQ(Everything(), before);
 }
 
-TEST_F(InstallPackageTest, FileStandingUnderAWorkingFileNameIsUsedUpOnlyOnSuccess) {
+TEST_F(InstallPackageTest, FileStandingUnderAWorkingFileNameIsPutBackOnSuccessAndOnFailure) {
+    // A user's file that happens to carry a Working file name is kept aside while the Working file
+    // is in use and put back byte for byte, whichever way the installation ends.
     ASSERT_TRUE(WriteFileBytes(m_work + "Report.xls", "a file of the user's"));
-    ASSERT_TRUE(WritePackage({{"EXCEL\\Report.xls", "abc"}}));
+    ASSERT_TRUE(WriteFileBytes(m_work + "Logo.bmp", "another of the user's"));
+    ASSERT_TRUE(WritePackage({{"EXCEL\\Report.xls", "abc"}, {"Images\\Logo.bmp", "logo"}, {"ZR5048Em.exe", "exe"}}));
     const Snapshot before = Everything();
+    {
+        // The last entry fails after the first two were placed and the user's files put back.
+        zr::ScopedKernelHandle lock(
+            ::CreateFileA((m_install + "ZR5048Em.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock.IsValid());
+        EXPECT_FALSE(Install());
+    }
+    EXPECT_EQ(Everything(), before);
 
+    const Snapshot beforeSuccess = Everything();
     ASSERT_TRUE(Install());
-
-    // As the Working file rule has it: the file of that name is overwritten and moved into place.
-    Snapshot expected = With(before, {{INSTALLATION + "EXCEL\\Report.xls", "abc"}});
-    expected.erase("work\\Report.xls");
-    EXPECT_EQ(Everything(), expected);
+    EXPECT_EQ(Everything(), With(beforeSuccess, {{INSTALLATION + "EXCEL\\Report.xls", "abc"},
+                                                 {INSTALLATION + "Images\\Logo.bmp", "logo"},
+                                                 {INSTALLATION + "ZR5048Em.exe", "exe"}}));
 }
 
 // --- refused packages -------------------------------------------------------------------------
@@ -322,7 +333,9 @@ INSTANTIATE_TEST_SUITE_P(
                     RawPackage({{"EXCEL\\Report.xls", "abc"}, {"excel\\Report.xls", "lower"}})},
         RefusedCase{"a folder stands at the destination", RawPackage({{"EXCEL\\Report.xls", "abc"}, {"Images", "x"}})},
         RefusedCase{"Working file would be the package itself",
-                    RawPackage({{"EXCEL\\Report.xls", "abc"}, {"EXCEL\\vupcab", "x"}})}),
+                    RawPackage({{"EXCEL\\Report.xls", "abc"}, {"EXCEL\\vupcab", "x"}})},
+        RefusedCase{"destination would be the recovery record",
+                    RawPackage({{"EXCEL\\Report.xls", "abc"}, {"zr~recovery.dat", "x"}})}),
     [](const ::testing::TestParamInfo<RefusedCase>& info) { return "case" + std::to_string(info.index); });
 
 TEST_F(InstallPackageTest, DestinationPathOfMoreThan259CharactersIsRefused) {
@@ -373,6 +386,89 @@ TEST_F(InstallPackageTest, WorkingFileThatIsAnEarlierEntrysDestinationIsRefused)
 
     EXPECT_FALSE(Install());
     EXPECT_EQ(Everything(), before);
+}
+
+TEST_F(InstallPackageTest, AnAliasOfTheInstallationAsStartFolderIsSeenThrough) {
+    // Started from the 8.3 name of the EXCEL folder: path texts differ, files are the same.
+    char alias[MAX_PATH] = {};
+    const DWORD length = ::GetShortPathNameA((m_install + "EXCEL").c_str(), alias, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    ASSERT_LT(length, static_cast<DWORD>(MAX_PATH));
+    if (lstrcmpiA(alias, (m_install + "EXCEL").c_str()) == 0)
+        GTEST_SKIP() << "the file system gives the installation folder no 8.3 name";
+    ASSERT_TRUE(::SetCurrentDirectoryA(alias));
+
+    // The only entry's Working file is the installed file itself: it is written in place.
+    ASSERT_TRUE(WriteFileBytes(m_install + "EXCEL\\vupcab", RawPackage({{"EXCEL\\Report.xls", "abc"}})));
+    const Snapshot before = Everything();
+    EXPECT_TRUE(Install());
+    EXPECT_EQ(Everything(), With(before, {{INSTALLATION + "EXCEL\\Report.xls", "abc"}}));
+
+    // The second entry's Working file is the first entry's destination: refused, nothing written.
+    ASSERT_TRUE(WriteFileBytes(m_install + "EXCEL\\vupcab",
+                               RawPackage({{"EXCEL\\Report.xls", "1"}, {"Images\\Report.xls", "2"}})));
+    const Snapshot beforeRefusal = Everything();
+    EXPECT_FALSE(Install());
+    EXPECT_EQ(Everything(), beforeRefusal);
+}
+
+// Names of the installer's reserved form anywhere below `folder`, listed through the "\\?\" form so
+// that names longer than MAX_PATH show too.
+std::vector<std::wstring> ReservedNamesBelow(const std::wstring& folder) {
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW data;
+    HANDLE search = ::FindFirstFileW(zr::LongPathForm(folder + L"*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return found;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            for (const std::wstring& below : ReservedNamesBelow(folder + name + L"\\"))
+                found.push_back(below);
+        } else if (name.compare(0, 3, L"zr~") == 0) {
+            found.push_back(folder + name);
+        }
+    } while (::FindNextFileW(search, &data));
+    ::FindClose(search);
+    return found;
+}
+
+TEST_F(InstallPackageTest, AnInstallationFolderOf247CharactersIsUpdatedAndPutBack) {
+    // The deepest folder the lookup accepts, with short entry names: a backup name beside these files
+    // takes up to 14 characters more than MAX_PATH leaves.
+    std::string deep = m_root.Path();
+    while (deep.size() < 247) {
+        const std::size_t room = 247 - deep.size() - 1;  // for the next folder's name
+        deep += std::string(room <= 40 ? room : room >= 42 ? 40 : 38, 'd') + "\\";
+        ASSERT_TRUE(::CreateDirectoryA(deep.c_str(), nullptr)) << deep.size();
+    }
+    ASSERT_EQ(deep.size(), 247u);
+    ASSERT_TRUE(::CreateDirectoryW(zr::LongPathForm(zr::WidenAnsi((deep + "EXCEL").c_str())).c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(deep + "a", "old a"));
+    ASSERT_TRUE(WriteFileBytes(deep + "EXCEL\\b", "old b"));
+    ASSERT_TRUE(WriteFileBytes(deep + "d", "old d"));
+    m_installFolder = deep;
+    ASSERT_TRUE(WritePackage({{"a", "new a"}, {"EXCEL\\b", "new b"}, {"c", "new c"}, {"d", "new d"}}));
+    const std::string relative = deep.substr(m_root.Path().size());
+    const Snapshot before = Everything();
+    {
+        // Fails at the last entry, after three were placed: all of it is put back.
+        zr::ScopedKernelHandle lock(
+            ::CreateFileA((deep + "d").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock.IsValid());
+        EXPECT_FALSE(Install());
+    }
+    EXPECT_EQ(Everything(), before);
+    EXPECT_EQ(ReservedNamesBelow(zr::WidenAnsi(m_root.Path().c_str())), std::vector<std::wstring>());
+
+    ASSERT_TRUE(Install());
+    EXPECT_EQ(Everything(), With(before, {{relative + "a", "new a"},
+                                          {relative + "EXCEL\\b", "new b"},
+                                          {relative + "c", "new c"},
+                                          {relative + "d", "new d"}}));
+    EXPECT_EQ(ReservedNamesBelow(zr::WidenAnsi(m_root.Path().c_str())), std::vector<std::wstring>());
 }
 
 // --- failures on the way ----------------------------------------------------------------------

@@ -1,0 +1,34 @@
+// Wide full paths for every file the installer changes or keeps aside. Calls go through the "\\?\"
+// form, so a backup name beside a file never needs more room than the file's own path allows: the
+// limit of 259 characters binds what the package names, not what the installer adds.
+#pragma once
+
+#include <string>
+
+namespace zr {
+
+// `text` in the ANSI code page as wide text; empty when it cannot be converted.
+std::wstring WidenAnsi(const char* text);
+// Wide text as UTF-8 and back (the recovery record's encoding); empty on failure.
+std::string ToUtf8(const std::wstring& text);
+bool FromUtf8(const std::string& text, std::wstring* wide);
+
+// The absolute form of `path` (resolved against the working directory). False when it cannot be had.
+bool MakeFullPath(const std::wstring& path, std::wstring* full);
+
+// The absolute form of a folder path, ending in a backslash. False when it cannot be had.
+bool FullFolderPath(const std::wstring& folder, std::wstring* full);
+
+// A full path ("C:\...", "\\server\share\...") in the form that passes the length limit: "\\?\C:\..."
+// or "\\?\UNC\server\share\...". Only for paths made by MakeFullPath.
+std::wstring LongPathForm(const std::wstring& full);
+
+// The folder part of a path, its last backslash included; empty when there is none.
+std::wstring FolderPart(const std::wstring& path);
+
+// Paths compared as the file system names them: without case, ordinal.
+bool SamePathText(const std::wstring& a, const std::wstring& b);
+// True when `path` lies below `folder` (which ends in a backslash), compared without case.
+bool IsBelowFolder(const std::wstring& path, const std::wstring& folder);
+
+}  // namespace zr
