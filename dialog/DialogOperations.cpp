@@ -11,6 +11,7 @@
 #include "package/PackageFormat.h"
 #include "package/PackageHeader.h"
 #include "package/PackageInstall.h"
+#include "package/Recovery.h"
 
 void CZR5048VersionUpDlg::ReadPackageHeader() {
     PACKAGE_HEADER header;
@@ -22,6 +23,11 @@ void CZR5048VersionUpDlg::ReadPackageHeader() {
 
 bool CZR5048VersionUpDlg::InstallPackage() {
     return InstallPackageFile(PACKAGE_FILE_NAME, m_szInstallFolder);
+}
+
+bool CZR5048VersionUpDlg::FinishInterruptedUpdate() {
+    const zr::E_RECOVERY recovery = zr::RecoverInstallation(m_szInstallFolder);
+    return recovery == zr::RECOVERY_NOTHING || recovery == zr::RECOVERY_DONE;
 }
 
 bool CZR5048VersionUpDlg::FindInstallation() {

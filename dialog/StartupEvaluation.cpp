@@ -5,7 +5,6 @@
 #include <mbstring.h>
 
 #include "dialog/DialogTexts.h"
-#include "package/Recovery.h"
 #include "res/resource.h"
 
 BOOL CZR5048VersionUpDlg::OnInitDialog() {
@@ -36,8 +35,7 @@ BOOL CZR5048VersionUpDlg::OnInitDialog() {
         // An interrupted update is finished first, so that the version read next is the installation's
         // true one. One that cannot be finished now (a file in use, another copy installing, a record
         // not of our making) leaves no installation to update: never install over it.
-        const zr::E_RECOVERY recovery = zr::RecoverInstallation(m_szInstallFolder);
-        if (recovery != zr::RECOVERY_NOTHING && recovery != zr::RECOVERY_DONE)
+        if (!FinishInterruptedUpdate())
             throw ERR_NOT_INSTALLED;
         if (!GetInstalledVersion())
             throw ERR_NOT_INSTALLED;

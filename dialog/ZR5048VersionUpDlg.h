@@ -26,6 +26,10 @@ class CZR5048VersionUpDlg : public CDialog {
     void ReadPackageHeader();
     // Writes every entry of ./vupcab into m_szInstallFolder; true when all of them are in place.
     bool InstallPackage();
+    // Finishes an update of m_szInstallFolder that an ended process left unfinished. True when the
+    // installation is whole (nothing was left, or it was put right now); false when it cannot be done
+    // now (a file in use, another copy installing, a record not of the installer's making).
+    bool FinishInterruptedUpdate();
 
     // Installed product discovery.
     // Finds the installation folder in the Windows Installer's Folders key and fills m_szInstallFolder,
