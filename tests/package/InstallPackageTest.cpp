@@ -82,6 +82,7 @@ class InstallPackageTest : public ::testing::Test {
         return WritePackage(RawPackage(entries));
     }
     Snapshot Everything() const { return SnapshotFolder(m_root.Path()); }
+    void AliasOfTheInstallationIsSeenThrough(const std::string& alias);
     std::string Installed(const std::string& name) const { return ReadFileBytes(m_install + name); }
 
     ScratchFolder m_root;
@@ -388,15 +389,9 @@ TEST_F(InstallPackageTest, WorkingFileThatIsAnEarlierEntrysDestinationIsRefused)
     EXPECT_EQ(Everything(), before);
 }
 
-TEST_F(InstallPackageTest, AnAliasOfTheInstallationAsStartFolderIsSeenThrough) {
-    // Started from the 8.3 name of the EXCEL folder: path texts differ, files are the same.
-    char alias[MAX_PATH] = {};
-    const DWORD length = ::GetShortPathNameA((m_install + "EXCEL").c_str(), alias, MAX_PATH);
-    ASSERT_GT(length, 0u);
-    ASSERT_LT(length, static_cast<DWORD>(MAX_PATH));
-    if (lstrcmpiA(alias, (m_install + "EXCEL").c_str()) == 0)
-        GTEST_SKIP() << "the file system gives the installation folder no 8.3 name";
-    ASSERT_TRUE(::SetCurrentDirectoryA(alias));
+// Started from another name of the EXCEL folder: path texts differ, files are the same.
+void InstallPackageTest::AliasOfTheInstallationIsSeenThrough(const std::string& alias) {
+    ASSERT_TRUE(::SetCurrentDirectoryA(alias.c_str()));
 
     // The only entry's Working file is the installed file itself: it is written in place.
     ASSERT_TRUE(WriteFileBytes(m_install + "EXCEL\\vupcab", RawPackage({{"EXCEL\\Report.xls", "abc"}})));
@@ -410,6 +405,22 @@ TEST_F(InstallPackageTest, AnAliasOfTheInstallationAsStartFolderIsSeenThrough) {
     const Snapshot beforeRefusal = Everything();
     EXPECT_FALSE(Install());
     EXPECT_EQ(Everything(), beforeRefusal);
+}
+
+TEST_F(InstallPackageTest, The83NameOfTheInstallationAsStartFolderIsSeenThrough) {
+    char alias[MAX_PATH] = {};
+    const DWORD length = ::GetShortPathNameA((m_install + "EXCEL").c_str(), alias, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    ASSERT_LT(length, static_cast<DWORD>(MAX_PATH));
+    if (lstrcmpiA(alias, (m_install + "EXCEL").c_str()) == 0)
+        GTEST_SKIP() << "the file system gives the installation folder no 8.3 name";
+    AliasOfTheInstallationIsSeenThrough(alias);
+}
+
+TEST_F(InstallPackageTest, ASecondDriveLetterOfTheInstallationAsStartFolderIsSeenThrough) {
+    // The test prefix's X: is a second letter for C: (see scripts/wine-run).
+    ASSERT_EQ(m_install.compare(0, 2, "C:"), 0) << m_install;
+    AliasOfTheInstallationIsSeenThrough("X:" + m_install.substr(2) + "EXCEL");
 }
 
 // Names of the installer's reserved form anywhere below `folder`, listed through the "\\?\" form so

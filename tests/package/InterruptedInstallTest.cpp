@@ -112,18 +112,18 @@ Snapshot With(Snapshot snapshot, const std::map<std::string, std::string>& chang
 
 // The world of one test: the start folder with the package and a file of the user's at a Working
 // file name, and an installation of which the package replaces three files and adds one. With the
-// parameter set, the start folder lies on another volume (Wine's Z: is the root of the machine's file
-// system, and /dev/shm a tmpfs), so every move into the installation is a copy.
+// parameter set, the start folder lies on another volume, the test prefix's drive Y: (a tmpfs, see
+// scripts/wine-run), so every move into the installation is a copy.
 class InterruptedInstallTest : public ::testing::TestWithParam<bool> {
   protected:
     void SetUp() override {
         if (GetParam()) {
-            m_otherVolume = "Z:\\dev\\shm\\zr-" + std::to_string(::GetCurrentProcessId()) + "-" +
+            m_otherVolume = "Y:\\zr-" + std::to_string(::GetCurrentProcessId()) + "-" +
                             ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
             for (char& c : m_otherVolume)
                 c = c == '/' ? '-' : c;
             DeleteTree(m_otherVolume);
-            ASSERT_TRUE(::CreateDirectoryA(m_otherVolume.c_str(), nullptr)) << "no tmpfs at /dev/shm";
+            ASSERT_TRUE(::CreateDirectoryA(m_otherVolume.c_str(), nullptr)) << "no drive Y: in the test prefix";
             m_work = m_otherVolume + "work\\";
         } else {
             m_work = m_root / "work\\";
