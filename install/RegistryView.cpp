@@ -2,15 +2,12 @@
 
 #include <windows.h>
 
+#include "framework/KernelFunction.h"
+
 namespace zr {
 
 bool IsWow64() {
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    const HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
-    const auto isWow64Process =
-        kernel32
-            ? reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(::GetProcAddress(kernel32, "IsWow64Process")))
-            : nullptr;
+    const auto isWow64Process = KernelFunction<BOOL(WINAPI*)(HANDLE, PBOOL)>("IsWow64Process");
     BOOL wow64 = FALSE;
     return isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
 }

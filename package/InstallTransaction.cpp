@@ -13,10 +13,6 @@ namespace zr {
 
 namespace {
 
-bool IsMissing(DWORD error) {
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 // Renames without replacing anything: a name that turns out to be taken fails the step instead of
 // losing what stands there.
 bool Rename(const std::wstring& from, const std::wstring& to) {
@@ -76,7 +72,8 @@ bool CInstallTransaction::NewReservedName(const std::wstring& folder, std::wstri
         wchar_t text[16];
         std::swprintf(text, 16, L"zr~%08X.tmp", m_nNextName++);
         *name = folder + text;
-        if (::GetFileAttributesW(LongPathForm(*name).c_str()) == INVALID_FILE_ATTRIBUTES && IsMissing(::GetLastError()))
+        if (::GetFileAttributesW(LongPathForm(*name).c_str()) == INVALID_FILE_ATTRIBUTES &&
+            IsMissingFileError(::GetLastError()))
             return true;
     }
     return false;
@@ -89,7 +86,7 @@ bool CInstallTransaction::StandsAfterStaged(const std::wstring& path, bool* usab
         return known->second;
     const DWORD attributes = ::GetFileAttributesW(LongPathForm(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        *usable = IsMissing(::GetLastError());
+        *usable = IsMissingFileError(::GetLastError());
         return false;
     }
     *usable = !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));

@@ -89,4 +89,8 @@ bool IsBelowFolder(const std::wstring& path, const std::wstring& folder) {
     return SamePathText(path.substr(0, folder.size()), folder);
 }
 
+bool IsMissingFileError(unsigned long error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 }  // namespace zr

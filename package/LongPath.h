@@ -31,4 +31,7 @@ bool SamePathText(const std::wstring& a, const std::wstring& b);
 // True when `path` lies below `folder` (which ends in a backslash), compared without case.
 bool IsBelowFolder(const std::wstring& path, const std::wstring& folder);
 
+// True for the errors that say nothing stands at a path (no such file, or no such folder on the way).
+bool IsMissingFileError(unsigned long error);
+
 }  // namespace zr

@@ -27,10 +27,6 @@ bool WithRetries(const std::function<bool()>& step) {
     }
 }
 
-bool IsMissing(DWORD error) {
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 bool Exists(const std::wstring& path) {
     return ::GetFileAttributesW(LongPathForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -40,16 +36,16 @@ bool DeleteIfPresent(const std::wstring& path) {
     const std::wstring longPath = LongPathForm(path);
     return WithRetries([&] {
         // The plain delete first: it is what nearly always happens, at one call per file.
-        if (::DeleteFileW(longPath.c_str()) || IsMissing(::GetLastError()))
+        if (::DeleteFileW(longPath.c_str()) || IsMissingFileError(::GetLastError()))
             return true;
         const DWORD attributes = ::GetFileAttributesW(longPath.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES)
-            return IsMissing(::GetLastError());
+            return IsMissingFileError(::GetLastError());
         if (attributes & FILE_ATTRIBUTE_DIRECTORY)
             return false;
         if (attributes & FILE_ATTRIBUTE_READONLY)
             ::SetFileAttributesW(longPath.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-        return ::DeleteFileW(longPath.c_str()) || IsMissing(::GetLastError());
+        return ::DeleteFileW(longPath.c_str()) || IsMissingFileError(::GetLastError());
     });
 }
 
@@ -103,7 +99,7 @@ E_RECOVERY RecoverInstallation(const std::wstring& installFolder) {
     CRecordFile file;
     DWORD error = ERROR_SUCCESS;
     if (!file.OpenExisting(folder, &error)) {
-        if (IsMissing(error))
+        if (IsMissingFileError(error))
             return RECOVERY_NOTHING;
         return error == ERROR_SHARING_VIOLATION ? RECOVERY_LIVE : RECOVERY_UNFINISHED;
     }
