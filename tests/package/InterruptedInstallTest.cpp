@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -118,13 +119,9 @@ class InterruptedInstallTest : public ::testing::TestWithParam<bool> {
   protected:
     void SetUp() override {
         if (GetParam()) {
-            m_otherVolume = "Y:\\zr-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                            ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
-            for (char& c : m_otherVolume)
-                c = c == '/' ? '-' : c;
-            DeleteTree(m_otherVolume);
-            ASSERT_TRUE(::CreateDirectoryA(m_otherVolume.c_str(), nullptr)) << "no drive Y: in the test prefix";
-            m_work = m_otherVolume + "work\\";
+            m_otherVolume = std::make_unique<ScratchFolder>(ScratchFolder::Under{"Y:\\"});
+            ASSERT_FALSE(m_otherVolume->Path().empty()) << "no drive Y: in the test prefix";
+            m_work = *m_otherVolume / "work\\";
         } else {
             m_work = m_root / "work\\";
         }
@@ -147,10 +144,6 @@ class InterruptedInstallTest : public ::testing::TestWithParam<bool> {
                                   {"install:EXCEL\\Report.xls", std::string(300 * 1024, 'n')},
                                   {"install:Images\\Logo.bmp", "new logo"},
                                   {"install:Images\\New.bmp", "brand new"}});
-    }
-    void TearDown() override {
-        if (!m_otherVolume.empty())
-            DeleteTree(m_otherVolume);
     }
 
     // Both folders, the installation's names marked "install:" and the start folder's "work:".
@@ -194,7 +187,7 @@ class InterruptedInstallTest : public ::testing::TestWithParam<bool> {
     }
 
     ScratchFolder m_root;
-    std::string m_otherVolume;
+    std::unique_ptr<ScratchFolder> m_otherVolume;
     std::string m_work;
     std::string m_install;
     Snapshot m_before;

@@ -7,18 +7,29 @@
 
 namespace zr::test {
 
-ScratchFolder::ScratchFolder(bool enter) {
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(sizeof temp, temp);
+namespace {
+// A name no one holds yet, made under `parent`: the process id alone is not enough, since test
+// prefixes run by other Wine servers at the same time may share a drive and number their processes
+// alike. Empty when the folder cannot be made for another reason.
+std::string MakeFreshFolder(const std::string& parent) {
     static unsigned counter = 0;
     for (;;) {
         char name[MAX_PATH];
-        std::snprintf(name, sizeof name, "%szr-%lu-%u\\", temp, ::GetCurrentProcessId(), ++counter);
-        if (::CreateDirectoryA(name, nullptr)) {
-            m_path = name;
-            break;
-        }
+        std::snprintf(name, sizeof name, "%szr-%lu-%u\\", parent.c_str(), ::GetCurrentProcessId(), ++counter);
+        if (::CreateDirectoryA(name, nullptr))
+            return name;
+        if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            return std::string();
     }
+}
+}  // namespace
+
+ScratchFolder::ScratchFolder(const Under& under) : m_path(MakeFreshFolder(under.parent)) {}
+
+ScratchFolder::ScratchFolder(bool enter) {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(sizeof temp, temp);
+    m_path = MakeFreshFolder(temp);
     if (enter) {
         char current[MAX_PATH] = {};
         ::GetCurrentDirectoryA(sizeof current, current);
@@ -30,7 +41,8 @@ ScratchFolder::ScratchFolder(bool enter) {
 ScratchFolder::~ScratchFolder() {
     if (!m_previousDirectory.empty())
         ::SetCurrentDirectoryA(m_previousDirectory.c_str());
-    DeleteTree(m_path);
+    if (!m_path.empty())
+        DeleteTree(m_path);
 }
 
 namespace {

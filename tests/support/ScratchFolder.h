@@ -1,5 +1,6 @@
-// A fresh folder under the Wine prefix's temp folder for one test, removed with everything in it
-// afterwards. Optionally the process works in it while the object lives.
+// A fresh folder for one test, removed with everything in it afterwards: under the Wine prefix's temp
+// folder, or under a given folder such as another drive. Optionally the process works in it while
+// the object lives.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,12 @@ namespace zr::test {
 class ScratchFolder {
   public:
     explicit ScratchFolder(bool enter = false);
+    // Under `parent` (ending in a backslash); Path() is empty when no folder can be made there. A type
+    // of its own, so that a string literal never picks the constructor taking a bool.
+    struct Under {
+        std::string parent;
+    };
+    explicit ScratchFolder(const Under& under);
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
