@@ -14,6 +14,7 @@
 
 #include "framework/ScopedHandle.h"
 #include "res/resource.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ImitationInstallation.h"
 #include "tests/support/ProductProcess.h"
 #include "tests/support/ScratchFolder.h"
@@ -36,12 +37,9 @@ HANDLE StartFaultyInstaller(const std::string& work, const std::string& folder, 
     const std::string exe = zr::test::RequiredPath("ZR_FAULTY_INSTALLER");
     ::SetEnvironmentVariableA("ZR_FAULT_STEP", step ? std::to_string(step).c_str() : nullptr);
     ::SetEnvironmentVariableA("ZR_FAULT_DELAY_MS", delayMs ? std::to_string(delayMs).c_str() : nullptr);
-    std::string line = "\"" + exe + "\" install \"" + folder + "\\\"";  // the folder ends in '\'
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
+    const std::string line = "\"" + exe + "\" install \"" + folder + "\\\"";  // the folder ends in '\'
     PROCESS_INFORMATION process = {};
-    const BOOL started =
-        ::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, work.c_str(), &startup, &process);
+    const bool started = zr::test::StartChildProcess(nullptr, line, work.c_str(), &process);
     ::SetEnvironmentVariableA("ZR_FAULT_STEP", nullptr);
     ::SetEnvironmentVariableA("ZR_FAULT_DELAY_MS", nullptr);
     if (!started)

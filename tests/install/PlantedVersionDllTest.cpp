@@ -11,6 +11,7 @@
 #include <string>
 
 #include "framework/ScopedHandle.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ImitationInstallation.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestEnvironment.h"
@@ -28,13 +29,9 @@ std::string Fixture(const char* relative) {
 // Runs the probe from `folder`, which is also its working directory; its exit code, or -1.
 int RunProbe(const std::string& folder, const std::string& arguments) {
     const std::string exe = folder + "zr_version_probe.exe";
-    std::string commandLine = "\"" + exe + "\" " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     const zr::test::WindowsDllSearchOrder searchOrder("zr_version_probe.exe", {"version"});
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                          &process))
+    if (!zr::test::StartChildProcess(exe.c_str(), "\"" + exe + "\" " + arguments, folder.c_str(), &process))
         return -1;
     zr::ScopedKernelHandle thread(process.hThread);
     zr::ScopedKernelHandle handle(process.hProcess);

@@ -21,6 +21,7 @@
 #include "package/PackageInstall.h"
 #include "package/Recovery.h"
 #include "package/RecoveryRecord.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestEnvironment.h"
 #include "tools/vupcab/PackageWriter.h"
@@ -55,12 +56,9 @@ class FaultyChild {
         ::SetEnvironmentVariableA("ZR_FAULT_DELAY_MS", delayMs ? std::to_string(delayMs).c_str() : nullptr);
         // A backslash before the closing quote must be doubled, or it escapes the quote.
         const std::string quoted = folder.back() == '\\' ? folder + "\\" : folder;
-        std::string line = "\"" + FaultyInstaller() + "\" " + command + " \"" + quoted + "\"";
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, work.c_str(), &startup,
-                              &m_process))
-            m_process = {};
+        const std::string line = "\"" + FaultyInstaller() + "\" " + command + " \"" + quoted + "\"";
+        if (!zr::test::StartChildProcess(nullptr, line, work.c_str(), &m_process))
+            ADD_FAILURE() << "the child did not start: error " << ::GetLastError() << " for " << line;
         ::SetEnvironmentVariableA("ZR_FAULT_STEP", nullptr);
         ::SetEnvironmentVariableA("ZR_FAULT_DELAY_MS", nullptr);
         ::CloseHandle(m_process.hThread);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/ScopedHandle.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace zr::test {
@@ -25,12 +26,7 @@ ProductProcess::ProductProcess(const std::string& workFolder, const std::string&
             return;
         exe = copy;
     }
-    std::string commandLine = "\"" + exe + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, workFolder.c_str(),
-                          &startup, &m_process))
-        m_process = {};
+    StartChildProcess(exe.c_str(), "\"" + exe + "\"", workFolder.c_str(), &m_process);
 }
 
 ProductProcess::~ProductProcess() {

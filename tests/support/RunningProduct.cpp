@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "framework/ScopedHandle.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ImitationInstallation.h"
 
 namespace zr::test {
@@ -32,14 +33,10 @@ RunningProduct::RunningProduct(Mark mark) {
         return;
 
     const std::string exe = StandInExePath("1.4.0.0");
-    std::string commandLine = "\"" + exe + "\" --mark=" + MarkOption(mark) + " --ready=" + eventName + " --seconds=120";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &m_process)) {
-        m_process = {};
+    const std::string commandLine =
+        "\"" + exe + "\" --mark=" + MarkOption(mark) + " --ready=" + eventName + " --seconds=120";
+    if (!StartChildProcess(exe.c_str(), commandLine, nullptr, &m_process))
         return;
-    }
     // Generous: under emulation a process start takes seconds.
     const HANDLE waitFor[] = {ready.get(), m_process.hProcess};
     m_ready = ::WaitForMultipleObjects(2, waitFor, FALSE, 60000) == WAIT_OBJECT_0;
