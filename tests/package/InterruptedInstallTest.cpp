@@ -298,7 +298,7 @@ TEST_P(InterruptedInstallTest, ARestoreThatFailsKeepsTheRecordUntilTheNextStart)
     for (int i = 0; i < 500 && !placed; ++i) {
         if (placedSize())
             placed.reset(::CreateFileA(exe.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        else
+        if (!placed)
             ::Sleep(10);
     }
     ASSERT_TRUE(placed.IsValid());
