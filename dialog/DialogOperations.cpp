@@ -22,7 +22,11 @@ void CZR5048VersionUpDlg::ReadPackageHeader() {
 }
 
 bool CZR5048VersionUpDlg::InstallPackage() {
-    return InstallPackageFile(PACKAGE_FILE_NAME, m_szInstallFolder);
+    // The package the dialog shows is the one to install: a package replaced since is refused.
+    PACKAGE_HEADER shown = {};
+    std::strncpy(shown.szVersion, m_strUpdateVersion, VERSION_FIELD_SIZE);
+    shown.nLanguage = m_nPackageLanguage;
+    return InstallUpdatePackage(PACKAGE_FILE_NAME, m_szInstallFolder, &shown, nullptr) == INSTALL_DONE;
 }
 
 bool CZR5048VersionUpDlg::FinishInterruptedUpdate() {

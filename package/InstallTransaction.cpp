@@ -165,7 +165,9 @@ bool CInstallTransaction::PlaceEntry(std::size_t index,
                                      std::FILE* package,
                                      std::uint32_t size,
                                      char* buffer,
-                                     std::size_t bufferSize) {
+                                     std::size_t bufferSize,
+                                     CInstallProgress* progress,
+                                     std::uint64_t* bytesDone) {
     if (!m_bOpen || !m_bAnnounced || index >= m_staged.size())
         return false;
     const STAGED_ENTRY& staged = m_staged[index];
@@ -186,6 +188,9 @@ bool CInstallTransaction::PlaceEntry(std::size_t index,
             if (std::fread(buffer, 1, chunk, package) != chunk || !WriteAll(file.get(), buffer, chunk))
                 return false;
             left -= static_cast<std::uint32_t>(chunk);
+            *bytesDone += chunk;
+            if (progress)
+                progress->OnBytesPlaced(*bytesDone);
             FaultPoint();
         }
         if (!::CloseHandle(file.release()))

@@ -11,6 +11,7 @@
 #include <map>
 #include <vector>
 
+#include "package/InstallOutcome.h"
 #include "package/RecoveryRecord.h"
 
 namespace zr {
@@ -49,8 +50,15 @@ class CInstallTransaction {
     // Writes the next `size` bytes of `package` to the Working file of the `index`-th staged entry
     // and moves it to its destination. A file standing at either name is kept aside first; a user's
     // file at the Working file name is put back as soon as the Working file has moved on. Whatever
-    // does not stand as staged fails the step. False on any failure; call Rollback then.
-    bool PlaceEntry(std::size_t index, std::FILE* package, std::uint32_t size, char* buffer, std::size_t bufferSize);
+    // does not stand as staged fails the step. Adds every payload byte written to *bytesDone and tells
+    // `progress` (which may be null). False on any failure; call Rollback then.
+    bool PlaceEntry(std::size_t index,
+                    std::FILE* package,
+                    std::uint32_t size,
+                    char* buffer,
+                    std::size_t bufferSize,
+                    CInstallProgress* progress,
+                    std::uint64_t* bytesDone);
 
     // The commit point, then every installed file kept aside deleted and the record removed. False
     // when a backup cannot be deleted: the installation is new, and the record stays for the next

@@ -165,6 +165,7 @@ PACKAGE_VERDICT CheckPackageDirectory(const PACKAGE_DIRECTORY& directory,
             return verdict;
         }
         NAMED_ENTRY& named = names->entries[i];
+        std::memcpy(named.szName, entry.szName, ENTRY_NAME_SIZE);
         MakeWorkingFileName(entry.szName, named.szWorking);
         verdict.nameFault = CheckRelativePath(named.szWorking, std::strlen(named.szWorking), isLeadByte);
         if (verdict.nameFault != NAME_OK) {

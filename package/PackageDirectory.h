@@ -84,6 +84,7 @@ struct PACKAGE_VERDICT {
 // One entry as the installation uses it: its names made once, relative to the working directory
 // and absolute below the installation folder, and its payload size.
 struct NAMED_ENTRY {
+    char szName[ENTRY_NAME_SIZE];  // the entry name field, terminated
     char szWorking[ENTRY_NAME_SIZE];
     char szDestination[DESTINATION_PATH_SIZE];
     std::uint32_t dwSize;

@@ -1,6 +1,7 @@
 #include "package/PackageInstall.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -12,12 +13,16 @@
 
 namespace {
 
-bool Install(std::FILE* package, const char* packagePath, const char* installFolder) {
+E_INSTALL_OUTCOME Install(std::FILE* package,
+                          const char* packagePath,
+                          const char* installFolder,
+                          const PACKAGE_HEADER* expected,
+                          CInstallProgress* progress) {
     if (_fseeki64(package, 0, SEEK_END) != 0)
-        return false;
+        return INSTALL_PACKAGE_UNREADABLE;
     const long long packageSize = _ftelli64(package);
     if (packageSize < 0 || _fseeki64(package, 0, SEEK_SET) != 0)
-        return false;
+        return INSTALL_PACKAGE_UNREADABLE;
 
     // Everything is had before the first file is touched, so running short of memory changes nothing.
     std::unique_ptr<unsigned char[]> head(new (std::nothrow) unsigned char[MAX_DIRECTORY_END]);
@@ -25,27 +30,44 @@ bool Install(std::FILE* package, const char* packagePath, const char* installFol
     std::unique_ptr<PACKAGE_NAMES> names(new (std::nothrow) PACKAGE_NAMES);
     std::unique_ptr<PACKAGE_PLAN> plan(new (std::nothrow) PACKAGE_PLAN);
     if (!head || !directory || !names || !plan)
-        return false;
+        return INSTALL_FAILED;
 
     const std::size_t headSize = std::fread(head.get(), 1, MAX_DIRECTORY_END, package);
+    if (std::ferror(package))
+        return INSTALL_PACKAGE_UNREADABLE;
+    if (expected) {
+        // The header as the dialog read it: bytes the file lacks count as zero.
+        PACKAGE_HEADER read = {};
+        std::memcpy(read.szVersion, head.get(), headSize < VERSION_FIELD_SIZE ? headSize : VERSION_FIELD_SIZE);
+        read.nLanguage = headSize > LANGUAGE_BYTE_OFFSET ? (head[LANGUAGE_BYTE_OFFSET] & LANGUAGE_CODE_MASK) : 0;
+        if (std::strcmp(read.szVersion, expected->szVersion) != 0 || read.nLanguage != expected->nLanguage)
+            return INSTALL_PACKAGE_REFUSED;
+    }
     DecodePackageDirectory(head.get(), headSize, directory.get());
     const PACKAGE_VERDICT verdict = CheckPackageDirectory(*directory, static_cast<std::uint64_t>(packageSize),
                                                           installFolder, &IsAnsiLeadByte, names.get());
     if (verdict.fault != PACKAGE_OK || !ResolvePackagePlan(*names, packagePath, plan.get()))
-        return false;
+        return INSTALL_PACKAGE_REFUSED;
 
     if (_fseeki64(package, static_cast<long long>(PayloadOffset(directory->nCount)), SEEK_SET) != 0)
-        return false;
-    return PlacePackage(*plan, package, installFolder);
+        return INSTALL_PACKAGE_UNREADABLE;
+    return PlacePackage(*plan, package, installFolder, progress);
 }
 
 }  // namespace
 
-bool InstallPackageFile(const char* packagePath, const char* installFolder) {
+E_INSTALL_OUTCOME InstallUpdatePackage(const char* packagePath,
+                                       const char* installFolder,
+                                       const PACKAGE_HEADER* expected,
+                                       CInstallProgress* progress) {
     if (installFolder[0] == '\0')
-        return false;
+        return INSTALL_FAILED;
     zr::ScopedFile package(std::fopen(packagePath, "rb"));
     if (!package)
-        return false;
-    return Install(package.get(), packagePath, installFolder);
+        return INSTALL_PACKAGE_UNREADABLE;
+    return Install(package.get(), packagePath, installFolder, expected, progress);
+}
+
+bool InstallPackageFile(const char* packagePath, const char* installFolder) {
+    return InstallUpdatePackage(packagePath, installFolder, nullptr, nullptr) == INSTALL_DONE;
 }

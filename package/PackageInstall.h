@@ -2,8 +2,18 @@
 // on disk before the first file is written, and a failure on the way puts every file back.
 #pragma once
 
+#include "package/InstallOutcome.h"
+#include "package/PackageHeader.h"
+
 // Installs every entry of the package at `packagePath` (relative to the current directory, where the
 // Working files go too) into `installFolder`, which ends in a backslash. True when all of them are
 // in place; false leaves every file as it was. An empty `installFolder` is refused rather than
 // writing beside the package.
 bool InstallPackageFile(const char* packagePath, const char* installFolder);
+
+// The same, saying what became of it. When `expected` is given, a package whose header differs from
+// it is refused (the dialog shows one package and must install that one). `progress` may be null.
+E_INSTALL_OUTCOME InstallUpdatePackage(const char* packagePath,
+                                       const char* installFolder,
+                                       const PACKAGE_HEADER* expected,
+                                       CInstallProgress* progress);

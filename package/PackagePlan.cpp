@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <vector>
 
 #include "package/FileIdentity.h"
@@ -92,6 +93,7 @@ bool ResolvePackagePlan(const PACKAGE_NAMES& names, const char* packagePath, PAC
         }
         planned.placement.bInPlace = IsSameLocation(working, destinations[i]);
         planned.dwSize = named.dwSize;
+        std::memcpy(planned.szName, named.szName, sizeof planned.szName);
     }
     plan->nCount = names.nCount;
     return true;

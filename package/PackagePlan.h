@@ -13,6 +13,7 @@
 struct PLANNED_ENTRY {
     zr::PLACEMENT placement;
     std::uint32_t dwSize;
+    char szName[ENTRY_NAME_SIZE];  // the entry name, as the package carries it
 };
 
 struct PACKAGE_PLAN {

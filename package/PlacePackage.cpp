@@ -14,29 +14,41 @@ constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
 
 }  // namespace
 
-bool PlacePackage(const PACKAGE_PLAN& plan, std::FILE* package, const char* installFolder) {
+E_INSTALL_OUTCOME PlacePackage(const PACKAGE_PLAN& plan,
+                               std::FILE* package,
+                               const char* installFolder,
+                               CInstallProgress* progress) {
+    CInstallProgress silent;
+    if (!progress)
+        progress = &silent;
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[COPY_BUFFER_SIZE]);
     std::wstring install, working;
     if (!buffer || !zr::FullFolderPath(zr::WidenAnsi(installFolder), &install) || !zr::FullFolderPath(L".", &working))
-        return false;
+        return INSTALL_FAILED;
     zr::CInstallTransaction transaction;
     if (!transaction.Begin(install, working))
-        return false;
+        return INSTALL_BUSY;
+    std::uint64_t total = 0;
     for (unsigned i = 0; i < plan.nCount; ++i) {
+        total += plan.entries[i].dwSize;
         if (!transaction.StageEntry(plan.entries[i].placement)) {
             transaction.Rollback();
-            return false;
+            return INSTALL_FAILED;
         }
     }
     if (!transaction.AnnounceStaged()) {
         transaction.Rollback();
-        return false;
+        return INSTALL_FAILED;
     }
+    progress->OnPlanned(plan.nCount, total);
+    std::uint64_t done = 0;
     for (unsigned i = 0; i < plan.nCount; ++i) {
-        if (!transaction.PlaceEntry(i, package, plan.entries[i].dwSize, buffer.get(), COPY_BUFFER_SIZE)) {
+        if (!transaction.PlaceEntry(i, package, plan.entries[i].dwSize, buffer.get(), COPY_BUFFER_SIZE, progress,
+                                    &done)) {
             transaction.Rollback();
-            return false;
+            return INSTALL_FAILED;
         }
+        progress->OnEntryPlaced(plan.entries[i].szName, plan.entries[i].dwSize);
     }
-    return transaction.Commit();
+    return transaction.Commit() ? INSTALL_DONE : INSTALL_FAILED;
 }

@@ -4,11 +4,15 @@
 
 #include <cstdio>
 
+#include "package/InstallOutcome.h"
 #include "package/PackagePlan.h"
 
 // Writes the payloads that follow in `package` (positioned at the first payload) to the entries of
 // `plan`, in order, and commits. All or nothing: on failure everything is put back, and what cannot
-// be put back stays in the recovery record for the next start. False also, with nothing touched,
-// when a record is present in `installFolder` (ANSI, ending in a backslash): another copy installing,
-// or an interrupted run not yet recovered.
-bool PlacePackage(const PACKAGE_PLAN& plan, std::FILE* package, const char* installFolder);
+// be put back stays in the recovery record for the next start (INSTALL_FAILED). INSTALL_BUSY, with
+// nothing touched, when a record is present in `installFolder` (ANSI, ending in a backslash): another
+// copy installing, or an interrupted run not yet recovered. `progress` may be null.
+E_INSTALL_OUTCOME PlacePackage(const PACKAGE_PLAN& plan,
+                               std::FILE* package,
+                               const char* installFolder,
+                               CInstallProgress* progress);

@@ -43,8 +43,8 @@ zr_install_packages() {
     zr_change "add the i386 architecture to dpkg (for wine32)" dpkg --add-architecture i386 || return 1
   fi
   zr_change "refresh the package lists" apt-get update -q || return 1
-  # shellcheck disable=SC2086
-  zr_change "install the missing packages:" $missing \
+  # shellcheck disable=SC2086 # one package name a word
+  zr_change "install the missing packages: $(echo $missing)" \
     env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
 }
 
