@@ -26,6 +26,7 @@ set(ZR_INSTALLER_SOURCES
     package/LongPath.cpp
     package/PackageInstall.cpp
     package/PackagePlan.cpp
+    package/PackageReader.cpp
     package/PlacePackage.cpp
     package/Recovery.cpp
     package/RecoveryRecord.cpp

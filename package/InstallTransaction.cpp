@@ -2,8 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cwchar>
+#include <vector>
 
+#include "framework/KernelFunction.h"
 #include "framework/ScopedHandle.h"
 #include "package/FaultPoint.h"
 #include "package/LongPath.h"
@@ -13,15 +17,19 @@ namespace zr {
 
 namespace {
 
+using SetFileInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
 // Renames without replacing anything: a name that turns out to be taken fails the step instead of
 // losing what stands there.
 bool Rename(const std::wstring& from, const std::wstring& to) {
     return ::MoveFileExW(LongPathForm(from).c_str(), LongPathForm(to).c_str(), 0) != FALSE;
 }
 
-ScopedKernelHandle CreateNewFile(const std::wstring& path) {
-    return ScopedKernelHandle(::CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+// A new file nobody else may open while it is written; DELETE access so that it can be renamed
+// through this handle.
+ScopedKernelHandle CreateStagedFile(const std::wstring& path) {
+    return ScopedKernelHandle(::CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
 bool WriteAll(HANDLE file, const char* data, std::size_t size) {
@@ -39,22 +47,49 @@ std::wstring PathKey(const std::wstring& path) {
 
 }  // namespace
 
+bool RenameOpenFile(ScopedKernelHandle& file, const std::wstring& from, const std::wstring& to) {
+    static const SetFileInformationFunction setInformation =
+        KernelFunction<SetFileInformationFunction>("SetFileInformationByHandle");
+    if (setInformation && file) {
+        const std::wstring target = LongPathForm(to);
+        const std::size_t nameBytes = target.size() * sizeof(wchar_t);
+        std::vector<unsigned char> storage(offsetof(FILE_RENAME_INFO, FileName) + nameBytes + sizeof(wchar_t));
+        FILE_RENAME_INFO* rename = reinterpret_cast<FILE_RENAME_INFO*>(storage.data());
+        rename->ReplaceIfExists = FALSE;
+        rename->RootDirectory = nullptr;
+        rename->FileNameLength = static_cast<DWORD>(nameBytes);
+        std::copy(target.begin(), target.end(), rename->FileName);
+        if (setInformation(file.get(), FileRenameInfo, rename, static_cast<DWORD>(storage.size()))) {
+            file.reset();
+            return true;
+        }
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || error == ERROR_ACCESS_DENIED ||
+            error == ERROR_SHARING_VIOLATION) {
+            file.reset();
+            return false;  // the same by path would meet the same obstacle
+        }
+    }
+    // Older systems: by path, once the handle is closed. The file lies inside the installation, where
+    // no other program may create or replace files, so the name still names the file written.
+    file.reset();
+    return Rename(from, to);
+}
+
 CInstallTransaction::~CInstallTransaction() {
     if (m_bOpen)
         Rollback();
 }
 
-bool CInstallTransaction::Begin(const std::wstring& installFolder, const std::wstring& workingFolder) {
-    if (m_bOpen || installFolder.empty() || installFolder.back() != L'\\' || workingFolder.empty() ||
-        workingFolder.back() != L'\\')
+bool CInstallTransaction::Begin(const std::wstring& installFolder) {
+    if (m_bOpen || installFolder.empty() || installFolder.back() != L'\\')
         return false;
     if (!m_file.Create(installFolder))
         return false;
     m_record = RECOVERY_RECORD();
     m_record.installFolder = installFolder;
-    m_record.workingFolder = workingFolder;
     m_bOpen = true;
-    if (!m_file.Append(FormatRecordHeader(installFolder, workingFolder))) {
+    if (!m_file.Append(FormatRecordHeader(installFolder))) {
         m_bOpen = false;
         m_file.Remove();
         return false;
@@ -65,7 +100,7 @@ bool CInstallTransaction::Begin(const std::wstring& installFolder, const std::ws
 
 bool CInstallTransaction::NewReservedName(const std::wstring& folder, std::wstring* name) {
     // The first name comes from the process and the time, to start apart from names another run may
-    // have left; a name is taken only when nothing stands there.
+    // have left; a name is taken only when nothing stands there and this run has not handed it out.
     if (m_nNextName == 0)
         m_nNextName = (::GetCurrentProcessId() << 16) ^ ::GetTickCount();
     for (int attempt = 0; attempt < 1000; ++attempt) {
@@ -73,8 +108,11 @@ bool CInstallTransaction::NewReservedName(const std::wstring& folder, std::wstri
         std::swprintf(text, 16, L"zr~%08X.tmp", m_nNextName++);
         *name = folder + text;
         if (::GetFileAttributesW(LongPathForm(*name).c_str()) == INVALID_FILE_ATTRIBUTES &&
-            IsMissingFileError(::GetLastError()))
+            IsMissingFileError(::GetLastError()) &&
+            std::find(m_reserved.begin(), m_reserved.end(), PathKey(*name)) == m_reserved.end()) {
+            m_reserved.push_back(PathKey(*name));
             return true;
+        }
     }
     return false;
 }
@@ -93,49 +131,28 @@ bool CInstallTransaction::StandsAfterStaged(const std::wstring& path, bool* usab
     return true;
 }
 
-void CInstallTransaction::NoteStanding(const std::wstring& path, bool stands) {
-    m_standing[PathKey(path)] = stands;
-}
-
-bool CInstallTransaction::StageEntry(const PLACEMENT& placement) {
-    if (!m_bOpen || m_bAnnounced)
+bool CInstallTransaction::StageEntry(const std::wstring& destination) {
+    if (!m_bOpen || m_bAnnounced || !IsBelowFolder(destination, m_record.installFolder))
         return false;
-    // The record itself is never a Working file or a destination (a package could name it).
-    const std::wstring record = m_record.installFolder + RECORD_FILE_NAME;
-    if (SamePathText(placement.working, record) || SamePathText(placement.destination, record))
+    // The record itself is never a destination (a package could name it).
+    if (SamePathText(destination, m_record.installFolder + RECORD_FILE_NAME))
         return false;
-    STAGED_ENTRY staged;
-    staged.placement = placement;
+    STAGED_ENTRY entry;
+    entry.staged.kind = CHANGE_STAGED;
+    entry.staged.path = destination;
+    entry.destination.path = destination;
     bool usable = false;
-    staged.working.path = placement.working;
-    if (StandsAfterStaged(placement.working, &usable)) {
-        // When the Working file is the destination, what stands there is the installed file.
-        staged.working.kind = placement.bInPlace ? CHANGE_INSTALLED_ASIDE : CHANGE_USERS_ASIDE;
-        if (!NewReservedName(FolderPart(placement.working), &staged.working.backup))
+    if (StandsAfterStaged(destination, &usable)) {
+        entry.destination.kind = CHANGE_INSTALLED_ASIDE;
+        if (!NewReservedName(FolderPart(destination), &entry.destination.backup))
             return false;
     } else {
-        staged.working.kind = CHANGE_CREATED;
+        entry.destination.kind = CHANGE_CREATED;
     }
-    if (!usable)
+    if (!usable || !NewReservedName(FolderPart(destination), &entry.staged.backup))
         return false;
-    if (!placement.bInPlace) {
-        staged.destination.path = placement.destination;
-        if (StandsAfterStaged(placement.destination, &usable)) {
-            staged.destination.kind = CHANGE_INSTALLED_ASIDE;
-            if (!NewReservedName(FolderPart(placement.destination), &staged.destination.backup))
-                return false;
-        } else {
-            staged.destination.kind = CHANGE_CREATED;
-        }
-        if (!usable || !NewReservedName(FolderPart(placement.destination), &staged.temporary))
-            return false;
-    }
-    // What the entry leaves: a user's file back at the Working file name, or nothing there once the
-    // Working file has moved on; its file at the destination.
-    NoteStanding(placement.working, placement.bInPlace || staged.working.kind != CHANGE_CREATED);
-    if (!placement.bInPlace)
-        NoteStanding(placement.destination, true);
-    m_staged.push_back(staged);
+    m_standing[PathKey(destination)] = true;
+    m_staged.push_back(entry);
     return true;
 }
 
@@ -143,15 +160,10 @@ bool CInstallTransaction::AnnounceStaged() {
     if (!m_bOpen || m_bAnnounced)
         return false;
     std::string text;
-    for (const STAGED_ENTRY& staged : m_staged) {
-        std::vector<RECORDED_CHANGE> changes = {staged.working};
-        if (!staged.placement.bInPlace) {
-            changes.push_back(staged.destination);
-            changes.push_back({CHANGE_CREATED, staged.temporary, std::wstring()});
-        }
-        for (const RECORDED_CHANGE& change : changes) {
-            m_record.changes.push_back(change);
-            text += FormatRecordChange(change);
+    for (const STAGED_ENTRY& entry : m_staged) {
+        for (const RECORDED_CHANGE* change : {&entry.staged, &entry.destination}) {
+            m_record.changes.push_back(*change);
+            text += FormatRecordChange(*change);
         }
     }
     m_bAnnounced = true;
@@ -162,7 +174,7 @@ bool CInstallTransaction::AnnounceStaged() {
 }
 
 bool CInstallTransaction::PlaceEntry(std::size_t index,
-                                     std::FILE* package,
+                                     CPackageReader& package,
                                      std::uint32_t size,
                                      char* buffer,
                                      std::size_t bufferSize,
@@ -170,86 +182,37 @@ bool CInstallTransaction::PlaceEntry(std::size_t index,
                                      std::uint64_t* bytesDone) {
     if (!m_bOpen || !m_bAnnounced || index >= m_staged.size())
         return false;
-    const STAGED_ENTRY& staged = m_staged[index];
-    const RECORDED_CHANGE& working = staged.working;
-    // Renames never replace and files are created new only: a name that does not stand as staged
-    // fails the step instead of losing what is there.
-    if (working.kind != CHANGE_CREATED) {
-        if (!Rename(working.path, working.backup))
-            return false;
-        FaultPoint();
-    }
-    {
-        ScopedKernelHandle file = CreateNewFile(working.path);
-        if (!file)
-            return false;
-        for (std::uint32_t left = size; left > 0;) {
-            const std::size_t chunk = left < bufferSize ? left : bufferSize;
-            if (std::fread(buffer, 1, chunk, package) != chunk || !WriteAll(file.get(), buffer, chunk))
-                return false;
-            left -= static_cast<std::uint32_t>(chunk);
-            *bytesDone += chunk;
-            if (progress)
-                progress->OnBytesPlaced(*bytesDone);
-            FaultPoint();
-        }
-        if (!::CloseHandle(file.release()))
-            return false;
-    }
-    FaultPoint();
-    if (staged.placement.bInPlace)
-        return true;
-
-    const RECORDED_CHANGE& destination = staged.destination;
-    if (destination.kind != CHANGE_CREATED) {
-        if (!Rename(destination.path, destination.backup))
-            return false;
-        FaultPoint();
-    }
-    if (!Rename(working.path, destination.path)) {
-        if (::GetLastError() != ERROR_NOT_SAME_DEVICE ||
-            !MoveAcrossVolumes(working.path, staged.temporary, destination.path, buffer, bufferSize))
-            return false;
-    }
-    FaultPoint();
-    if (working.kind == CHANGE_USERS_ASIDE) {
-        if (!Rename(working.backup, working.path))
-            return false;
-        FaultPoint();
-    }
-    return true;
-}
-
-bool CInstallTransaction::MoveAcrossVolumes(const std::wstring& working,
-                                            const std::wstring& temporary,
-                                            const std::wstring& destination,
-                                            char* buffer,
-                                            std::size_t bufferSize) {
-    // The copy is made under its recorded reserved name beside the destination, then renamed over
-    // it on that volume: no destination ever holds part of a file.
-    {
-        ScopedKernelHandle source(::CreateFileW(LongPathForm(working).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        ScopedKernelHandle copy = CreateNewFile(temporary);
-        if (!source || !copy)
-            return false;
-        for (;;) {
-            DWORD read = 0;
-            if (!::ReadFile(source.get(), buffer, static_cast<DWORD>(bufferSize), &read, nullptr))
-                return false;
-            if (read == 0)
-                break;
-            if (!WriteAll(copy.get(), buffer, read))
-                return false;
-            FaultPoint();
-        }
-        if (!::CloseHandle(copy.release()))
-            return false;
-    }
-    if (!Rename(temporary, destination))
+    const STAGED_ENTRY& entry = m_staged[index];
+    ScopedKernelHandle file = CreateStagedFile(entry.staged.backup);
+    if (!file)
         return false;
     FaultPoint();
-    return ::DeleteFileW(LongPathForm(working).c_str()) != FALSE;
+    for (std::uint32_t left = size; left > 0;) {
+        const std::size_t chunk = left < bufferSize ? left : bufferSize;
+        if (!package.Read(buffer, chunk) || !WriteAll(file.get(), buffer, chunk))
+            return false;
+        left -= static_cast<std::uint32_t>(chunk);
+        *bytesDone += chunk;
+        if (progress)
+            progress->OnBytesPlaced(*bytesDone);
+        FaultPoint();
+    }
+    // On the disk before the commit point can be written: a power loss after it must not leave a
+    // new file without its contents once the backups are gone.
+    if (!::FlushFileBuffers(file.get()))
+        return false;
+    FaultPoint();
+    // Renames never replace and files are created new only: a name that does not stand as staged
+    // fails the step instead of losing what is there.
+    if (entry.destination.kind == CHANGE_INSTALLED_ASIDE) {
+        if (!Rename(entry.destination.path, entry.destination.backup))
+            return false;
+        FaultPoint();
+    }
+    if (!RenameOpenFile(file, entry.staged.backup, entry.staged.path))
+        return false;
+    FaultPoint();
+    return true;
 }
 
 bool CInstallTransaction::Commit() {

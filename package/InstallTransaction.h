@@ -1,27 +1,21 @@
 // Places a package's files into the installation so that it ends wholly old or wholly new whatever
-// happens to the process: every change is announced in the recovery record before it is made, files
-// are only ever renamed into free names (nothing is replaced in one step), and a move to another
-// volume goes through a recorded temporary copy beside the destination, never into the destination.
+// happens to the process or the power: every change is announced in the recovery record before it is
+// made, each payload is written to a new file under a reserved name beside its destination (inside
+// the installation, so it takes the installation's permissions and no other program can reach it),
+// and files are only ever renamed into free names (nothing is replaced in one step).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <string>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "package/InstallOutcome.h"
+#include "package/PackageReader.h"
 #include "package/RecoveryRecord.h"
 
 namespace zr {
-
-// Where one entry goes, as full paths (without the "\\?\" form).
-struct PLACEMENT {
-    std::wstring working;      // the Working file in the working folder
-    std::wstring destination;  // the Destination path in the installation folder
-    bool bInPlace = false;     // the Working file is the destination itself (same file on disk)
-};
 
 class CInstallTransaction {
   public:
@@ -31,29 +25,27 @@ class CInstallTransaction {
     CInstallTransaction(const CInstallTransaction&) = delete;
     CInstallTransaction& operator=(const CInstallTransaction&) = delete;
 
-    // Takes the installation: creates its recovery record (full folder paths ending in a backslash).
-    // False, with nothing touched, when a record exists already (another copy is installing, or a run
-    // was interrupted and not yet recovered) or the record cannot be written.
-    bool Begin(const std::wstring& installFolder, const std::wstring& workingFolder);
+    // Takes the installation: creates its recovery record (`installFolder` full, ending in a
+    // backslash). False, with nothing touched, when a record exists already (another copy is
+    // installing, or a run was interrupted and not yet recovered) or the record cannot be written.
+    bool Begin(const std::wstring& installFolder);
 
-    // Works out what placing `placement` will change, as the entries staged before it leave the
-    // names it uses: whether a file stands at its Working file name and at its destination, and the
-    // reserved names for what is kept aside and for a copy across volumes. False, with nothing
-    // staged, when a folder or a read-only file stands at either name (the installation must not
-    // replace what it could not overwrite).
-    bool StageEntry(const PLACEMENT& placement);
+    // Works out what placing a file at `destination` (full, below the installation) will change, as
+    // the entries staged before it leave that name: whether a file stands there to be kept aside, and
+    // the reserved names for it and for the staged file. False, with nothing staged, when a folder or
+    // a read-only file stands there (the installation must not replace what it could not overwrite).
+    bool StageEntry(const std::wstring& destination);
     // Writes every staged change to the record in one write, flushed, before the first is made: a
     // recorded change that is never made is undone as a no-op, so the record says at every instant
     // how to put everything back, at the cost of one flush for the whole package.
     bool AnnounceStaged();
 
-    // Writes the next `size` bytes of `package` to the Working file of the `index`-th staged entry
-    // and moves it to its destination. A file standing at either name is kept aside first; a user's
-    // file at the Working file name is put back as soon as the Working file has moved on. Whatever
-    // does not stand as staged fails the step. Adds every payload byte written to *bytesDone and tells
-    // `progress` (which may be null). False on any failure; call Rollback then.
+    // Writes the next `size` bytes of `package` to a new file beside the `index`-th staged
+    // destination, flushes it to the disk, keeps the installed file aside and renames the new file
+    // into the freed name through the handle that wrote it. Adds every payload byte written to
+    // *bytesDone and tells `progress` (which may be null). False on any failure; call Rollback then.
     bool PlaceEntry(std::size_t index,
-                    std::FILE* package,
+                    CPackageReader& package,
                     std::uint32_t size,
                     char* buffer,
                     std::size_t bufferSize,
@@ -70,31 +62,30 @@ class CInstallTransaction {
 
   private:
     struct STAGED_ENTRY {
-        PLACEMENT placement;
-        RECORDED_CHANGE working;
-        RECORDED_CHANGE destination;  // unused when the Working file is the destination
-        std::wstring temporary;       // the copy's name beside the destination, should that be on another volume
+        RECORDED_CHANGE staged;       // CHANGE_STAGED: the destination and the new file's reserved name
+        RECORDED_CHANGE destination;  // CHANGE_INSTALLED_ASIDE or CHANGE_CREATED
     };
 
     // Whether a file stands at `path` once the staged entries are done; *usable is false for a
     // folder or a read-only file, or when the name cannot be looked at.
     bool StandsAfterStaged(const std::wstring& path, bool* usable);
-    void NoteStanding(const std::wstring& path, bool stands);
     bool NewReservedName(const std::wstring& folder, std::wstring* name);
-    bool MoveAcrossVolumes(const std::wstring& working,
-                           const std::wstring& temporary,
-                           const std::wstring& destination,
-                           char* buffer,
-                           std::size_t bufferSize);
     bool Finish(bool complete);
 
     CRecordFile m_file;
     RECOVERY_RECORD m_record;
     std::vector<STAGED_ENTRY> m_staged;
     std::map<std::wstring, bool> m_standing;  // upper-cased path, whether a file stands there
+    std::vector<std::wstring> m_reserved;     // upper-cased reserved names handed out in this run
     bool m_bAnnounced = false;
     bool m_bOpen = false;
     unsigned m_nNextName = 0;
 };
+
+// Renames the file open as `file` (opened with DELETE access) to `to` (a full path on its volume),
+// never replacing what stands there. Through the handle where the system offers it, so the file that
+// is renamed is the one that was written; otherwise, or when the system refuses the call, by its
+// path `from` after closing the handle. The handle is closed either way.
+bool RenameOpenFile(ScopedKernelHandle& file, const std::wstring& from, const std::wstring& to);
 
 }  // namespace zr

@@ -1,29 +1,23 @@
 #include "package/PackageInstall.h"
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "framework/ScopedHandle.h"
 #include "package/AnsiLeadByte.h"
+#include "package/LongPath.h"
 #include "package/PackageDirectory.h"
 #include "package/PackagePlan.h"
+#include "package/PackageReader.h"
 #include "package/PlacePackage.h"
 
 namespace {
 
-E_INSTALL_OUTCOME Install(std::FILE* package,
-                          const char* packagePath,
-                          const char* installFolder,
+E_INSTALL_OUTCOME Install(zr::CPackageReader& package,
+                          const std::wstring& installFolder,
+                          const char* installFolderText,
                           const PACKAGE_HEADER* expected,
                           CInstallProgress* progress) {
-    if (_fseeki64(package, 0, SEEK_END) != 0)
-        return INSTALL_PACKAGE_UNREADABLE;
-    const long long packageSize = _ftelli64(package);
-    if (packageSize < 0 || _fseeki64(package, 0, SEEK_SET) != 0)
-        return INSTALL_PACKAGE_UNREADABLE;
-
     // Everything is had before the first file is touched, so running short of memory changes nothing.
     std::unique_ptr<unsigned char[]> head(new (std::nothrow) unsigned char[MAX_DIRECTORY_END]);
     std::unique_ptr<PACKAGE_DIRECTORY> directory(new (std::nothrow) PACKAGE_DIRECTORY);
@@ -32,8 +26,9 @@ E_INSTALL_OUTCOME Install(std::FILE* package,
     if (!head || !directory || !names || !plan)
         return INSTALL_FAILED;
 
-    const std::size_t headSize = std::fread(head.get(), 1, MAX_DIRECTORY_END, package);
-    if (std::ferror(package))
+    const std::size_t headSize =
+        package.Size() < MAX_DIRECTORY_END ? static_cast<std::size_t>(package.Size()) : MAX_DIRECTORY_END;
+    if (!package.ReadAt(0, head.get(), headSize))
         return INSTALL_PACKAGE_UNREADABLE;
     if (expected) {
         // The header as the dialog read it: bytes the file lacks count as zero.
@@ -44,13 +39,12 @@ E_INSTALL_OUTCOME Install(std::FILE* package,
             return INSTALL_PACKAGE_REFUSED;
     }
     DecodePackageDirectory(head.get(), headSize, directory.get());
-    const PACKAGE_VERDICT verdict = CheckPackageDirectory(*directory, static_cast<std::uint64_t>(packageSize),
-                                                          installFolder, &IsAnsiLeadByte, names.get());
-    if (verdict.fault != PACKAGE_OK || !ResolvePackagePlan(*names, packagePath, plan.get()))
+    const PACKAGE_VERDICT verdict =
+        CheckPackageDirectory(*directory, package.Size(), installFolderText, &IsAnsiLeadByte, names.get());
+    if (verdict.fault != PACKAGE_OK || !ResolvePackagePlan(*names, installFolder, package.Identity(), plan.get()))
         return INSTALL_PACKAGE_REFUSED;
 
-    if (_fseeki64(package, static_cast<long long>(PayloadOffset(directory->nCount)), SEEK_SET) != 0)
-        return INSTALL_PACKAGE_UNREADABLE;
+    package.Seek(PayloadOffset(directory->nCount));
     return PlacePackage(*plan, package, installFolder, progress);
 }
 
@@ -60,12 +54,14 @@ E_INSTALL_OUTCOME InstallUpdatePackage(const char* packagePath,
                                        const char* installFolder,
                                        const PACKAGE_HEADER* expected,
                                        CInstallProgress* progress) {
-    if (installFolder[0] == '\0')
+    std::wstring install;
+    if (installFolder[0] == '\0' || !zr::FullFolderPath(zr::WidenAnsi(installFolder), &install))
         return INSTALL_FAILED;
-    zr::ScopedFile package(std::fopen(packagePath, "rb"));
-    if (!package)
+    // Opened once, for everything that is read of it: nobody can change it from here on.
+    zr::CPackageReader package;
+    if (!package.Open(zr::WidenAnsi(packagePath)))
         return INSTALL_PACKAGE_UNREADABLE;
-    return Install(package.get(), packagePath, installFolder, expected, progress);
+    return Install(package, install, installFolder, expected, progress);
 }
 
 bool InstallPackageFile(const char* packagePath, const char* installFolder) {

@@ -5,10 +5,10 @@
 #include "package/InstallOutcome.h"
 #include "package/PackageHeader.h"
 
-// Installs every entry of the package at `packagePath` (relative to the current directory, where the
-// Working files go too) into `installFolder`, which ends in a backslash. True when all of them are
-// in place; false leaves every file as it was. An empty `installFolder` is refused rather than
-// writing beside the package.
+// Installs every entry of the package at `packagePath` (relative to the current directory) into
+// `installFolder`, which ends in a backslash. True when all of them are in place; false leaves every
+// file as it was. The package is opened once, sharing reading only, and only read: nothing is
+// created, renamed or deleted outside the installation folder. An empty `installFolder` is refused.
 bool InstallPackageFile(const char* packagePath, const char* installFolder);
 
 // The same, saying what became of it. When `expected` is given, a package whose header differs from

@@ -3,95 +3,114 @@
 #include <windows.h>
 
 #include <cstring>
-#include <vector>
+#include <set>
 
-#include "package/FileIdentity.h"
+#include "framework/KernelFunction.h"
+#include "framework/ScopedHandle.h"
 #include "package/LongPath.h"
 
 namespace {
+
+using GetFinalPathFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
 
 bool IsFolder(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(zr::LongPathForm(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The full path of `path`; false when it cannot be had, its folder does not exist, or a folder stands
-// where the file should go.
-bool ResolveFile(const char* path, std::wstring* full) {
-    const std::wstring wide = zr::WidenAnsi(path);
-    if (wide.empty() || !zr::MakeFullPath(wide, full))
-        return false;
-    const std::wstring folder = zr::FolderPart(*full);
-    return !folder.empty() && folder.size() < full->size() && IsFolder(folder) && !IsFolder(*full);
+// The folder itself, not what a link there points to: a junction or symbolic link shows as one.
+zr::ScopedKernelHandle OpenFolderItself(const std::wstring& folder) {
+    return zr::ScopedKernelHandle(::CreateFileW(
+        zr::LongPathForm(folder).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
-// Where a path points: its folder's identity (worked out once per folder text: 255 entries share a
-// few folders) and its name. Two paths name one file when their folders are one and their names are
-// equal, or name one existing file (an 8.3 alias of the name). Hard links, which give one file names
-// in two folders, are not looked for.
-struct LOCATION {
-    std::wstring path;
-    zr::FILE_IDENTITY folder;
-    std::wstring name;
-};
-
-class CLocator {
-  public:
-    bool Locate(const std::wstring& path, LOCATION* location) {
-        const std::wstring folder = zr::FolderPart(path);
-        location->path = path;
-        location->name = path.substr(folder.size());
-        for (const auto& known : m_folders) {
-            if (zr::SamePathText(known.first, folder)) {
-                location->folder = known.second;
-                return true;
-            }
-        }
-        if (!zr::GetFileIdentity(folder, &location->folder))
-            return false;
-        m_folders.emplace_back(folder, location->folder);
-        return true;
-    }
-
-  private:
-    std::vector<std::pair<std::wstring, zr::FILE_IDENTITY>> m_folders;
-};
-
-bool IsSameLocation(const LOCATION& a, const LOCATION& b) {
-    if (!(a.folder == b.folder))
+bool FinalPathOf(HANDLE handle, std::wstring* final) {
+    static const GetFinalPathFunction getFinalPath =
+        zr::KernelFunction<GetFinalPathFunction>("GetFinalPathNameByHandleW");
+    if (!getFinalPath)
         return false;
-    if (zr::SamePathText(a.name, b.name))
-        return true;
-    zr::FILE_IDENTITY fileA, fileB;
-    return zr::GetFileIdentity(a.path, &fileA) && zr::GetFileIdentity(b.path, &fileB) && fileA == fileB;
+    std::wstring path(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD length =
+            getFinalPath(handle, &path[0], static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0)
+            return false;
+        if (length < path.size()) {
+            path.resize(length);
+            if (path.empty() || path.back() != L'\\')
+                path += L'\\';
+            *final = zr::LongPathForm(path);
+            return true;
+        }
+        path.assign(length + 1, L'\0');
+    }
+    return false;
 }
 
 }  // namespace
 
-bool ResolvePackagePlan(const PACKAGE_NAMES& names, const char* packagePath, PACKAGE_PLAN* plan) {
-    plan->nCount = 0;
-    CLocator locator;
-    std::wstring package;
-    LOCATION packageLocation;
-    if (!ResolveFile(packagePath, &package) || !locator.Locate(package, &packageLocation))
+namespace zr {
+
+bool FinalFolderPath(const std::wstring& folder, std::wstring* final) {
+    ScopedKernelHandle handle(::CreateFileW(LongPathForm(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle && FinalPathOf(handle.get(), final);
+}
+
+bool IsPlainFolderInside(const std::wstring& folder, const std::wstring& installFinal) {
+    const ScopedKernelHandle handle = OpenFolderItself(folder);
+    if (!handle)
         return false;
-    std::vector<LOCATION> destinations(names.nCount);
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!::GetFileInformationByHandle(handle.get(), &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    std::wstring final;
+    return FinalPathOf(handle.get(), &final) && IsBelowFolder(final, installFinal);
+}
+
+}  // namespace zr
+
+bool ResolvePackagePlan(const PACKAGE_NAMES& names,
+                        const std::wstring& installFolder,
+                        const zr::FILE_IDENTITY& package,
+                        PACKAGE_PLAN* plan) {
+    plan->nCount = 0;
+    if (installFolder.empty() || installFolder.back() != L'\\')
+        return false;
+    // The installation folder may itself be reached through a link an administrator made: its final
+    // path, had once, is what every folder below it must lie under.
+    std::wstring installFinal;
+    if (!zr::FinalFolderPath(installFolder, &installFinal))
+        return false;
+    std::set<std::wstring> checked;  // upper-cased folders already found plain
     for (unsigned i = 0; i < names.nCount; ++i) {
         const NAMED_ENTRY& named = names.entries[i];
         PLANNED_ENTRY& planned = plan->entries[i];
-        LOCATION working;
-        if (!ResolveFile(named.szWorking, &planned.placement.working) ||
-            !ResolveFile(named.szDestination, &planned.placement.destination) ||
-            !locator.Locate(planned.placement.working, &working) ||
-            !locator.Locate(planned.placement.destination, &destinations[i]))
+        const std::wstring wide = zr::WidenAnsi(named.szDestination);
+        if (wide.empty() || !zr::MakeFullPath(wide, &planned.destination) ||
+            !zr::IsBelowFolder(planned.destination, installFolder))
             return false;
-        if (IsSameLocation(working, packageLocation) || IsSameLocation(destinations[i], packageLocation))
+        const std::wstring folder = zr::FolderPart(planned.destination);
+        if (folder.size() >= planned.destination.size() || !IsFolder(folder) || IsFolder(planned.destination))
             return false;
-        for (unsigned earlier = 0; earlier < i; ++earlier) {
-            if (IsSameLocation(working, destinations[earlier]))
+        // Every folder on the way below the installation, from the top down.
+        for (std::size_t end = installFolder.size(); end < folder.size();) {
+            end = folder.find(L'\\', end) + 1;
+            std::wstring key = folder.substr(0, end);
+            ::CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+            if (checked.count(key))
+                continue;
+            if (!zr::IsPlainFolderInside(folder.substr(0, end), installFinal))
                 return false;
+            checked.insert(key);
         }
-        planned.placement.bInPlace = IsSameLocation(working, destinations[i]);
+        zr::FILE_IDENTITY existing;
+        if (zr::GetFileIdentity(planned.destination, &existing) && existing == package)
+            return false;
         planned.dwSize = named.dwSize;
         std::memcpy(planned.szName, named.szName, sizeof planned.szName);
     }

@@ -2,10 +2,8 @@
 
 #include <memory>
 #include <new>
-#include <string>
 
 #include "package/InstallTransaction.h"
-#include "package/LongPath.h"
 
 namespace {
 
@@ -15,23 +13,22 @@ constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
 }  // namespace
 
 E_INSTALL_OUTCOME PlacePackage(const PACKAGE_PLAN& plan,
-                               std::FILE* package,
-                               const char* installFolder,
+                               zr::CPackageReader& package,
+                               const std::wstring& installFolder,
                                CInstallProgress* progress) {
     CInstallProgress silent;
     if (!progress)
         progress = &silent;
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[COPY_BUFFER_SIZE]);
-    std::wstring install, working;
-    if (!buffer || !zr::FullFolderPath(zr::WidenAnsi(installFolder), &install) || !zr::FullFolderPath(L".", &working))
+    if (!buffer)
         return INSTALL_FAILED;
     zr::CInstallTransaction transaction;
-    if (!transaction.Begin(install, working))
+    if (!transaction.Begin(installFolder))
         return INSTALL_BUSY;
     std::uint64_t total = 0;
     for (unsigned i = 0; i < plan.nCount; ++i) {
         total += plan.entries[i].dwSize;
-        if (!transaction.StageEntry(plan.entries[i].placement)) {
+        if (!transaction.StageEntry(plan.entries[i].destination)) {
             transaction.Rollback();
             return INSTALL_FAILED;
         }

@@ -67,17 +67,20 @@ bool CarryOutRecord(const RECOVERY_RECORD& record) {
     bool complete = true;
     if (record.bCommitted) {
         for (const RECORDED_CHANGE& change : record.changes) {
-            if (change.kind == CHANGE_INSTALLED_ASIDE)
+            // A staged file still standing after the commit point was never renamed in: that cannot
+            // happen in a run that reached the commit point, but leaving it would leave it for good.
+            if (change.kind == CHANGE_INSTALLED_ASIDE || change.kind == CHANGE_STAGED)
                 complete &= DeleteIfPresent(change.backup);
-            else if (change.kind == CHANGE_USERS_ASIDE && Exists(change.backup))
-                complete &= RestoreIfPresent(change.backup, change.path);
             FaultPoint();
         }
         return complete;
     }
+    // Newest first: the same destination twice is put back through each of its states in turn.
     for (auto change = record.changes.rbegin(); change != record.changes.rend(); ++change) {
         if (change->kind == CHANGE_CREATED)
             complete &= DeleteIfPresent(change->path);
+        else if (change->kind == CHANGE_STAGED)
+            complete &= DeleteIfPresent(change->backup);
         else
             complete &= RestoreIfPresent(change->backup, change->path);
         FaultPoint();

@@ -9,8 +9,9 @@
 namespace zr {
 
 // Carries out what a record asks. Before the commit point: every change undone, newest first (files
-// the run created deleted, every file kept aside put back over whatever stands at its name). After
-// it: the installed files kept aside deleted, a user's file still aside put back. Each step is
+// the run created and its staged files deleted, every file kept aside put back over whatever stands
+// at its name). After it: the installed files kept aside and any staged file left deleted. Only the
+// record's own paths are touched, all of them below its installation folder. Each step is
 // idempotent, so a record may be carried out again after an interruption; a failing step is retried
 // a few times and the rest still done. True when nothing is left to do.
 bool CarryOutRecord(const RECOVERY_RECORD& record);

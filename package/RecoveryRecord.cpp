@@ -6,7 +6,7 @@ namespace zr {
 
 namespace {
 
-constexpr char RECORD_MAGIC_LINE[] = "ZR5048 recovery record 1\n";
+constexpr char RECORD_MAGIC_LINE[] = "ZR5048 recovery record 2\n";
 
 // A component of a path the record may name: no empty, "." or ".." part, nothing Windows would read
 // as a stream, device or wildcard, no trailing dot or space (which Windows would drop).
@@ -70,8 +70,8 @@ bool SplitFields(const std::string& line, std::vector<std::string>* fields) {
 
 }  // namespace
 
-std::string FormatRecordHeader(const std::wstring& installFolder, const std::wstring& workingFolder) {
-    return std::string(RECORD_MAGIC_LINE) + "I\t" + ToUtf8(installFolder) + "\nW\t" + ToUtf8(workingFolder) + "\n";
+std::string FormatRecordHeader(const std::wstring& installFolder) {
+    return std::string(RECORD_MAGIC_LINE) + "I\t" + ToUtf8(installFolder) + "\n";
 }
 
 std::string FormatRecordChange(const RECORDED_CHANGE& change) {
@@ -125,14 +125,9 @@ E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
     }
     if (lines.size() < 3)
         return RECORD_OK;  // cut short before the first change: nothing to undo
-    if (!SplitFields(lines[2], &fields) || fields.size() != 2 || fields[0] != "W" ||
-        !FromUtf8(fields[1], &read.workingFolder))
-        return RECORD_BAD_HEADER;
-    if (!IsPlainAbsoluteFolder(read.workingFolder))
-        return RECORD_BAD_WORKING_FOLDER;
     const std::wstring recordPath = read.installFolder + RECORD_FILE_NAME;
 
-    for (std::size_t i = 3; i < lines.size(); ++i) {
+    for (std::size_t i = 2; i < lines.size(); ++i) {
         if (read.bCommitted)
             return RECORD_BAD_LINE;  // nothing follows the commit point
         if (lines[i] == "K") {
@@ -144,15 +139,12 @@ E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
         RECORDED_CHANGE change;
         change.kind = static_cast<E_CHANGE_KIND>(fields[0][0]);
         const std::size_t expected = change.kind == CHANGE_CREATED ? 2 : 3;
-        if ((change.kind != CHANGE_CREATED && change.kind != CHANGE_INSTALLED_ASIDE &&
-             change.kind != CHANGE_USERS_ASIDE) ||
+        if ((change.kind != CHANGE_CREATED && change.kind != CHANGE_INSTALLED_ASIDE && change.kind != CHANGE_STAGED) ||
             fields.size() != expected || !FromUtf8(fields[1], &change.path) ||
             (expected == 3 && !FromUtf8(fields[2], &change.backup)))
             return RECORD_BAD_LINE;
-        const std::wstring* folder = IsBelowFolder(change.path, read.installFolder)   ? &read.installFolder
-                                     : IsBelowFolder(change.path, read.workingFolder) ? &read.workingFolder
-                                                                                      : nullptr;
-        if (folder == nullptr || !IsPlainRelativePath(change.path.substr(folder->size()), false) ||
+        if (!IsBelowFolder(change.path, read.installFolder) ||
+            !IsPlainRelativePath(change.path.substr(read.installFolder.size()), false) ||
             SamePathText(change.path, recordPath))
             return RECORD_PATH_OUTSIDE;
         if (expected == 3) {

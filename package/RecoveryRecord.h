@@ -4,14 +4,17 @@
 // the lock as well), and outlives only an interrupted run.
 //
 // Text in UTF-8, one line each, fields separated by a tab (which no file name can contain):
-//   ZR5048 recovery record 1
+//   ZR5048 recovery record 2
 //   I <tab> installation folder       full path, ending in a backslash
-//   W <tab> working folder            full path, ending in a backslash
-//   C <tab> path                      a file this run may create: undone by deleting it
+//   S <tab> path <tab> staged         the new file for `path`, written under a reserved name beside it:
+//                                     deleted wherever the run ended (once renamed in, it is gone)
 //   B <tab> path <tab> backup         an installed file kept aside: put back before the commit point,
 //                                     deleted after it
-//   U <tab> path <tab> backup         a file of the user's at a Working file name kept aside: always put back
+//   C <tab> path                      a file this run creates where none stood: undone by deleting it
 //   K                                 the commit point: the installation is complete
+// Every path lies below the installation folder: the record names nothing anywhere else, so a record
+// that does is not one the installer wrote. The first line names the form; a record of another form
+// (an older one included) is never acted on.
 // Every line ends with a line feed; a last line without one was cut short by the end of the process
 // before its change began, and counts as not written.
 #pragma once
@@ -33,28 +36,27 @@ inline constexpr unsigned long long MAX_RECORD_SIZE = 4ull * 1024 * 1024;
 enum E_CHANGE_KIND : char {
     CHANGE_CREATED = 'C',
     CHANGE_INSTALLED_ASIDE = 'B',
-    CHANGE_USERS_ASIDE = 'U',
+    CHANGE_STAGED = 'S',
 };
 
 struct RECORDED_CHANGE {
     E_CHANGE_KIND kind;
     std::wstring path;    // full path, without the "\\?\" form
-    std::wstring backup;  // for the two kinds kept aside: the reserved name beside `path`
+    std::wstring backup;  // kept aside or staged: the reserved name beside `path`
 };
 
 struct RECOVERY_RECORD {
     std::wstring installFolder;
-    std::wstring workingFolder;
     std::vector<RECORDED_CHANGE> changes;  // in the order they were written
     bool bCommitted = false;
 };
 
 // One record line as the writer puts it, line feed included.
-std::string FormatRecordHeader(const std::wstring& installFolder, const std::wstring& workingFolder);
+std::string FormatRecordHeader(const std::wstring& installFolder);
 std::string FormatRecordChange(const RECORDED_CHANGE& change);
 inline constexpr char RECORD_COMMIT_LINE[] = "K\n";
 
-// Whether `name` is of the reserved form the installer gives files it keeps aside or copies in:
+// Whether `name` is of the reserved form the installer gives files it keeps aside or stages:
 // "zr~", 8 hexadecimal digits in capitals, ".tmp".
 bool IsReservedBackupName(const std::wstring& name);
 
@@ -63,15 +65,14 @@ enum E_RECORD_FAULT {
     RECORD_TOO_LARGE,
     RECORD_BAD_HEADER,
     RECORD_OTHER_INSTALLATION,  // names another installation folder than the one it lies in
-    RECORD_BAD_WORKING_FOLDER,  // not a plain absolute folder path
     RECORD_BAD_LINE,            // unknown kind, wrong fields, not UTF-8, a line after the commit point
-    RECORD_PATH_OUTSIDE,        // a path neither below the installation nor the working folder, or unsafe
+    RECORD_PATH_OUTSIDE,        // a path not below the installation folder, or unsafe
     RECORD_BAD_BACKUP,          // not of the reserved form, or not in the folder of its file
 };
 
 // Reads a record as hostile input: `bytes` must not exceed MAX_RECORD_SIZE, name `installFolder`
-// (full, ending in a backslash) as its installation, and every path must lie below the installation
-// or the recorded working folder, with plain components. A record whose header was cut short before
+// (full, ending in a backslash) as its installation, and every path must lie below it, with plain
+// components. A record whose header was cut short before
 // any change gives RECORD_OK with no changes. On a fault `*record` holds nothing to act on.
 E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
                                    const std::wstring& installFolder,
