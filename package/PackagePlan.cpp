@@ -60,7 +60,15 @@ bool FinalFolderPath(const std::wstring& folder, std::wstring* final) {
 }
 
 bool IsPlainFolderInside(const std::wstring& folder, const std::wstring& installFinal) {
-    const ScopedKernelHandle handle = OpenFolderItself(folder);
+    // Without its last backslash: "link\" names what the link points to, not the link.
+    std::wstring itself = folder;
+    while (!itself.empty() && itself.back() == L'\\')
+        itself.pop_back();
+    // By name as well as by handle: Wine shows a Unix symbolic link as a reparse point only by name.
+    const DWORD attributes = ::GetFileAttributesW(LongPathForm(itself).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    const ScopedKernelHandle handle = OpenFolderItself(itself);
     if (!handle)
         return false;
     BY_HANDLE_FILE_INFORMATION information = {};
