@@ -74,7 +74,7 @@ void UpdateSucceeds(const Texts& texts, REGSAM view = 0) {
     EXPECT_EQ(zr::test::ControlText(dialog, IDC_INSTALLED_VERSION), L"1.05(EN)");
     EXPECT_EQ(zr::test::ControlText(dialog, IDC_UPDATE_VERSION), L"1.05(EN)");
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_EXECUTE)));
-    // Only the package remains in the working directory: no Working file is left behind.
+    // Only the package remains in the start folder: the installer creates nothing there.
     const auto left = zr::test::SnapshotFolder(f.work.Path());
     EXPECT_EQ(left.size(), 1u);
     EXPECT_EQ(left.count("vupcab"), 1u);

@@ -1,8 +1,8 @@
 // Installations ended abruptly at every step (the fault switch, in a child process of their own),
-// then recovered by a fresh process: the installation and the start folder must come back byte for
-// byte as before, or, once the commit point is passed, stay wholly new; nothing of the installer's
-// may remain. Also the live record of a running installation, a restore that fails, deep folders,
-// aliases of the installation and a start folder on another volume.
+// then recovered by a fresh process: the installation must come back byte for byte as before, or,
+// once the commit point is passed, stay wholly new; nothing of the installer's may remain, and the
+// start folder is never touched at any step. Also the live record of a running installation, a
+// restore that fails, and a start folder on another volume.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -109,10 +109,10 @@ Snapshot With(Snapshot snapshot, const std::map<std::string, std::string>& chang
     return snapshot;
 }
 
-// The world of one test: the start folder with the package and a file of the user's at a Working
-// file name, and an installation of which the package replaces three files and adds one. With the
-// parameter set, the start folder lies on another volume, the test prefix's drive Y: (a tmpfs, see
-// scripts/wine-run), so every move into the installation is a copy.
+// The world of one test: the start folder with the package and a file of the user's that carries the
+// name of an entry, and an installation of which the package replaces three files and adds one. With
+// the parameter set, the start folder lies on another volume, the test prefix's drive Y: (a tmpfs,
+// see scripts/wine-run); it makes no difference, as everything is staged inside the installation.
 class InterruptedInstallTest : public ::testing::TestWithParam<bool> {
   protected:
     void SetUp() override {
@@ -166,13 +166,17 @@ class InterruptedInstallTest : public ::testing::TestWithParam<bool> {
         return now == m_before ? "old" : now == m_after ? "new" : "mixed";
     }
     // A process ended at any moment leaves every file of the installation whole: old or new, never
-    // part of either (a file may be missing: its backup is recorded). Working files in the start
-    // folder are the installer's own while it runs.
+    // part of either (a file may be missing: its backup is recorded; staged files are the
+    // installer's own), and the start folder exactly as it was.
     ::testing::AssertionResult NoTornFile() const {
         const Snapshot now = Everything();
         for (const auto& [name, contents] : now) {
-            if (name.compare(0, 8, "install:") != 0)
+            if (name.compare(0, 8, "install:") != 0) {
+                const auto old = m_before.find(name);
+                if (old == m_before.end() || old->second != contents)
+                    return ::testing::AssertionFailure() << name << " changed in the start folder";
                 continue;
+            }
             const auto old = m_before.find(name);
             const auto updated = m_after.find(name);
             const bool whole = (old != m_before.end() && old->second == contents) ||
@@ -180,6 +184,10 @@ class InterruptedInstallTest : public ::testing::TestWithParam<bool> {
                                name.find("zr~") != std::string::npos;
             if (!whole)
                 return ::testing::AssertionFailure() << name << " holds " << contents.size() << " bytes of neither";
+        }
+        for (const auto& [name, contents] : m_before) {
+            if (name.compare(0, 5, "work:") == 0 && now.count(name) == 0)
+                return ::testing::AssertionFailure() << name << " is gone from the start folder";
         }
         return ::testing::AssertionSuccess();
     }
