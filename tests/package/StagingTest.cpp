@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <aclapi.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -336,6 +337,56 @@ TEST_F(StagingTest, AFolderBelowTheInstallationThatIsALinkRefusesThePackage) {
     // With the folders real again, the same package goes in.
     EXPECT_EQ(Install(), INSTALL_DONE);
     EXPECT_EQ(ReadFileBytes(m_install + "EXCEL\\Sub\\Deep.xls"), "new deep");
+}
+
+// The DACL of `path` in SDDL form, or the empty text when it cannot be had.
+std::string DaclOf(const std::string& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                                nullptr, &descriptor) != ERROR_SUCCESS)
+        return std::string();
+    char* text = nullptr;
+    std::string dacl;
+    if (::ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                               &text, nullptr)) {
+        dacl = text;
+        ::LocalFree(text);
+    }
+    ::LocalFree(descriptor);
+    return dacl;
+}
+
+bool SetDacl(const std::string& path, const char* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    const bool ok = ::GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) &&
+                    ::SetNamedSecurityInfoA(const_cast<char*>(path.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                            nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
+    ::LocalFree(descriptor);
+    return ok;
+}
+
+TEST_F(StagingTest, NewFilesTakeTheInstallationsPermissionsNotTheStartFolders) {
+    // The installation grants the users reading only; the start folder grants them everything. A file
+    // made in the start folder and renamed in would keep the users' full control.
+    ASSERT_TRUE(SetDacl(m_install + "EXCEL", "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)"));
+    ASSERT_TRUE(SetDacl(m_work, "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;BU)"));
+    // What a file created new in the installation's folder gets.
+    ASSERT_TRUE(WriteFileBytes(m_install + "EXCEL\\probe.xls", "probe"));
+    const std::string inherited = DaclOf(m_install + "EXCEL\\probe.xls");
+    ASSERT_TRUE(::DeleteFileA((m_install + "EXCEL\\probe.xls").c_str()));
+    ASSERT_TRUE(WriteFileBytes(m_work + "probe.xls", "probe"));
+    const std::string fromWork = DaclOf(m_work + "probe.xls");
+    ASSERT_TRUE(::DeleteFileA((m_work + "probe.xls").c_str()));
+    if (inherited.empty() || inherited == fromWork)
+        GTEST_SKIP() << "the file system gives new files no inherited permissions (Wine keeps none): " << inherited;
+
+    ASSERT_EQ(Install(), INSTALL_DONE);
+
+    EXPECT_EQ(DaclOf(m_install + "EXCEL\\Report.xls"), inherited);
 }
 
 }  // namespace
