@@ -122,12 +122,25 @@ TEST(PackageReader, FailsWhileAnotherProgramMayWriteOrDeleteThePackage) {
 
 // --- renaming the staged file ----------------------------------------------------------------------
 
+struct RenameCase {
+    int line;
+    bool taken;        // a file stands at the new name
+    bool wrongByPath;  // the path given for the fallback names another file
+    bool renamed;
+};
+
 TEST(RenameOpenFile, RenamesTheFileItHoldsAndNeverReplaces) {
     ScratchFolder folder;
-    for (const bool taken : {false, true}) {
-        SCOPED_TRACE(taken ? "a file stands at the new name" : "the new name is free");
+    const RenameCase cases[] = {
+        {__LINE__, false, false, true},
+        {__LINE__, true, false, false},
+        // Through the handle, the path is not needed: what is renamed is the file that was written.
+        {__LINE__, false, true, true},
+    };
+    for (const RenameCase& c : cases) {
+        SCOPED_TRACE("case at line " + std::to_string(c.line));
         ::DeleteFileA((folder / "placed.dll").c_str());
-        if (taken) {
+        if (c.taken) {
             ASSERT_TRUE(WriteFileBytes(folder / "placed.dll", "standing"));
         }
         const std::wstring staged = Wide(folder / "zr~00000001.tmp");
@@ -136,12 +149,13 @@ TEST(RenameOpenFile, RenamesTheFileItHoldsAndNeverReplaces) {
         ASSERT_TRUE(file.IsValid());
         DWORD written = 0;
         ASSERT_TRUE(::WriteFile(file.get(), "staged", 6, &written, nullptr));
+        const std::wstring byPath = c.wrongByPath ? Wide(folder / "zr~00000002.tmp") : staged;
 
-        EXPECT_EQ(zr::RenameOpenFile(file, staged, Wide(folder / "placed.dll")), !taken);
+        EXPECT_EQ(zr::RenameOpenFile(file, byPath, Wide(folder / "placed.dll")), c.renamed);
 
         EXPECT_FALSE(file.IsValid()) << "closed either way";
-        EXPECT_EQ(ReadFileBytes(folder / "placed.dll"), taken ? "standing" : "staged");
-        EXPECT_EQ(FileExists(folder / "zr~00000001.tmp"), taken);
+        EXPECT_EQ(ReadFileBytes(folder / "placed.dll"), c.taken ? "standing" : "staged");
+        EXPECT_EQ(FileExists(folder / "zr~00000001.tmp"), !c.renamed);
         ::DeleteFileA((folder / "zr~00000001.tmp").c_str());
     }
 }
