@@ -73,6 +73,9 @@ class InstallPackageTest : public ::testing::Test {
     void TearDown() override { ::SetCurrentDirectoryA(m_previous); }
 
     bool Install() const { return InstallPackageFile(PACKAGE_FILE_NAME, m_installFolder.c_str()); }
+    E_INSTALL_OUTCOME InstallSaying() const {
+        return InstallUpdatePackage(PACKAGE_FILE_NAME, m_installFolder.c_str(), nullptr, nullptr);
+    }
     // Used as ASSERT_TRUE(WritePackage(...)), so that a package that cannot be written stops the test.
     ::testing::AssertionResult WritePackage(const std::string& bytes) const {
         if (!WriteFileBytes(m_work + "vupcab", bytes))
@@ -381,7 +384,7 @@ void InstallPackageTest::AliasOfTheInstallationIsSeenThrough(const std::string& 
     ASSERT_TRUE(WriteFileBytes(m_install + "EXCEL\\vupcab",
                                RawPackage({{"EXCEL\\Report.xls", "1"}, {"EXCEL\\vupcab", "not the package"}})));
     const Snapshot beforeRefusal = Everything();
-    EXPECT_FALSE(Install());
+    EXPECT_EQ(InstallSaying(), INSTALL_PACKAGE_REFUSED);
     EXPECT_EQ(Everything(), beforeRefusal);
 }
 
@@ -409,7 +412,7 @@ TEST_F(InstallPackageTest, ADestinationThatIsAHardLinkOfThePackageIsRefused) {
         GTEST_SKIP() << "no hard links on this file system: error " << ::GetLastError();
     const Snapshot before = Everything();
 
-    EXPECT_FALSE(Install());
+    EXPECT_EQ(InstallSaying(), INSTALL_PACKAGE_REFUSED) << "refused before anything changes";
     EXPECT_EQ(Everything(), before);
 }
 
