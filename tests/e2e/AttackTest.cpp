@@ -255,6 +255,56 @@ TEST_F(AttackedTool, AProgramReplacingEveryFileClosedInTheStartFolderInstallsNot
     EXPECT_TRUE(tool.Closes());
 }
 
+// 3b. A program opens every file that appears in the start folder, for writing and sharing everything,
+// as soon as the tool lets go of it: a handle that would follow a Working file into the installation
+// and write it there afterwards.
+TEST_F(AttackedTool, AProgramOpeningEveryFileOfTheStartFolderCannotWriteTheInstallation) {
+    AttackWorld world(ManyEntries("EXCEL\\O", 20, 64 << 10), {});
+    ASSERT_TRUE(world.ok);
+    std::mutex lock;
+    std::vector<zr::ScopedKernelHandle> handles;
+    const auto openEach = [&](const std::string& change) {
+        if (change.rfind("added ", 0) != 0)
+            return;
+        const std::string path = world.work / change.substr(6);
+        for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 2000;) {
+            HANDLE file =
+                ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+            if (file != INVALID_HANDLE_VALUE) {
+                std::lock_guard<std::mutex> hold(lock);
+                handles.emplace_back(file);
+                return;
+            }
+            if (::GetLastError() != ERROR_SHARING_VIOLATION)
+                return;  // moved on already
+        }
+    };
+
+    ProductProcess tool(world.work.Path());
+    ASSERT_TRUE(tool.Opens());
+    std::wstring result;
+    {
+        FolderWatch opener(world.work.Path(), openEach);
+        ASSERT_TRUE(opener.Watching());
+        ASSERT_TRUE(Executes(tool, &result));
+        opener.Changes();
+    }
+    // Whatever the kept handles reach is written through them now.
+    const std::string written = "written through a handle another program kept";
+    int writable = 0;
+    for (zr::ScopedKernelHandle& handle : handles) {
+        DWORD done = 0;
+        writable += ::WriteFile(handle.get(), written.data(), static_cast<DWORD>(written.size()), &done, nullptr) &&
+                    done == written.size();
+        handle.reset();
+    }
+    EXPECT_TRUE(InstallationAfter(world, result)) << writable << " of the files were written through kept handles";
+    std::printf("handles kept on files of the start folder: %u, written through: %d\n",
+                static_cast<unsigned>(handles.size()), writable);
+    EXPECT_TRUE(tool.Closes());
+}
+
 // 4. Hard links to files of another folder: one planted beforehand at the Working file name of
 // EXCEL\Report.xls, and one put by rename in place of every file closed after writing in the start
 // folder. The installed files must not share their data with them.
