@@ -261,6 +261,7 @@ TEST_F(AttackedTool, AProgramReplacingEveryFileClosedInTheStartFolderInstallsNot
 TEST_F(AttackedTool, AProgramOpeningEveryFileOfTheStartFolderCannotWriteTheInstallation) {
     AttackWorld world(ManyEntries("EXCEL\\O", 20, 64 << 10), {});
     ASSERT_TRUE(world.ok);
+    const FileManifest outsideBefore = TakeManifest(world.outside.Path());
     std::mutex lock;
     std::vector<zr::ScopedKernelHandle> handles;
     const auto openEach = [&](const std::string& change) {
@@ -302,6 +303,7 @@ TEST_F(AttackedTool, AProgramOpeningEveryFileOfTheStartFolderCannotWriteTheInsta
     EXPECT_TRUE(InstallationAfter(world, result)) << writable << " of the files were written through kept handles";
     std::printf("handles kept on files of the start folder: %u, written through: %d\n",
                 static_cast<unsigned>(handles.size()), writable);
+    EXPECT_TRUE(zr::test::Unchanged(outsideBefore, TakeManifest(world.outside.Path())));
     EXPECT_TRUE(tool.Closes());
 }
 
@@ -516,6 +518,7 @@ TEST_F(AttackedTool, APackageRewrittenBeforeTheConfirmationIsAnsweredIsRefusedOr
         SCOPED_TRACE("row " + std::to_string(row) + ": " + ROWS[row].what);
         AttackWorld world(ManyEntries("EXCEL\\R", 3, 4096), {});
         ASSERT_TRUE(world.ok);
+        const FileManifest outsideBefore = TakeManifest(world.outside.Path());
         const std::vector<SampleEntry> rewritten = {
             {"EXCEL\\R1.xls", "rewritten 1"}, {"EXCEL\\R2.xls", "rewritten 2"}, {"EXCEL\\R3.xls", "rewritten 3"}};
         const std::string bytes = zr::test::SamplePackage(ROWS[row].version, 1, rewritten);
@@ -532,6 +535,7 @@ TEST_F(AttackedTool, APackageRewrittenBeforeTheConfirmationIsAnsweredIsRefusedOr
         // out, the one shown.
         EXPECT_TRUE(InstallationAfter(world, result, written ? world.NewContents(rewritten) : world.NewContents(),
                                       {world.work.Path(), world.outside.Path()}));
+        EXPECT_TRUE(zr::test::Unchanged(outsideBefore, TakeManifest(world.outside.Path())));
         EXPECT_TRUE(tool.Closes());
     }
 }
@@ -542,6 +546,7 @@ TEST_F(AttackedTool, APackageRewrittenWhileInstallingIsNeverInstalledHalfRewritt
     constexpr std::size_t SIZE = 4 << 20;
     AttackWorld world(ManyEntries("EXCEL\\W", 8, SIZE), {});
     ASSERT_TRUE(world.ok);
+    const FileManifest outsideBefore = TakeManifest(world.outside.Path());
     const std::string package = world.work / "vupcab";
     const std::uint64_t packageSize = zr::test::ReadFileBytes(package).size();
     zr::ScopedKernelHandle writer;
@@ -577,6 +582,7 @@ TEST_F(AttackedTool, APackageRewrittenWhileInstallingIsNeverInstalledHalfRewritt
     EXPECT_TRUE(InstallationAfter(world, result))
         << (rewrote ? "the package was rewritten during the update" : "the package could not be rewritten");
     std::printf("package rewritten while installing: %s, %s\n", rewrote ? "yes" : "no", Narrow(result).c_str());
+    EXPECT_TRUE(zr::test::Unchanged(outsideBefore, TakeManifest(world.outside.Path())));
     EXPECT_TRUE(tool.Closes());
 }
 
@@ -585,6 +591,7 @@ TEST_F(AttackedTool, APackageRewrittenWhileInstallingIsNeverInstalledHalfRewritt
 TEST_F(AttackedTool, APackageHeldOpenForWritingMakesExecuteFail) {
     AttackWorld world({{"EXCEL\\Report.xls", "new report"}}, {{"EXCEL\\Report.xls", "old report"}});
     ASSERT_TRUE(world.ok);
+    const FileManifest outsideBefore = TakeManifest(world.outside.Path());
     ProductProcess tool(world.work.Path());
     ASSERT_TRUE(tool.Opens());
     zr::ScopedKernelHandle writer(::CreateFileA((world.work / "vupcab").c_str(), GENERIC_WRITE,
@@ -596,6 +603,7 @@ TEST_F(AttackedTool, APackageHeldOpenForWritingMakesExecuteFail) {
     EXPECT_EQ(Narrow(result), Narrow(FAILED));
     writer.reset();
     EXPECT_TRUE(InstallationAfter(world, result));
+    EXPECT_TRUE(zr::test::Unchanged(outsideBefore, TakeManifest(world.outside.Path())));
     EXPECT_TRUE(tool.Closes());
 }
 
@@ -656,6 +664,7 @@ TEST_F(AttackedTool, ExecuteChangesNothingInTheStartFolder) {
         entries.push_back({"Images\\Logo.bmp", "new logo"});
         AttackWorld world(entries, {{"Images\\Logo.bmp", "old logo"}});
         ASSERT_TRUE(world.ok);
+        const FileManifest outsideBefore = TakeManifest(world.outside.Path());
         zr::ScopedKernelHandle held;
         if (ROWS[row].bHeld) {
             held.reset(::CreateFileA((world.installed.Folder() + "Images\\Logo.bmp").c_str(), GENERIC_READ,
@@ -675,6 +684,7 @@ TEST_F(AttackedTool, ExecuteChangesNothingInTheStartFolder) {
         EXPECT_TRUE(zr::test::Unchanged(startBefore, TakeManifest(world.work.Path())));
         held.reset();
         EXPECT_TRUE(InstallationAfter(world, result));
+        EXPECT_TRUE(zr::test::Unchanged(outsideBefore, TakeManifest(world.outside.Path())));
         EXPECT_TRUE(tool.Closes());
     }
 }
