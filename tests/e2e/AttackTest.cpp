@@ -11,8 +11,10 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
