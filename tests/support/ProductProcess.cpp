@@ -145,17 +145,30 @@ std::string Narrow(const std::wstring& text) {
 }  // namespace
 
 ::testing::AssertionResult ProductProcess::Answers(const wchar_t* text, int button) {
+    std::wstring shown;
+    return AnswersOneOf({text}, button, &shown);
+}
+
+::testing::AssertionResult ProductProcess::AnswersOneOf(const std::vector<const wchar_t*>& texts,
+                                                        int button,
+                                                        std::wstring* shownText) {
+    std::string expected;
+    for (const wchar_t* text : texts)
+        expected += (expected.empty() ? "\"" : " or \"") + Narrow(text) + "\"";
     HWND box = WaitForMessageBox();
     if (box == nullptr)
-        return ::testing::AssertionFailure() << "no message box came up (expected \"" << Narrow(text) << "\")";
+        return ::testing::AssertionFailure() << "no message box came up (expected " << expected << ")";
     const std::wstring caption = WindowText(box);
     const std::wstring shown = MessageText(box);
+    *shownText = shown;
     HWND answer = ::GetDlgItem(box, button);
     if (caption != L"ZR5048VersionUp")  // the executable's base name
         return ::testing::AssertionFailure() << "message box caption \"" << Narrow(caption) << "\"";
-    if (shown != text)
-        return ::testing::AssertionFailure()
-               << "message box says \"" << Narrow(shown) << "\", expected \"" << Narrow(text) << "\"";
+    bool known = false;
+    for (const wchar_t* text : texts)
+        known |= shown == text;
+    if (!known)
+        return ::testing::AssertionFailure() << "message box says \"" << Narrow(shown) << "\", expected " << expected;
     if (answer == nullptr)
         return ::testing::AssertionFailure() << "message box has no button " << button;
     if (button == IDYES && ::GetDlgItem(box, IDNO) == nullptr)

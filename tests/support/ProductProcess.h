@@ -35,6 +35,9 @@ class ProductProcess {
     // The next message box has the executable's base name as caption and `text` as its text, and is
     // answered with `button`.
     ::testing::AssertionResult Answers(const wchar_t* text, int button);
+    // The same for a message box that may say any of `texts` (where either outcome is sound); *shown
+    // receives the text it said.
+    ::testing::AssertionResult AnswersOneOf(const std::vector<const wchar_t*>& texts, int button, std::wstring* shown);
     // Closing the dialog the given way ends the process with exit code 0.
     ::testing::AssertionResult Closes(Closing how = Closing::ESCAPE);
 
