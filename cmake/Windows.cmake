@@ -75,6 +75,6 @@ target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK} -s -Wl,--dynamicba
 # The imitation installation (stand-in product executables, a planted version.dll).
 add_subdirectory(tools/fixtures)
 # The installer benchmark (bench/install): not a test, but built with everything so it keeps building.
-add_executable(zr_install_bench bench/InstallBenchmark.cpp)
+add_executable(zr_install_bench bench/InstallBenchmark.cpp bench/SafeStepsFloor.cpp)
 target_link_libraries(zr_install_bench PRIVATE zr_product zr_package_writer psapi)
 target_link_options(zr_install_bench PRIVATE ${ZR_STATIC_LINK})
