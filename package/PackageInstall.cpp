@@ -9,6 +9,7 @@
 #include "package/AnsiLeadByte.h"
 #include "package/PackageDirectory.h"
 #include "package/PackagePlan.h"
+#include "package/PackageSignature.h"
 #include "package/PlacePackage.h"
 
 namespace {
@@ -43,9 +44,23 @@ E_INSTALL_OUTCOME Install(std::FILE* package,
         if (std::strcmp(read.szVersion, expected->szVersion) != 0 || read.nLanguage != expected->nLanguage)
             return INSTALL_PACKAGE_REFUSED;
     }
+    // Damaged or foreign packages are refused before anything changes; the payloads must end before
+    // the signature block.
+    zr::E_BLOCK_FORM form = zr::BLOCK_ABSENT;
+    const zr::PACKAGE_KEYS keys = zr::CompiledPackageKeys();
+    const zr::SIGNATURE_CHECK signature = zr::CheckPackageSignature(
+        [package](std::uint64_t offset, void* buffer, std::size_t size) {
+            return _fseeki64(package, static_cast<long long>(offset), SEEK_SET) == 0 &&
+                   std::fread(buffer, 1, size, package) == size;
+        },
+        static_cast<std::uint64_t>(packageSize), keys, &form);
+    if (!zr::SignatureAllowsInstall(signature, keys.nCount))
+        return signature.state == zr::SIGNATURE_READ_ERROR ? INSTALL_PACKAGE_UNREADABLE : INSTALL_PACKAGE_UNTRUSTED;
+
     DecodePackageDirectory(head.get(), headSize, directory.get());
-    const PACKAGE_VERDICT verdict = CheckPackageDirectory(*directory, static_cast<std::uint64_t>(packageSize),
-                                                          installFolder, &IsAnsiLeadByte, names.get());
+    const PACKAGE_VERDICT verdict =
+        CheckPackageDirectory(*directory, zr::SignedLength(static_cast<std::uint64_t>(packageSize), form),
+                              installFolder, &IsAnsiLeadByte, names.get());
     if (verdict.fault != PACKAGE_OK || !ResolvePackagePlan(*names, packagePath, plan.get()))
         return INSTALL_PACKAGE_REFUSED;
 
