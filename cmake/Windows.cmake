@@ -89,6 +89,9 @@ if(ZR_BUILD_TESTS)
     )
     target_link_libraries(ZR5048VersionUpKeyed PRIVATE zr_product zr_keys_test)
     target_link_options(ZR5048VersionUpKeyed PRIVATE ${ZR_STATIC_LINK} -s)
+    # Under the shipped name (message boxes carry it as their caption), in a folder of its own.
+    set_target_properties(ZR5048VersionUpKeyed PROPERTIES OUTPUT_NAME ZR5048VersionUp
+                                                          RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/keyed)
 endif()
 
 # The imitation installation (stand-in product executables, a planted version.dll).
