@@ -98,5 +98,5 @@ endif()
 add_subdirectory(tools/fixtures)
 # The installer benchmark (bench/install): not a test, but built with everything so it keeps building.
 add_executable(zr_install_bench bench/InstallBenchmark.cpp)
-target_link_libraries(zr_install_bench PRIVATE zr_product zr_keys_test zr_package_writer zr_package_signing psapi)
+target_link_libraries(zr_install_bench PRIVATE zr_product zr_keys_none zr_package_writer zr_package_signing psapi)
 target_link_options(zr_install_bench PRIVATE ${ZR_STATIC_LINK})
