@@ -35,13 +35,19 @@ bool WriteText(const std::string& path, const std::string& text) {
     return (std::fclose(out.release()) == 0) && written;
 }
 
-std::uint64_t FileSize(std::FILE* file) {
-    std::uint64_t size = 0;
-    std::rewind(file);
-    char buffer[1 << 16];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        size += n;
-    return size;
+// Positions at a 64-bit offset, so packages over 2 GiB work on both platforms.
+bool SeekTo(std::FILE* file, std::uint64_t offset) {
+#ifdef _WIN32
+    return _fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0;
+#else
+    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+bool FileSize(const std::string& path, std::uint64_t* size) {
+    std::error_code failure;
+    *size = std::filesystem::file_size(path, failure);
+    return !failure;
 }
 
 // SHA-256 of the file's first `length` bytes, read from the start.
@@ -63,16 +69,9 @@ bool ReadBlock(std::FILE* file, std::uint64_t size, E_BLOCK_FORM* form, SIGNATUR
     *form = BLOCK_ABSENT;
     if (size < SIGNATURE_BLOCK_SIZE)
         return true;
-    std::rewind(file);
     unsigned char bytes[SIGNATURE_BLOCK_SIZE];
-    // Reads forward instead of seeking, so packages over 2 GiB work with the plain C library too.
-    char skip[1 << 16];
-    for (std::uint64_t left = size - SIGNATURE_BLOCK_SIZE; left > 0;) {
-        const std::size_t piece = left < sizeof skip ? static_cast<std::size_t>(left) : sizeof skip;
-        if (std::fread(skip, 1, piece, file) != piece)
-            return false;
-        left -= piece;
-    }
+    if (!SeekTo(file, size - SIGNATURE_BLOCK_SIZE))
+        return false;
     if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes)
         return false;
     *form = DecodeSignatureBlock(bytes, block);
@@ -177,9 +176,9 @@ bool SignPackageFile(const std::string& path, const KeyPair& pair, std::string* 
             *error = "cannot open \"" + path + "\"";
             return false;
         }
-        const std::uint64_t size = FileSize(in.get());
+        std::uint64_t size = 0;
         E_BLOCK_FORM form = BLOCK_ABSENT;
-        if (!ReadBlock(in.get(), size, &form, &block)) {
+        if (!FileSize(path, &size) || !ReadBlock(in.get(), size, &form, &block)) {
             *error = "cannot read \"" + path + "\"";
             return false;
         }
@@ -219,9 +218,9 @@ bool VerifyPackageFile(const std::string& path,
         *error = "cannot open \"" + path + "\"";
         return false;
     }
-    const std::uint64_t size = FileSize(in.get());
+    std::uint64_t size = 0;
     SIGNATURE_BLOCK block = {};
-    if (!ReadBlock(in.get(), size, &result->form, &block)) {
+    if (!FileSize(path, &size) || !ReadBlock(in.get(), size, &result->form, &block)) {
         *error = "cannot read \"" + path + "\"";
         return false;
     }
