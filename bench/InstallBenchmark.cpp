@@ -268,8 +268,7 @@ int main(int argc, char** argv) {
         base += '\\';
     bool allMet = true;
     std::printf("in %s, %u pairs; ratio = installer / CopyFileA per pair\n", base.c_str(), pairs);
-    std::printf("%-22s %8s %8s %8s %8s %8s %10s %10s %10s\n", "scenario", "median", "min", "max", "inst s", "copy s",
-                "WS +MiB", "flush x", "target");
+
     // ZR_BENCH_SCENARIO=N runs only the N-th scenario (1 or 2).
     const char* only = std::getenv("ZR_BENCH_SCENARIO");
     const bool signedPairs = std::getenv("ZR_BENCH_SIGNED") != nullptr;
