@@ -13,7 +13,10 @@
 //   zr_install_bench [PAIRS [FOLDER]]   all scenarios, PAIRS rounds each (default 7, at least 7 unless
 //                                       ZR_BENCH_TRIAL is set), in FOLDER (default: the temp folder),
 //                                       e.g. Z:\dev\shm\ for tmpfs
-//   zr_install_bench --child install|floor|copy|copy-flush SCENARIO_FOLDER RESULT_FILE FILES   one run
+//   zr_install_bench --child install|install-signed|floor|copy|copy-flush SCENARIO_FOLDER RESULT_FILE FILES
+//                                       one run
+// With ZR_BENCH_SIGNED=1 each round also installs the package's signed twin, and it prints the share
+// of the signed install's time that the signature check takes.
 #include <windows.h>
 #include <psapi.h>
 
@@ -28,6 +31,7 @@
 #include "framework/ScopedHandle.h"
 #include "package/PackageFormat.h"
 #include "package/PackageInstall.h"
+#include "tools/vupcab/PackageSigning.h"
 #include "tools/vupcab/PackageWriter.h"
 
 namespace {
@@ -117,6 +121,14 @@ bool Prepare(const Scenario& scenario, const std::string& folder) {
         std::fprintf(stderr, "bench: %s\n", error.c_str());
         return false;
     }
+    // The signed twin in signed\, with a key made for this run.
+    zr::KeyPair key = {};
+    ::CreateDirectoryA((folder + "signed\\").c_str(), nullptr);
+    if (!::CopyFileA((folder + "work\\vupcab").c_str(), (folder + "signed\\vupcab").c_str(), FALSE) ||
+        !zr::GenerateKeyPair(&key) || !zr::SignPackageFile(folder + "signed\\vupcab", key, &error)) {
+        std::fprintf(stderr, "bench: cannot sign the package %s\n", error.c_str());
+        return false;
+    }
     return true;
 }
 
@@ -144,9 +156,9 @@ int Child(const std::string& what, const std::string& folder, const std::string&
     MemoryUse(&idle, &ignored);
     bool ok = true;
     LARGE_INTEGER start, end;
-    if (what == "install") {
+    if (what == "install" || what == "install-signed") {
         const std::string installFolder = folder + "inst\\";
-        ::SetCurrentDirectoryA((folder + "work\\").c_str());
+        ::SetCurrentDirectoryA((folder + (what == "install" ? "work\\" : "signed\\")).c_str());
         ::QueryPerformanceCounter(&start);
         ok = InstallPackageFile(PACKAGE_FILE_NAME, installFolder.c_str());
         ::QueryPerformanceCounter(&end);
@@ -274,6 +286,7 @@ int main(int argc, char** argv) {
                 "vs CopyFileA", "inst s", "floor s", "cflsh s", "copy s", "WS+MiB", "flush x", "targets");
     // ZR_BENCH_SCENARIO=N runs only the N-th scenario (1 or 2).
     const char* only = std::getenv("ZR_BENCH_SCENARIO");
+    const bool signedRuns = std::getenv("ZR_BENCH_SIGNED") != nullptr;
     for (const Scenario& scenario : SCENARIOS) {
         if (only != nullptr && std::atoi(only) - 1 != static_cast<int>(&scenario - SCENARIOS))
             continue;
@@ -285,14 +298,16 @@ int main(int argc, char** argv) {
         }
         // The runs of a round; the order is reversed every other round, so that no yardstick always
         // follows the installer.
-        enum { INSTALL, FLOOR, COPY_FLUSH, COPY, KINDS };
-        const char* const KIND_NAMES[KINDS] = {"install", "floor", "copy-flush", "copy"};
-        std::vector<double> seconds[KINDS], ratios[KINDS], flushRatios;
+        enum { INSTALL, FLOOR, COPY_FLUSH, COPY, INSTALL_SIGNED, KINDS };
+        const char* const KIND_NAMES[KINDS] = {"install", "floor", "copy-flush", "copy", "install-signed"};
+        // The signed twin only when asked for: it adds a run to every round.
+        const unsigned kinds = signedRuns ? KINDS : INSTALL_SIGNED;
+        std::vector<double> seconds[KINDS], ratios[KINDS], flushRatios, checkShares;
         unsigned long long worstGrowth = 0;
         for (unsigned pair = 0; pair < pairs; ++pair) {
             Measurement runs[KINDS];
-            for (unsigned k = 0; k < KINDS; ++k) {
-                const unsigned kind = pair % 2 == 0 ? k : KINDS - 1 - k;
+            for (unsigned k = 0; k < kinds; ++k) {
+                const unsigned kind = pair % 2 == 0 ? k : kinds - 1 - k;
                 if (!ResetInstallations(scenario, folder)) {
                     std::fprintf(stderr, "bench: cannot reset \"%s\"\n", scenario.name);
                     DeleteTree(folder);
@@ -305,10 +320,12 @@ int main(int argc, char** argv) {
                     return 1;
                 }
             }
-            for (unsigned kind = 0; kind < KINDS; ++kind) {
+            for (unsigned kind = 0; kind < kinds; ++kind) {
                 seconds[kind].push_back(runs[kind].seconds);
                 ratios[kind].push_back(runs[INSTALL].seconds / runs[kind].seconds);
             }
+            if (signedRuns)
+                checkShares.push_back(1.0 - runs[INSTALL].seconds / runs[INSTALL_SIGNED].seconds);
             flushRatios.push_back(runs[COPY_FLUSH].seconds / runs[COPY].seconds);
             worstGrowth = std::max(worstGrowth, runs[INSTALL].peakBytes > runs[INSTALL].idleBytes
                                                     ? runs[INSTALL].peakBytes - runs[INSTALL].idleBytes
@@ -337,6 +354,15 @@ int main(int argc, char** argv) {
             Median(seconds[INSTALL]), Median(seconds[FLOOR]), Median(seconds[COPY_FLUSH]), Median(seconds[COPY]),
             MiBOf(worstGrowth), Median(flushRatios), floorMet ? "met" : "NOT met", copyLimit,
             copyMet ? "met" : "NOT met", memoryMet ? "met" : "NOT met");
+        if (signedRuns) {
+            // The check's share of the signed install: (signed - unsigned) / signed, per round.
+            const Figures share = Summarise(checkShares);
+            const bool shareMet = share.median <= 0.25;
+            allMet = allMet && shareMet;
+            std::printf("%-22s signed %7.3f s, unsigned %7.3f s: check share %5.1f %% (%4.1f-%4.1f), target 25 %% %s\n",
+                        "", Median(seconds[INSTALL_SIGNED]), Median(seconds[INSTALL]), 100 * share.median,
+                        100 * share.minimum, 100 * share.maximum, shareMet ? "met" : "NOT met");
+        }
         std::fflush(stdout);
     }
     std::printf(

@@ -17,6 +17,14 @@ target_include_directories(zr_framework PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(zr_framework PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(zr_framework PUBLIC user32 gdi32)
 
+# The keys each executable trusts: the shipped tool those of ZR_PACKAGE_KEYS, programs that must not
+# depend on that choice none, and the test variants a test key pair (tests/fixtures/keys, for tests
+# only). The installer asks CompiledPackageKeys(), which each executable links exactly once.
+zr_package_keys(zr_keys_shipped ${ZR_PACKAGE_KEYS})
+zr_package_keys(zr_keys_none)
+zr_package_keys(zr_keys_test ${CMAKE_SOURCE_DIR}/tests/fixtures/keys/test-first.pub
+                             ${CMAKE_SOURCE_DIR}/tests/fixtures/keys/test-second.pub)
+
 # The installer: the package plan resolved on disk, placed with a recovery record, and recovery from
 # one. The test variant carries the fault switch (package/FaultPoint.h); the shipped executable never
 # links it.
@@ -27,16 +35,17 @@ set(ZR_INSTALLER_SOURCES
     package/PackageInstall.cpp
     package/PackagePlan.cpp
     package/PackageReader.cpp
+    package/PackageSignature.cpp
     package/PlacePackage.cpp
     package/Recovery.cpp
     package/RecoveryRecord.cpp
 )
 add_library(zr_installer STATIC ${ZR_INSTALLER_SOURCES})
-target_link_libraries(zr_installer PUBLIC zr_framework zr_package_directory)
+target_link_libraries(zr_installer PUBLIC zr_framework zr_package_directory zr_crypto)
 if(ZR_BUILD_TESTS)
     add_library(zr_installer_faults STATIC ${ZR_INSTALLER_SOURCES} package/FaultPoint.cpp)
     target_compile_definitions(zr_installer_faults PUBLIC ZR_FAULT_STEPS)
-    target_link_libraries(zr_installer_faults PUBLIC zr_framework zr_package_directory)
+    target_link_libraries(zr_installer_faults PUBLIC zr_framework zr_package_directory zr_crypto)
 endif()
 
 # Everything of the tool but its entry and application object, so that tests can link it.
@@ -66,15 +75,29 @@ add_executable(ZR5048VersionUp WIN32
     framework/WinMain.cpp
     res/ZR5048VersionUp.rc
 )
-target_link_libraries(ZR5048VersionUp PRIVATE zr_product)
+target_link_libraries(ZR5048VersionUp PRIVATE zr_product zr_keys_shipped)
 # The shipped file carries no symbols or debug sections (the static runtime brings DWARF along);
 # ASLR and DEP stay on (the linker's defaults, checked by the pe_form test).
 target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK} -s -Wl,--dynamicbase -Wl,--nxcompat)
 
 
+if(ZR_BUILD_TESTS)
+    # The tool as a maker's build with keys: the test key pair's two public keys.
+    add_executable(ZR5048VersionUpKeyed WIN32
+        app/ZR5048VersionUpApp.cpp
+        framework/WinMain.cpp
+        res/ZR5048VersionUp.rc
+    )
+    target_link_libraries(ZR5048VersionUpKeyed PRIVATE zr_product zr_keys_test)
+    target_link_options(ZR5048VersionUpKeyed PRIVATE ${ZR_STATIC_LINK} -s)
+    # Under the shipped name (message boxes carry it as their caption), in a folder of its own.
+    set_target_properties(ZR5048VersionUpKeyed PROPERTIES OUTPUT_NAME ZR5048VersionUp
+                                                          RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/keyed)
+endif()
+
 # The imitation installation (stand-in product executables, a planted version.dll).
 add_subdirectory(tools/fixtures)
 # The installer benchmark (bench/install): not a test, but built with everything so it keeps building.
 add_executable(zr_install_bench bench/InstallBenchmark.cpp bench/SafeStepsFloor.cpp)
-target_link_libraries(zr_install_bench PRIVATE zr_product zr_package_writer psapi)
+target_link_libraries(zr_install_bench PRIVATE zr_product zr_keys_none zr_package_writer zr_package_signing psapi)
 target_link_options(zr_install_bench PRIVATE ${ZR_STATIC_LINK})

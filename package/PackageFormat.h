@@ -6,7 +6,20 @@
 //   offset 12   36 * N     directory: 32-byte NUL-terminated entry name, 4-byte big-endian payload size
 //   then                   the payloads, back to back in directory order
 //
-// There is no magic number, format version or checksum. Platform-free: no Windows header here.
+// The header has no magic number, format version or checksum, and nothing after the last payload is
+// read by the directory reader. There a package may end in a signature block of 116 bytes, found from
+// the file's end (constants and decoder in package/SignatureBlock.h):
+//
+//   block + 0    8 bytes    magic "ZRVUPSIG"
+//   block + 8    4 bytes    form number, big-endian: 1
+//   block + 12   8 bytes    key id: the first 8 bytes of the SHA-256 of the signer's public key (X || Y)
+//   block + 20   32 bytes   SHA-256 of every byte of the file before the block
+//   block + 52   64 bytes   ECDSA P-256 signature of that digest, r || s, each 32 bytes big-endian
+//
+// A block whose key id and signature are all zero carries the digest only (integrity without a
+// maker's key). When a block is present, the payloads must end where it begins.
+//
+// Platform-free: no Windows header here.
 #pragma once
 
 #include <cstddef>

@@ -9,6 +9,7 @@
 #include "package/PackageDirectory.h"
 #include "package/PackagePlan.h"
 #include "package/PackageReader.h"
+#include "package/PackageSignature.h"
 #include "package/PlacePackage.h"
 
 namespace {
@@ -38,9 +39,22 @@ E_INSTALL_OUTCOME Install(zr::CPackageReader& package,
         if (std::strcmp(read.szVersion, expected->szVersion) != 0 || read.nLanguage != expected->nLanguage)
             return INSTALL_PACKAGE_REFUSED;
     }
+    // Damaged or foreign packages are refused before anything changes; the payloads must end before
+    // the signature block.
+    zr::E_BLOCK_FORM form = zr::BLOCK_ABSENT;
+    const zr::PACKAGE_KEYS keys = zr::CompiledPackageKeys();
+    const zr::SIGNATURE_CHECK signature = zr::CheckPackageSignature(
+        [&package](std::uint64_t offset, void* buffer, std::size_t size) {
+            return package.ReadAt(offset, buffer, size);
+        },
+        package.Size(), keys, &form);
+    if (!zr::SignatureAllowsInstall(signature, keys.nCount))
+        return signature.state == zr::SIGNATURE_READ_ERROR ? INSTALL_PACKAGE_UNREADABLE : INSTALL_PACKAGE_UNTRUSTED;
+
     DecodePackageDirectory(head.get(), headSize, directory.get());
     const PACKAGE_VERDICT verdict =
-        CheckPackageDirectory(*directory, package.Size(), installFolderText, &IsAnsiLeadByte, names.get());
+        CheckPackageDirectory(*directory, zr::SignedLength(package.Size(), form), installFolderText,
+                              &IsAnsiLeadByte, names.get());
     if (verdict.fault != PACKAGE_OK || !ResolvePackagePlan(*names, installFolder, package.Identity(), plan.get()))
         return INSTALL_PACKAGE_REFUSED;
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "package/PackageDirectory.h"
+#include "package/SignatureBlock.h"
 
 namespace zr::fuzz {
 namespace {
@@ -70,6 +71,22 @@ std::string CheckPackageDirectoryProperties(const std::uint8_t* data, std::size_
     const std::size_t packageSize = size - 1;
     std::unique_ptr<unsigned char[]> package(new unsigned char[packageSize ? packageSize : 1]);
     std::memcpy(package.get(), data + 1, packageSize);
+
+    // The signature block at the end: found only behind its magic, and a decoded one is exactly its bytes.
+    if (packageSize >= SIGNATURE_BLOCK_SIZE) {
+        unsigned char tail[SIGNATURE_BLOCK_SIZE];
+        std::memcpy(tail, package.get() + packageSize - SIGNATURE_BLOCK_SIZE, SIGNATURE_BLOCK_SIZE);
+        SIGNATURE_BLOCK block = {};
+        const E_BLOCK_FORM form = DecodeSignatureBlock(tail, &block);
+        if ((form == BLOCK_ABSENT) != (std::memcmp(tail, SIGNATURE_MAGIC, sizeof SIGNATURE_MAGIC) != 0))
+            return "signature block magic misjudged";
+        if (form == BLOCK_DIGEST_ONLY || form == BLOCK_SIGNED) {
+            unsigned char again[SIGNATURE_BLOCK_SIZE];
+            EncodeSignatureBlock(block, again);
+            if (std::memcmp(tail, again, SIGNATURE_BLOCK_SIZE) != 0)
+                return "signature block misread";
+        }
+    }
 
     auto directory = std::make_unique<PACKAGE_DIRECTORY>();
     DecodePackageDirectory(package.get(), packageSize, directory.get());

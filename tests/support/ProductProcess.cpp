@@ -18,8 +18,12 @@ std::string ProductExePath() {
     return RequiredPath("ZR_PRODUCT_EXE");
 }
 
-ProductProcess::ProductProcess(const std::string& workFolder, const std::string& exeName) {
-    std::string exe = ProductExePath();
+std::string KeyedProductExePath() {
+    return RequiredPath("ZR_KEYED_PRODUCT_EXE");
+}
+
+ProductProcess::ProductProcess(const std::string& workFolder, const std::string& exeName, const std::string& exePath) {
+    std::string exe = exePath.empty() ? ProductExePath() : exePath;
     if (!exeName.empty()) {
         const std::string copy = workFolder + exeName;
         if (!::CopyFileA(exe.c_str(), copy.c_str(), FALSE))

@@ -12,6 +12,8 @@ namespace zr::test {
 
 // The product executable under test (ZR_PRODUCT_EXE, set by the test registration).
 std::string ProductExePath();
+// The same tool built with the two test keys (ZR_KEYED_PRODUCT_EXE), as a maker's build with keys.
+std::string KeyedProductExePath();
 
 // Ways a user closes the dialog.
 enum class Closing { ESCAPE, EXIT_BUTTON, CLOSE_BOX, ALT_X };
@@ -20,7 +22,10 @@ class ProductProcess {
   public:
     // Copies the product to `exeName` in `workFolder` when a name is given (to start it under another
     // file name), otherwise starts it from the build folder; the working directory is `workFolder`.
-    explicit ProductProcess(const std::string& workFolder, const std::string& exeName = "");
+    // `exePath` chooses another build of the tool than ProductExePath().
+    explicit ProductProcess(const std::string& workFolder,
+                            const std::string& exeName = "",
+                            const std::string& exePath = "");
     ~ProductProcess();  // ends the process if it still runs
     ProductProcess(const ProductProcess&) = delete;
     ProductProcess& operator=(const ProductProcess&) = delete;
