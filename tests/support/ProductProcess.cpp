@@ -18,7 +18,9 @@ std::string ProductExePath() {
     return RequiredPath("ZR_PRODUCT_EXE");
 }
 
-ProductProcess::ProductProcess(const std::string& workFolder, const std::string& exeName) {
+ProductProcess::ProductProcess(const std::string& workFolder,
+                               const std::string& exeName,
+                               const std::string& arguments) {
     std::string exe = ProductExePath();
     if (!exeName.empty()) {
         const std::string copy = workFolder + exeName;
@@ -26,7 +28,10 @@ ProductProcess::ProductProcess(const std::string& workFolder, const std::string&
             return;
         exe = copy;
     }
-    StartChildProcess(exe.c_str(), "\"" + exe + "\"", workFolder.c_str(), &m_process);
+    std::string commandLine = "\"" + exe + "\"";
+    if (!arguments.empty())
+        commandLine += " " + arguments;
+    StartChildProcess(exe.c_str(), commandLine, workFolder.c_str(), &m_process);
 }
 
 ProductProcess::~ProductProcess() {
@@ -168,7 +173,7 @@ std::string Narrow(const std::wstring& text) {
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult ProductProcess::Closes(Closing how) {
+::testing::AssertionResult ProductProcess::Closes(Closing how, DWORD exitCode) {
     if (m_dialog == nullptr)
         return ::testing::AssertionFailure() << "no dialog to close";
     switch (how) {
@@ -187,8 +192,9 @@ std::string Narrow(const std::wstring& text) {
     }
     if (!WaitForExit())
         return ::testing::AssertionFailure() << "the tool did not end";
-    if (ExitCode() != 0)
-        return ::testing::AssertionFailure() << "the tool ended with exit code " << ExitCode();
+    if (ExitCode() != exitCode)
+        return ::testing::AssertionFailure()
+               << "the tool ended with exit code " << ExitCode() << ", expected " << exitCode;
     return ::testing::AssertionSuccess();
 }
 

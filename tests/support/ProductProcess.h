@@ -13,6 +13,10 @@ namespace zr::test {
 // The product executable under test (ZR_PRODUCT_EXE, set by the test registration).
 std::string ProductExePath();
 
+// The dialog's exit codes: a deployment tells an update from none by them.
+inline constexpr DWORD CLOSED_WITHOUT_UPDATE = 1602;
+inline constexpr DWORD CLOSED_AFTER_UPDATE = 0;
+
 // Ways a user closes the dialog.
 enum class Closing { ESCAPE, EXIT_BUTTON, CLOSE_BOX, ALT_X };
 
@@ -20,7 +24,10 @@ class ProductProcess {
   public:
     // Copies the product to `exeName` in `workFolder` when a name is given (to start it under another
     // file name), otherwise starts it from the build folder; the working directory is `workFolder`.
-    explicit ProductProcess(const std::string& workFolder, const std::string& exeName = "");
+    // `arguments` follow the quoted executable path on its command line.
+    explicit ProductProcess(const std::string& workFolder,
+                            const std::string& exeName = "",
+                            const std::string& arguments = "");
     ~ProductProcess();  // ends the process if it still runs
     ProductProcess(const ProductProcess&) = delete;
     ProductProcess& operator=(const ProductProcess&) = delete;
@@ -35,8 +42,8 @@ class ProductProcess {
     // The next message box has the executable's base name as caption and `text` as its text, and is
     // answered with `button`.
     ::testing::AssertionResult Answers(const wchar_t* text, int button);
-    // Closing the dialog the given way ends the process with exit code 0.
-    ::testing::AssertionResult Closes(Closing how = Closing::ESCAPE);
+    // Closing the dialog the given way ends the process with `exitCode`.
+    ::testing::AssertionResult Closes(Closing how = Closing::ESCAPE, DWORD exitCode = CLOSED_WITHOUT_UPDATE);
 
     // The visible top-level dialog (class #32770) of the process, or null after the timeout.
     HWND WaitForDialog(DWORD timeoutMs = 20000);
