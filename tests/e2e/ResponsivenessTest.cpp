@@ -95,16 +95,16 @@ HWND WatchTheUpdate(ProductProcess& tool, Watch* watch) {
             continue;
         if (::IsWindowEnabled(::GetDlgItem(dialog, IDC_EXECUTE)) || ::IsWindowEnabled(::GetDlgItem(dialog, IDCANCEL)))
             watch->buttonsDisabledThroughout = false;
-        switch (round % 12) {
-            case 3:
+        switch (round % 4) {
+            case 1:
                 zr::test::PressKey(dialog, VK_ESCAPE);
                 ++watch->closeAttempts;
                 break;
-            case 7:
+            case 2:
                 ::SendMessageTimeoutW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_NORMAL, 5000, &result);
                 ++watch->closeAttempts;
                 break;
-            case 11:
+            case 3:
                 ::SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDCANCEL)), SMTO_NORMAL, 5000,
                                       &result);
