@@ -41,6 +41,8 @@ bool CPassiveProgressDlg::LoadProgressBar() {
 
 BOOL CPassiveProgressDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    // The close box is greyed: this window goes when the update has ended, not before.
+    ::EnableMenuItem(::GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
     SetWindowText(TEXT_PASSIVE_CAPTION.In(m_bEnglish));
     if (m_bEnglish) {
         GetDlgItem(IDC_PASSIVE_INSTALLED_LABEL).SetWindowText(TEXT_PASSIVE_INSTALLED_LABEL.english);
