@@ -29,6 +29,7 @@ void CZR5048VersionUpDlg::OnExecute() {
     shown.nLanguage = m_nPackageLanguage;
     // Nothing may end the dialog or start a second update until this one has ended.
     m_bInstalling = true;
+    m_bWaitCursor = true;
     m_btnExecute.EnableWindow(FALSE);
     GetDlgItem(IDCANCEL).EnableWindow(FALSE);
     ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514) /* IDC_WAIT */));
@@ -38,22 +39,24 @@ void CZR5048VersionUpDlg::OnExecute() {
 
 void CZR5048VersionUpDlg::OnInstallEnded(E_INSTALL_OUTCOME outcome) {
     m_worker.Join();
-    m_bInstalling = false;
     m_taskbar.Clear(m_hWnd);
-    GetDlgItem(IDCANCEL).EnableWindow(TRUE);
+    m_bWaitCursor = false;
     ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */));
     if (m_pLog)
         zr::LogInstallOutcome(*m_pLog, outcome);
 
-    if (outcome != INSTALL_DONE) {
-        // The user may try again.
-        m_btnExecute.EnableWindow(TRUE);
+    // The dialog stays as it was during the update until the user has read how it ended: nothing may
+    // close it in between.
+    if (outcome == INSTALL_DONE) {
+        m_bUpdated = true;
+        AfxMessageBox(MSG_UPDATE_SUCCEEDED.In(m_bEnglish), MB_OK | MB_ICONINFORMATION, 0);
+        m_ctlInstalledVersion.SetWindowText(MakeDisplayedVersion(m_strUpdateVersion, m_nPackageLanguage));
+    } else {
         const BilingualText& message = outcome == INSTALL_PACKAGE_UNTRUSTED ? MSG_PACKAGE_UNTRUSTED : MSG_UPDATE_FAILED;
         AfxMessageBox(message.In(m_bEnglish), MB_OK | MB_ICONSTOP, 0);
-        return;
+        // The user may try again.
+        m_btnExecute.EnableWindow(TRUE);
     }
-
-    m_bUpdated = true;
-    AfxMessageBox(MSG_UPDATE_SUCCEEDED.In(m_bEnglish), MB_OK | MB_ICONINFORMATION, 0);
-    m_ctlInstalledVersion.SetWindowText(MakeDisplayedVersion(m_strUpdateVersion, m_nPackageLanguage));
+    GetDlgItem(IDCANCEL).EnableWindow(TRUE);
+    m_bInstalling = false;
 }

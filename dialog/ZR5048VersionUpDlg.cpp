@@ -34,7 +34,7 @@ bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT
     switch (message) {
         case WM_SETCURSOR:
             // The wait cursor over the whole dialog while the update runs; otherwise the usual one.
-            if (!m_bInstalling)
+            if (!m_bWaitCursor)
                 return false;
             ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514) /* IDC_WAIT */));
             result = TRUE;

@@ -81,7 +81,8 @@ class CZR5048VersionUpDlg : public CDialog {
     zr::UPDATE_EVALUATION m_evaluation;
     zr::CDeploymentLog* m_pLog = nullptr;
     bool m_bUpdated = false;
-    bool m_bInstalling = false;
+    bool m_bInstalling = false;  // from the confirmation until the outcome has been read
+    bool m_bWaitCursor = false;  // while the update's thread runs
     zr::CInstallWorker m_worker;
     zr::CTaskbarProgress m_taskbar;
 
