@@ -26,7 +26,8 @@ TEST(DialogTexts, JapaneseTextsAreCodePage932) {
         {MSG_CONFIRM_UPDATE.japanese, L"バージョンアップをしますがよろしいですか？"},
         {MSG_UPDATE_SUCCEEDED.japanese, L"バージョンアップ完了"},
         {MSG_UPDATE_FAILED.japanese, L"バージョンアップ失敗"},
-        {MSG_PACKAGE_UNTRUSTED.japanese, L"バージョンアップファイルが破損しているか、正規の提供元のものではありません。"},
+        {MSG_PACKAGE_UNTRUSTED.japanese,
+         L"バージョンアップファイルが破損しているか、正規の提供元のものではありません。"},
         {TEXT_PASSIVE_CAPTION.japanese, L"ZR5048バージョンアップ"},
         {TEXT_PASSIVE_STATUS.japanese, L"バージョンアップしています。しばらくお待ちください。"},
     };
