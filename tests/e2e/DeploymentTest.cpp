@@ -75,7 +75,7 @@ struct QuietCase {
     int installedLanguage;
     const char* packageVersion;  // null: no package
     int packageLanguage;
-    enum { PLAIN, PRODUCT_RUNNING, PACKAGE_CUT, DESTINATION_HELD } situation;
+    enum { PLAIN, PRODUCT_RUNNING, PACKAGE_CUT, PACKAGE_EMPTY, DESTINATION_HELD } situation;
     DWORD exitCode;
     bool updated;
     const char* logLine;  // a line the log must hold
@@ -92,6 +92,8 @@ const QuietCase QUIET_CASES[] = {
     {8, "1.4.0.0", 1, "1.05", 1, QuietCase::PRODUCT_RUNNING, 1618, false, "Refused: the product is running"},
     {9, "1.4.0.0", 1, "1.05", 1, QuietCase::PACKAGE_CUT, 1620, false, "Outcome: the package is refused"},
     {10, "1.4.0.0", 1, "1.05", 1, QuietCase::DESTINATION_HELD, 1603, false, "Outcome: failed"},
+    // An empty file carries no version: refused, not taken for an older package.
+    {11, "1.4.0.0", 1, "1.05", 1, QuietCase::PACKAGE_EMPTY, 1620, false, "the package carries no version"},
 };
 
 void RunQuietCase(const QuietCase& c) {
@@ -105,6 +107,8 @@ void RunQuietCase(const QuietCase& c) {
             c.packageVersion, c.packageLanguage, {{"EXCEL\\Report.xls", "new report"}, {"ReadMe.txt", "new readme"}});
         if (c.situation == QuietCase::PACKAGE_CUT)
             bytes.resize(bytes.size() - 4);
+        if (c.situation == QuietCase::PACKAGE_EMPTY)
+            bytes.clear();
         ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab", bytes));
     }
     std::unique_ptr<zr::test::RunningProduct> product;
