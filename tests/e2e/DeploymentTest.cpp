@@ -323,3 +323,28 @@ TEST(QuietRun, ADeploymentScriptBranchesOnTheExitCode) {
 }
 
 }  // namespace
+
+namespace {
+
+// The shipped 32-bit tool on 64-bit Windows finds the installation where the Windows Installer
+// registers it, in the 64-bit view, and its log says so. (In the EnglishDialog set, which the 64-bit
+// prefix runs.)
+using EnglishDialog = zr::test::EnglishLocaleTest;
+
+TEST_F(EnglishDialog, QuietLogNamesThe64BitRegistryView) {
+    if (!zr::test::RunsUnderWow64())
+        GTEST_SKIP() << "one registry view only: a 32-bit prefix, or a 64-bit build";
+    zr::test::ImitationInstallation installed("1.4.0.0", 1, KEY_WOW64_64KEY);
+    ASSERT_TRUE(installed.Ok());
+    ScratchFolder work;
+    ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab", zr::test::SamplePackage()));
+    QuietRun run;
+    ASSERT_TRUE(RunsToTheEnd(work.Path(), "/quiet /log update.log", &run));
+    EXPECT_EQ(run.exitCode, 0u);
+    const std::string log = ReadFileBytes(work / "update.log");
+    EXPECT_TRUE(Contains(log, "Installation folder: " + installed.Folder() +
+                                  ", found in the 64-bit registry view (asked for from WOW64)"))
+        << log;
+}
+
+}  // namespace
