@@ -1,16 +1,88 @@
 #include "app/ZR5048VersionUpApp.h"
 
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/ExitCode.h"
+#include "app/UnattendedRun.h"
+#include "dialog/DeploymentLog.h"
+#include "dialog/DialogTexts.h"
 #include "dialog/ZR5048VersionUpDlg.h"
+#include "framework/MessageBox.h"
+#include "install/LanguageSettings.h"
+#include "res/version.h"
 
 CZR5048VersionUpApp theApp;
 
+namespace {
+std::string Ansi(const std::wstring& text) {
+    if (text.empty())
+        return "";
+    const int size =
+        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string ansi(size > 0 ? size : 0, '\0');
+    if (size > 0)
+        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &ansi[0], size, nullptr, nullptr);
+    return ansi;
+}
+
+void ShowUsage(bool english, const std::wstring& problem) {
+    std::string text;
+    if (!problem.empty())
+        text = std::string(TEXT_INVALID_COMMAND_LINE.In(english)) + Ansi(problem) + "\n\n";
+    text += TEXT_USAGE.In(english);
+    AfxMessageBox(text.c_str(), MB_OK | (problem.empty() ? MB_ICONINFORMATION : MB_ICONEXCLAMATION), 0);
+}
+
+int RunDialog(zr::CDeploymentLog& log) {
+    CZR5048VersionUpDlg dialog;
+    AfxGetApp()->m_pMainWnd = &dialog;
+    if (log.IsOpen())
+        dialog.SetLog(&log);
+    dialog.DoModal();
+    return dialog.Updated() ? zr::EXIT_UPDATED : zr::EXIT_USER_DECLINED;
+}
+
+int Run() {
+    std::vector<std::wstring> arguments = zr::SplitCommandLine(::GetCommandLineW());
+    arguments.erase(arguments.begin());
+    const zr::COMMAND_LINE command = zr::ParseArguments(arguments);
+    const bool english = IsUserLanguageEnglish();
+
+    if (command.mode == zr::RUN_INVALID) {
+        if (!command.quiet)
+            ShowUsage(english, command.problem);
+        return zr::EXIT_INVALID_COMMAND_LINE;
+    }
+    if (command.mode == zr::RUN_HELP) {
+        if (!command.quiet)
+            ShowUsage(english, L"");
+        return zr::EXIT_UPDATED;
+    }
+
+    zr::CDeploymentLog log;
+    if (!command.logPath.empty() && !log.Open(command.logPath)) {
+        if (!command.quiet)
+            ShowUsage(english, L"/log " + command.logPath);
+        return zr::EXIT_LOG_FAILURE;
+    }
+    log.Line("ZR5048VersionUp %d.%d.%d.%d", ZR_VERSION_NUMBERS);
+    log.LineWide("Command line: ", ::GetCommandLineW());
+
+    int exitCode = zr::EXIT_FATAL;
+    if (command.mode == zr::RUN_DIALOG)
+        exitCode = RunDialog(log);
+    else
+        exitCode = zr::RunUnattended(command.mode == zr::RUN_PASSIVE, english, log);
+    log.Line("Exit code: %d", exitCode);
+    return exitCode;
+}
+}  // namespace
+
 BOOL CZR5048VersionUpApp::InitInstance() {
     Enable3dControlsStatic();
-
-    CZR5048VersionUpDlg dialog;
-    m_pMainWnd = &dialog;
-    dialog.DoModal();
-
-    // The dialog has ended: return false so that no message loop of the framework's is entered.
+    m_nExitCode = Run();
+    // The run has ended: return false so that no message loop of the framework's is entered.
     return FALSE;
 }

@@ -13,10 +13,12 @@
 //   zr_install_bench [PAIRS [FOLDER]]   all scenarios, PAIRS rounds each (default 7, at least 7 unless
 //                                       ZR_BENCH_TRIAL is set), in FOLDER (default: the temp folder),
 //                                       e.g. Z:\dev\shm\ for tmpfs
-//   zr_install_bench --child install|install-signed|floor|copy|copy-flush SCENARIO_FOLDER RESULT_FILE FILES
+//   zr_install_bench --child install|install-signed|install-worker|floor|copy|copy-flush SCENARIO_FOLDER RESULT_FILE FILES
 //                                       one run
 // With ZR_BENCH_SIGNED=1 each round also installs the package's signed twin, and it prints the share
-// of the signed install's time that the signature check takes.
+// of the signed install's time that the signature check takes; with ZR_BENCH_WORKER=1 each round also
+// installs as the dialog does (its own thread, progress posted to a window), and it prints the ratio
+// of that to the direct install.
 #include <windows.h>
 #include <psapi.h>
 
@@ -28,8 +30,10 @@
 #include <vector>
 
 #include "bench/SafeStepsFloor.h"
+#include "dialog/InstallWorker.h"
 #include "framework/ScopedHandle.h"
 #include "package/PackageFormat.h"
+#include "package/PackageHeader.h"
 #include "package/PackageInstall.h"
 #include "tools/vupcab/PackageSigning.h"
 #include "tools/vupcab/PackageWriter.h"
@@ -162,6 +166,29 @@ int Child(const std::string& what, const std::string& folder, const std::string&
         ::QueryPerformanceCounter(&start);
         ok = InstallPackageFile(PACKAGE_FILE_NAME, installFolder.c_str());
         ::QueryPerformanceCounter(&end);
+    } else if (what == "install-worker") {
+        // As the dialog runs it: on its own thread, the progress posted to a window whose thread
+        // pumps messages until the outcome arrives.
+        const std::string installFolder = folder + "inst\\";
+        ::SetCurrentDirectoryA((folder + "work\\").c_str());
+        PACKAGE_HEADER header = {};
+        ok = ReadPackageHeaderFile(PACKAGE_FILE_NAME, &header);
+        HWND window = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        zr::CInstallWorker worker;
+        ::QueryPerformanceCounter(&start);
+        ok = ok && window && worker.Start(PACKAGE_FILE_NAME, installFolder.c_str(), header, nullptr, window);
+        MSG message;
+        while (ok && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
+            if (message.message == zr::WM_ZR_INSTALL_ENDED) {
+                ok = message.wParam == INSTALL_DONE;
+                break;
+            }
+            ::DispatchMessageA(&message);
+        }
+        worker.Join();
+        ::QueryPerformanceCounter(&end);
+        if (window)
+            ::DestroyWindow(window);
     } else if (what == "floor") {
         ::QueryPerformanceCounter(&start);
         ok = zr::bench::PlaceBySafeSteps(folder + "work\\" + PACKAGE_FILE_NAME, folder + "inst\\");
@@ -287,6 +314,7 @@ int main(int argc, char** argv) {
     // ZR_BENCH_SCENARIO=N runs only the N-th scenario (1 or 2).
     const char* only = std::getenv("ZR_BENCH_SCENARIO");
     const bool signedRuns = std::getenv("ZR_BENCH_SIGNED") != nullptr;
+    const bool workerRuns = std::getenv("ZR_BENCH_WORKER") != nullptr;
     for (const Scenario& scenario : SCENARIOS) {
         if (only != nullptr && std::atoi(only) - 1 != static_cast<int>(&scenario - SCENARIOS))
             continue;
@@ -298,16 +326,22 @@ int main(int argc, char** argv) {
         }
         // The runs of a round; the order is reversed every other round, so that no yardstick always
         // follows the installer.
-        enum { INSTALL, FLOOR, COPY_FLUSH, COPY, INSTALL_SIGNED, KINDS };
-        const char* const KIND_NAMES[KINDS] = {"install", "floor", "copy-flush", "copy", "install-signed"};
-        // The signed twin only when asked for: it adds a run to every round.
-        const unsigned kinds = signedRuns ? KINDS : INSTALL_SIGNED;
+        enum { INSTALL, FLOOR, COPY_FLUSH, COPY, INSTALL_SIGNED, INSTALL_WORKER, KINDS };
+        const char* const KIND_NAMES[KINDS] = {"install", "floor",          "copy-flush",
+                                               "copy",    "install-signed", "install-worker"};
+        // The signed twin and the worker thread only when asked for: each adds a run to every round.
+        std::vector<unsigned> active = {INSTALL, FLOOR, COPY_FLUSH, COPY};
+        if (signedRuns)
+            active.push_back(INSTALL_SIGNED);
+        if (workerRuns)
+            active.push_back(INSTALL_WORKER);
+        const unsigned kinds = static_cast<unsigned>(active.size());
         std::vector<double> seconds[KINDS], ratios[KINDS], flushRatios, checkShares;
         unsigned long long worstGrowth = 0;
         for (unsigned pair = 0; pair < pairs; ++pair) {
             Measurement runs[KINDS];
             for (unsigned k = 0; k < kinds; ++k) {
-                const unsigned kind = pair % 2 == 0 ? k : kinds - 1 - k;
+                const unsigned kind = active[pair % 2 == 0 ? k : kinds - 1 - k];
                 if (!ResetInstallations(scenario, folder)) {
                     std::fprintf(stderr, "bench: cannot reset \"%s\"\n", scenario.name);
                     DeleteTree(folder);
@@ -320,7 +354,7 @@ int main(int argc, char** argv) {
                     return 1;
                 }
             }
-            for (unsigned kind = 0; kind < kinds; ++kind) {
+            for (const unsigned kind : active) {
                 seconds[kind].push_back(runs[kind].seconds);
                 ratios[kind].push_back(runs[INSTALL].seconds / runs[kind].seconds);
             }
@@ -362,6 +396,12 @@ int main(int argc, char** argv) {
             std::printf("%-22s signed %7.3f s, unsigned %7.3f s: check share %5.1f %% (%4.1f-%4.1f), target 25 %% %s\n",
                         "", Median(seconds[INSTALL_SIGNED]), Median(seconds[INSTALL]), 100 * share.median,
                         100 * share.minimum, 100 * share.maximum, shareMet ? "met" : "NOT met");
+        }
+        if (workerRuns) {
+            const Figures worker = Summarise(ratios[INSTALL_WORKER]);
+            std::printf("%-22s worker thread %7.3f s, direct %7.3f s: direct / worker %.3f (%.3f-%.3f), target >= 0.98\n",
+                        "", Median(seconds[INSTALL_WORKER]), Median(seconds[INSTALL]), worker.median,
+                        worker.minimum, worker.maximum);
         }
         std::fflush(stdout);
     }

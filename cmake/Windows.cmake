@@ -50,13 +50,18 @@ endif()
 
 # Everything of the tool but its entry and application object, so that tests can link it.
 add_library(zr_product STATIC
+    dialog/DeploymentLog.cpp
     dialog/DialogOperations.cpp
     dialog/DialogTexts.cpp
     dialog/DisplayedVersion.cpp
     dialog/EnglishLook.cpp
     dialog/ExecuteCommand.cpp
+    dialog/InstallWorker.cpp
     dialog/MinimisedIcon.cpp
+    dialog/PassiveProgressDlg.cpp
     dialog/StartupEvaluation.cpp
+    dialog/TaskbarProgress.cpp
+    dialog/UpdateEvaluation.cpp
     dialog/ZR5048VersionUpDlg.cpp
     install/FindInstallation.cpp
     install/LanguageSettings.cpp
@@ -66,11 +71,12 @@ add_library(zr_product STATIC
     install/VersionLibrary.cpp
     package/PackageHeader.cpp
 )
-target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory zr_version_text zr_installer advapi32)
+target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory zr_version_text zr_app_rules zr_installer advapi32)
 # The Japanese texts are code page 932 at run time.
 set_source_files_properties(dialog/DialogTexts.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP932")
 
 add_executable(ZR5048VersionUp WIN32
+    app/UnattendedRun.cpp
     app/ZR5048VersionUpApp.cpp
     framework/WinMain.cpp
     res/ZR5048VersionUp.rc

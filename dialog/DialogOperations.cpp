@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "dialog/DeploymentLog.h"
 #include "install/FindInstallation.h"
 #include "install/LanguageSettings.h"
 #include "install/ProductRunning.h"
@@ -67,4 +68,9 @@ const char* CZR5048VersionUpDlg::GetLanguageName(const int& code) const {
 
 bool CZR5048VersionUpDlg::IsProductRunning() {
     return IsProductWindowPresent();
+}
+
+void CZR5048VersionUpDlg::LogEvaluation() {
+    if (m_pLog)
+        zr::LogEvaluation(*m_pLog, m_evaluation);
 }

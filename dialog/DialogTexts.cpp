@@ -16,3 +16,29 @@ const char TEXT_INSTALLED_LABEL_ENGLISH[] = "Installed version.";
 const char TEXT_UPDATE_LABEL_ENGLISH[] = "Update version.";
 const char TEXT_EXECUTE_ENGLISH[] = "&Execute";
 const char TEXT_EXIT_ENGLISH[] = "E&xit";
+
+const BilingualText MSG_PACKAGE_UNTRUSTED = {
+    "The update package is damaged or is not from the maker.",
+    "バージョンアップファイルが破損しているか、正規の提供元のものではありません。"};
+
+const BilingualText TEXT_USAGE = {
+    "Usage: ZR5048VersionUp [/quiet | /passive] [/log FILE]\n\n"
+    "/quiet\tupdates without any window or message\n"
+    "/passive\tupdates without a question, showing only its progress\n"
+    "/log FILE\tappends what happens to FILE (UTF-8 text)\n"
+    "/?\tshows this text\n\n"
+    "The exit codes are listed in the README, under \"Deploying silently\".",
+    "使い方: ZR5048VersionUp [/quiet | /passive] [/log ファイル]\n\n"
+    "/quiet\t画面もメッセージも出さずにバージョンアップします\n"
+    "/passive\t確認をせず、進行状況だけを表示してバージョンアップします\n"
+    "/log ファイル\t経過をファイルに追記します (UTF-8)\n"
+    "/?\tこの説明を表示します\n\n"
+    "終了コードの一覧は README の「Deploying silently」にあります。"};
+const BilingualText TEXT_INVALID_COMMAND_LINE = {"This command line is not valid: ",
+                                                 "コマンドラインが正しくありません: "};
+
+const BilingualText TEXT_PASSIVE_INSTALLED_LABEL = {"Installed version.", "インストールされているバージョン"};
+const BilingualText TEXT_PASSIVE_UPDATE_LABEL = {"Update version.", "更新されるバージョン"};
+const BilingualText TEXT_PASSIVE_STATUS = {"Updating. Please wait.",
+                                           "バージョンアップしています。しばらくお待ちください。"};
+const BilingualText TEXT_PASSIVE_CAPTION = {"ZR5048 Version up", "ZR5048バージョンアップ"};

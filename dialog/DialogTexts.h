@@ -16,6 +16,18 @@ extern const BilingualText MSG_PRODUCT_RUNNING;
 extern const BilingualText MSG_CONFIRM_UPDATE;
 extern const BilingualText MSG_UPDATE_SUCCEEDED;
 extern const BilingualText MSG_UPDATE_FAILED;
+// The installer found the package damaged or not signed by the maker.
+extern const BilingualText MSG_PACKAGE_UNTRUSTED;
+
+// The command line's usage (/? and a mistake, which is preceded by the second text and the argument).
+extern const BilingualText TEXT_USAGE;
+extern const BilingualText TEXT_INVALID_COMMAND_LINE;
+
+// The progress window of /passive.
+extern const BilingualText TEXT_PASSIVE_CAPTION;
+extern const BilingualText TEXT_PASSIVE_INSTALLED_LABEL;
+extern const BilingualText TEXT_PASSIVE_UPDATE_LABEL;
+extern const BilingualText TEXT_PASSIVE_STATUS;
 
 // The English look's texts, set over the template's Japanese ones.
 extern const char TEXT_CAPTION_ENGLISH[];

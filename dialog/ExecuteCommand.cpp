@@ -1,38 +1,62 @@
-// The Execute command: the only place where the tool changes anything on disk.
+// The Execute command: the only place where the tool changes anything on disk. The update runs on a
+// thread of its own, so the dialog keeps answering; its outcome comes back as a posted message.
 #include "dialog/ZR5048VersionUpDlg.h"
 
-#include <exception>
+#include <cstring>
 
 #include "dialog/DialogTexts.h"
 #include "framework/MessageBox.h"
-#include "framework/WaitCursor.h"
+#include "package/PackageFormat.h"
+#include "res/resource.h"
 
 void CZR5048VersionUpDlg::OnExecute() {
     // Asked at every click: the product may have been started or ended since the dialog opened.
     if (IsProductRunning()) {
+        if (m_pLog)
+            m_pLog->Line("Refused: the product is running");
         AfxMessageBox(MSG_PRODUCT_RUNNING.In(m_bEnglish), MB_OK | MB_ICONEXCLAMATION, 0);
         return;
     }
-    if (AfxMessageBox(MSG_CONFIRM_UPDATE.In(m_bEnglish), MB_YESNO | MB_ICONQUESTION, 0) != IDYES)
-        return;
-
-    bool installed = false;
-    {
-        // The cursor comes back on every way out of the installation.
-        CWaitCursor wait;
-        try {
-            installed = InstallPackage();
-        } catch (const std::exception&) {
-            // Out of memory or the like: nothing to do but report the failure like any other.
-            installed = false;
-        }
-    }
-    if (!installed) {
-        AfxMessageBox(MSG_UPDATE_FAILED.In(m_bEnglish), MB_OK | MB_ICONSTOP, 0);
+    if (AfxMessageBox(MSG_CONFIRM_UPDATE.In(m_bEnglish), MB_YESNO | MB_ICONQUESTION, 0) != IDYES) {
+        if (m_pLog)
+            m_pLog->Line("The user answered No");
         return;
     }
 
-    AfxMessageBox(MSG_UPDATE_SUCCEEDED.In(m_bEnglish), MB_OK | MB_ICONINFORMATION, 0);
-    m_ctlInstalledVersion.SetWindowText(MakeDisplayedVersion(m_strUpdateVersion, m_nPackageLanguage));
+    // The package the dialog shows is the one to install: a package replaced since is refused.
+    PACKAGE_HEADER shown = {};
+    std::strncpy(shown.szVersion, m_strUpdateVersion, VERSION_FIELD_SIZE);
+    shown.nLanguage = m_nPackageLanguage;
+    // Nothing may end the dialog or start a second update until this one has ended.
+    m_bInstalling = true;
+    m_bWaitCursor = true;
     m_btnExecute.EnableWindow(FALSE);
+    GetDlgItem(IDCANCEL).EnableWindow(FALSE);
+    ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514) /* IDC_WAIT */));
+    if (!m_worker.Start(PACKAGE_FILE_NAME, m_szInstallFolder, shown, m_pLog, m_hWnd))
+        OnInstallEnded(INSTALL_FAILED);
+}
+
+void CZR5048VersionUpDlg::OnInstallEnded(E_INSTALL_OUTCOME outcome) {
+    m_worker.Join();
+    m_taskbar.Clear(m_hWnd);
+    m_bWaitCursor = false;
+    ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */));
+    if (m_pLog)
+        zr::LogInstallOutcome(*m_pLog, outcome);
+
+    // The dialog stays as it was during the update until the user has read how it ended: nothing may
+    // close it in between.
+    if (outcome == INSTALL_DONE) {
+        m_bUpdated = true;
+        AfxMessageBox(MSG_UPDATE_SUCCEEDED.In(m_bEnglish), MB_OK | MB_ICONINFORMATION, 0);
+        m_ctlInstalledVersion.SetWindowText(MakeDisplayedVersion(m_strUpdateVersion, m_nPackageLanguage));
+    } else {
+        const BilingualText& message = outcome == INSTALL_PACKAGE_UNTRUSTED ? MSG_PACKAGE_UNTRUSTED : MSG_UPDATE_FAILED;
+        AfxMessageBox(message.In(m_bEnglish), MB_OK | MB_ICONSTOP, 0);
+        // The user may try again.
+        m_btnExecute.EnableWindow(TRUE);
+    }
+    GetDlgItem(IDCANCEL).EnableWindow(TRUE);
+    m_bInstalling = false;
 }

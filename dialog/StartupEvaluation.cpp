@@ -2,9 +2,10 @@
 // learns the outcome from the two version displays and the state of Execute; no message is shown.
 #include "dialog/ZR5048VersionUpDlg.h"
 
-#include <mbstring.h>
+#include <cstring>
 
 #include "dialog/DialogTexts.h"
+#include "package/PackageFormat.h"
 #include "res/resource.h"
 
 BOOL CZR5048VersionUpDlg::OnInitDialog() {
@@ -26,33 +27,33 @@ BOOL CZR5048VersionUpDlg::OnInitDialog() {
 
     m_btnExecute.EnableWindow(FALSE);
 
-    try {
-        ReadPackageHeader();
-        m_ctlUpdateVersion.SetWindowText(MakeDisplayedVersion(m_strUpdateVersion, m_nPackageLanguage));
+    // The decisions are made once, in the order the displays are filled; the dialog only shows them.
+    zr::UPDATE_EVALUATION& e = m_evaluation;
+    zr::EvaluateUpdate(PACKAGE_FILE_NAME, &e);
+    if (e.packageRead) {
+        m_nPackageLanguage = e.package.nLanguage;
+        m_strUpdateVersion = e.package.szVersion;
+    }
+    m_ctlUpdateVersion.SetWindowText(MakeDisplayedVersion(m_strUpdateVersion, m_nPackageLanguage));
+    if (e.installationFound) {
+        std::strcpy(m_szInstallFolder, e.paths.szInstallFolder);
+        std::strcpy(m_szExePath, e.paths.szExePath);
+        std::strcpy(m_szLanguageIni, e.paths.szLanguageIni);
+    }
+    if (e.installedVersionRead)
+        m_strInstalledVersion = e.installedVersion;
+    LogEvaluation();
 
-        if (!FindInstallation())
-            throw ERR_NOT_INSTALLED;
-        // An interrupted update is finished first, so that the version read next is the installation's
-        // true one. One that cannot be finished now (a file in use, another copy installing, a record
-        // not of our making) leaves no installation to update: never install over it.
-        if (!FinishInterruptedUpdate())
-            throw ERR_NOT_INSTALLED;
-        if (!GetInstalledVersion())
-            throw ERR_NOT_INSTALLED;
-        const int installedLanguage = ReadInstalledLanguage();
-        m_ctlInstalledVersion.SetWindowText(MakeDisplayedVersion(m_strInstalledVersion, installedLanguage));
-
-        // As text, in the process's code page: 1.10 is lower than 1.9.
-        if (_mbscmp(reinterpret_cast<const unsigned char*>(m_strInstalledVersion.GetString()),
-                    reinterpret_cast<const unsigned char*>(m_strUpdateVersion.GetString())) >= 0)
-            throw ERR_NOT_NEWER;
-        if (m_nPackageLanguage != installedLanguage)
-            throw ERR_LANGUAGE_MISMATCH;
-
-        m_btnExecute.EnableWindow(TRUE);
-    } catch (const E_ERROR_STATE& state) {
-        if (state == ERR_NOT_INSTALLED)
+    switch (e.verdict) {
+        case zr::UPDATE_NOT_INSTALLED:
+        case zr::UPDATE_INSTALLATION_BUSY:
+        case zr::UPDATE_INSTALLATION_DAMAGED:
             m_ctlInstalledVersion.SetWindowText(TEXT_NONE.In(m_bEnglish));
+            break;
+        default:
+            m_ctlInstalledVersion.SetWindowText(MakeDisplayedVersion(m_strInstalledVersion, e.installedLanguage));
+            m_btnExecute.EnableWindow(e.verdict == zr::UPDATE_APPLIES);
+            break;
     }
     return TRUE;
 }

@@ -24,8 +24,27 @@ void CZR5048VersionUpDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_INSTALLED_VERSION, m_ctlInstalledVersion);
 }
 
+void CZR5048VersionUpDlg::OnCancel() {
+    if (m_bInstalling)
+        return;
+    CDialog::OnCancel();
+}
+
 bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     switch (message) {
+        case WM_SETCURSOR:
+            // The wait cursor over the whole dialog while the update runs; otherwise the usual one.
+            if (!m_bWaitCursor)
+                return false;
+            ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514) /* IDC_WAIT */));
+            result = TRUE;
+            return true;
+        case zr::WM_ZR_INSTALL_PROGRESS:
+            m_taskbar.Show(m_hWnd, static_cast<unsigned>(wParam), zr::PROGRESS_FULL);
+            return true;
+        case zr::WM_ZR_INSTALL_ENDED:
+            OnInstallEnded(static_cast<E_INSTALL_OUTCOME>(wParam));
+            return true;
         case WM_PAINT:
             // Only the minimised dialog draws itself; otherwise the dialog manager paints it.
             if (!IsIconic())

@@ -2,6 +2,9 @@
 // operations wire the work of package/ and install/ to that state (dialog/DialogOperations.cpp).
 #pragma once
 
+#include "dialog/InstallWorker.h"
+#include "dialog/TaskbarProgress.h"
+#include "dialog/UpdateEvaluation.h"
 #include "framework/AfxString.h"
 #include "framework/Dialog.h"
 
@@ -20,6 +23,12 @@ class CZR5048VersionUpDlg : public CDialog {
 
     explicit CZR5048VersionUpDlg(CWnd* pParent = nullptr);
     ~CZR5048VersionUpDlg() override;
+
+    // Where the run's log goes (/log): the evaluation, each file placed, the outcome. Null, the
+    // default, writes nothing. Set before DoModal; the log must outlive the dialog's run.
+    void SetLog(zr::CDeploymentLog* log) { m_pLog = log; }
+    // True once an update has succeeded in this run (the exit code tells a deployment so).
+    bool Updated() const { return m_bUpdated; }
 
     // Update package. Sets m_strUpdateVersion and m_nPackageLanguage from ./vupcab;
     // changes nothing when the package cannot be opened.
@@ -68,12 +77,26 @@ class CZR5048VersionUpDlg : public CDialog {
     int m_nPackageLanguage = PACKAGE_LANGUAGE_UNSET;
     char m_szWork[100];
 
+    // Beyond the run's state: what the evaluation found, and the update on its thread.
+    zr::UPDATE_EVALUATION m_evaluation;
+    zr::CDeploymentLog* m_pLog = nullptr;
+    bool m_bUpdated = false;
+    bool m_bInstalling = false;  // from the confirmation until the outcome has been read
+    bool m_bWaitCursor = false;  // while the update's thread runs
+    zr::CInstallWorker m_worker;
+    zr::CTaskbarProgress m_taskbar;
+
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    // Esc, Alt+F4 and the close box end the dialog, except while an update runs.
+    void OnCancel() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     // Message handlers, dispatched from OnMessage.
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnExecute();
+    // The update's thread has ended with `outcome`: the dialog is usable again, and says how it went.
+    void OnInstallEnded(E_INSTALL_OUTCOME outcome);
+    void LogEvaluation();
 };

@@ -57,6 +57,7 @@ int AfxWinMain() {
     if (!app)
         return 1;
     app->InitAppTitle();
-    app->InitInstance();
+    if (!app->InitInstance())
+        return app->ExitInstance();
     return 0;
 }

@@ -15,6 +15,8 @@ class CWinApp {
 
     // Runs the application; false ends the process without a message loop of the framework's.
     virtual BOOL InitInstance();
+    // Called once InitInstance has returned false; its result is the process's exit code.
+    virtual int ExitInstance() { return 0; }
 
     // Three-dimensional controls are drawn by the system itself since Windows 4.0: nothing to do.
     BOOL Enable3dControlsStatic() { return TRUE; }
@@ -40,5 +42,5 @@ class CWinApp {
 
 CWinApp* AfxGetApp();
 
-// The framework's entry: titles the application, runs InitInstance and returns the exit status.
+// The framework's entry: titles the application, runs InitInstance and returns ExitInstance's result.
 int AfxWinMain();

@@ -40,14 +40,22 @@ bool FindMarkedName(REGSAM view, char (&name)[INSTALL_PATH_SIZE]) {
 }  // namespace
 
 bool LookUpInstallation(INSTALLATION_PATHS* paths) {
+    E_REGISTRY_VIEW view;
+    return LookUpInstallation(paths, &view);
+}
+
+bool LookUpInstallation(INSTALLATION_PATHS* paths, E_REGISTRY_VIEW* view) {
     bool result = true;
     try {
         // On 64-bit Windows the Installer keeps its folders in the 64-bit view, which a 32-bit process
         // is redirected away from: look there first, then in the process's own view.
         char name[INSTALL_PATH_SIZE];
+        E_REGISTRY_VIEW foundIn = REGISTRY_VIEW_WOW64_64BIT;
         bool found = zr::IsWow64() && FindMarkedName(KEY_WOW64_64KEY, name);
-        if (!found)
+        if (!found) {
+            foundIn = REGISTRY_VIEW_OWN;
             found = FindMarkedName(0, name);
+        }
         if (!found)
             throw 0;
 
@@ -62,6 +70,7 @@ bool LookUpInstallation(INSTALLATION_PATHS* paths) {
         std::strcat(paths->szExePath, EXE_FILE_NAME);
         std::strcpy(paths->szLanguageIni, name);
         std::strcat(paths->szLanguageIni, LANGUAGE_FILE_NAME);
+        *view = foundIn;
     } catch (...) {
         result = false;
     }

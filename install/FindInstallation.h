@@ -16,3 +16,10 @@ struct INSTALLATION_PATHS {
 // under WOW64 the 64-bit registry view is searched first, then the process's own. False, with
 // *paths untouched, when there is no such name or its folder text leaves no room for the file names.
 bool LookUpInstallation(INSTALLATION_PATHS* paths);
+
+// Where the installation was registered: the 64-bit view that a 32-bit process reaches only by
+// asking for it, or the process's own view.
+enum E_REGISTRY_VIEW { REGISTRY_VIEW_WOW64_64BIT, REGISTRY_VIEW_OWN };
+
+// The same, also saying in which view the name was found; *view is set only when true is returned.
+bool LookUpInstallation(INSTALLATION_PATHS* paths, E_REGISTRY_VIEW* view);

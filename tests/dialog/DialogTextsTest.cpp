@@ -26,6 +26,10 @@ TEST(DialogTexts, JapaneseTextsAreCodePage932) {
         {MSG_CONFIRM_UPDATE.japanese, L"バージョンアップをしますがよろしいですか？"},
         {MSG_UPDATE_SUCCEEDED.japanese, L"バージョンアップ完了"},
         {MSG_UPDATE_FAILED.japanese, L"バージョンアップ失敗"},
+        {MSG_PACKAGE_UNTRUSTED.japanese,
+         L"バージョンアップファイルが破損しているか、正規の提供元のものではありません。"},
+        {TEXT_PASSIVE_CAPTION.japanese, L"ZR5048バージョンアップ"},
+        {TEXT_PASSIVE_STATUS.japanese, L"バージョンアップしています。しばらくお待ちください。"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.characters)));
@@ -41,6 +45,7 @@ TEST(DialogTexts, EnglishTextsAreUnchangedAscii) {
                  "[ZR5048 Emulation Software] Execute. \x0APlease terminate and re-try this.");
     EXPECT_STREQ(TEXT_NONE.In(true), "(none)");
     EXPECT_STREQ(TEXT_NONE.In(false), TEXT_NONE.japanese);
+    EXPECT_STREQ(MSG_PACKAGE_UNTRUSTED.english, "The update package is damaged or is not from the maker.");
 }
 
 }  // namespace

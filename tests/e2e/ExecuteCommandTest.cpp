@@ -79,7 +79,7 @@ void UpdateSucceeds(const Texts& texts, REGSAM view = 0) {
     EXPECT_EQ(left.size(), 1u);
     EXPECT_EQ(left.count("vupcab"), 1u);
 
-    EXPECT_TRUE(tool.Closes());
+    EXPECT_TRUE(tool.Closes(zr::test::Closing::ESCAPE, zr::test::CLOSED_AFTER_UPDATE));
 }
 
 void RunningProductIsRefusedAtEveryClick(const Texts& texts) {
@@ -196,7 +196,7 @@ TEST_F(EnglishDialog, TakesNoDllFromTheFolderItStartsFrom) {
         f.Click(dialog);
         ASSERT_TRUE(tool.Answers(ENGLISH_TEXTS.confirm, IDYES));
         ASSERT_TRUE(tool.Answers(ENGLISH_TEXTS.succeeded, IDOK));
-        EXPECT_TRUE(tool.Closes());
+        EXPECT_TRUE(tool.Closes(zr::test::Closing::ESCAPE, zr::test::CLOSED_AFTER_UPDATE));
     }
 
     for (const auto& [name, bytes] : zr::test::SnapshotFolder(f.work.Path()))

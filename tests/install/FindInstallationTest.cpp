@@ -171,6 +171,27 @@ TEST_P(RegistryViews, The64BitViewComesFirst) {
     if (found) {
         EXPECT_EQ(paths.szExePath, std::string(c.folder) + "ZR5048Em.exe");
     }
+
+    // The view it was found in, for the log: the 64-bit one is where folder A was registered.
+    const E_REGISTRY_VIEW UNSET = static_cast<E_REGISTRY_VIEW>(-1);
+    E_REGISTRY_VIEW view = UNSET;
+    INSTALLATION_PATHS again = UntouchedPaths();
+    ASSERT_EQ(LookUpInstallation(&again, &view), found);
+    if (!found) {
+        EXPECT_EQ(view, UNSET) << "untouched when nothing is found";
+    } else {
+        EXPECT_EQ(view, c.folder[3] == 'A' ? REGISTRY_VIEW_WOW64_64BIT : REGISTRY_VIEW_OWN);
+    }
+}
+
+TEST(FindInstallation, SaysTheProcesssOwnViewWhenFoundThere) {
+    FoldersKey key;
+    ASSERT_TRUE(key.Add(FOLDER + "EXCEL\\"));
+    INSTALLATION_PATHS paths = UntouchedPaths();
+    E_REGISTRY_VIEW view = REGISTRY_VIEW_WOW64_64BIT;
+    ASSERT_TRUE(LookUpInstallation(&paths, &view));
+    // Under WOW64 the test's own view is the 32-bit one, which the tool reads second.
+    EXPECT_EQ(view, REGISTRY_VIEW_OWN);
 }
 
 INSTANTIATE_TEST_SUITE_P(Wow64,

@@ -22,7 +22,10 @@ std::string KeyedProductExePath() {
     return RequiredPath("ZR_KEYED_PRODUCT_EXE");
 }
 
-ProductProcess::ProductProcess(const std::string& workFolder, const std::string& exeName, const std::string& exePath) {
+ProductProcess::ProductProcess(const std::string& workFolder,
+                               const std::string& exeName,
+                               const std::string& arguments,
+                               const std::string& exePath) {
     std::string exe = exePath.empty() ? ProductExePath() : exePath;
     if (!exeName.empty()) {
         const std::string copy = workFolder + exeName;
@@ -30,7 +33,10 @@ ProductProcess::ProductProcess(const std::string& workFolder, const std::string&
             return;
         exe = copy;
     }
-    StartChildProcess(exe.c_str(), "\"" + exe + "\"", workFolder.c_str(), &m_process);
+    std::string commandLine = "\"" + exe + "\"";
+    if (!arguments.empty())
+        commandLine += " " + arguments;
+    StartChildProcess(exe.c_str(), commandLine, workFolder.c_str(), &m_process);
 }
 
 ProductProcess::~ProductProcess() {
@@ -177,6 +183,8 @@ std::string Narrow(const std::wstring& text) {
         return ::testing::AssertionFailure() << "message box has no button " << button;
     if (button == IDYES && ::GetDlgItem(box, IDNO) == nullptr)
         return ::testing::AssertionFailure() << "a question without a No button";
+    if (shown == L"Version up finished." || shown == L"バージョンアップ完了")
+        m_bUpdated = true;
     ::PostMessageW(answer, BM_CLICK, 0, 0);
     for (int i = 0; i < 200 && ::IsWindow(box); ++i)
         ::Sleep(25);
@@ -185,7 +193,7 @@ std::string Narrow(const std::wstring& text) {
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult ProductProcess::Closes(Closing how) {
+::testing::AssertionResult ProductProcess::Closes(Closing how, DWORD exitCode) {
     if (m_dialog == nullptr)
         return ::testing::AssertionFailure() << "no dialog to close";
     switch (how) {
@@ -204,8 +212,11 @@ std::string Narrow(const std::wstring& text) {
     }
     if (!WaitForExit())
         return ::testing::AssertionFailure() << "the tool did not end";
-    if (ExitCode() != 0)
-        return ::testing::AssertionFailure() << "the tool ended with exit code " << ExitCode();
+    if (exitCode == CLOSED_AS_RUN_WENT)
+        exitCode = m_bUpdated ? CLOSED_AFTER_UPDATE : CLOSED_WITHOUT_UPDATE;
+    if (ExitCode() != exitCode)
+        return ::testing::AssertionFailure()
+               << "the tool ended with exit code " << ExitCode() << ", expected " << exitCode;
     return ::testing::AssertionSuccess();
 }
 

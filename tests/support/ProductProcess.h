@@ -15,6 +15,13 @@ std::string ProductExePath();
 // The same tool built with the two test keys (ZR_KEYED_PRODUCT_EXE), as a maker's build with keys.
 std::string KeyedProductExePath();
 
+// The dialog's exit codes: a deployment tells an update from none by them.
+inline constexpr DWORD CLOSED_WITHOUT_UPDATE = 1602;
+inline constexpr DWORD CLOSED_AFTER_UPDATE = 0;
+// Closes() expects the exit code of the run as it went: CLOSED_AFTER_UPDATE once the success message
+// has been answered, CLOSED_WITHOUT_UPDATE otherwise.
+inline constexpr DWORD CLOSED_AS_RUN_WENT = 0xFFFFFFFF;
+
 // Ways a user closes the dialog.
 enum class Closing { ESCAPE, EXIT_BUTTON, CLOSE_BOX, ALT_X };
 
@@ -22,9 +29,11 @@ class ProductProcess {
   public:
     // Copies the product to `exeName` in `workFolder` when a name is given (to start it under another
     // file name), otherwise starts it from the build folder; the working directory is `workFolder`.
-    // `exePath` chooses another build of the tool than ProductExePath().
+    // `arguments` follow the quoted executable path on its command line; `exePath` chooses another
+    // build of the tool than ProductExePath().
     explicit ProductProcess(const std::string& workFolder,
                             const std::string& exeName = "",
+                            const std::string& arguments = "",
                             const std::string& exePath = "");
     ~ProductProcess();  // ends the process if it still runs
     ProductProcess(const ProductProcess&) = delete;
@@ -43,8 +52,8 @@ class ProductProcess {
     // The same for a message box that may say any of `texts` (where either outcome is sound); *shown
     // receives the text it said.
     ::testing::AssertionResult AnswersOneOf(const std::vector<const wchar_t*>& texts, int button, std::wstring* shown);
-    // Closing the dialog the given way ends the process with exit code 0.
-    ::testing::AssertionResult Closes(Closing how = Closing::ESCAPE);
+    // Closing the dialog the given way ends the process with `exitCode`.
+    ::testing::AssertionResult Closes(Closing how = Closing::ESCAPE, DWORD exitCode = CLOSED_AS_RUN_WENT);
 
     // The visible top-level dialog (class #32770) of the process, or null after the timeout.
     HWND WaitForDialog(DWORD timeoutMs = 20000);
@@ -63,6 +72,7 @@ class ProductProcess {
 
     PROCESS_INFORMATION m_process = {};
     HWND m_dialog = nullptr;
+    bool m_bUpdated = false;  // the success message has been answered
 };
 
 // Window text read with the wide interface, so it is independent of this process's code page.

@@ -1,0 +1,138 @@
+#include "app/CommandLine.h"
+
+#include <cwctype>
+
+namespace zr {
+
+namespace {
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
+}  // namespace
+
+std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
+    std::vector<std::wstring> arguments;
+    std::size_t at = 0;
+    const std::size_t end = line.size();
+
+    // The program's name: no escapes, so a path ending in a backslash stays as it is.
+    std::wstring program;
+    if (at < end && line[at] == L'"') {
+        ++at;
+        while (at < end && line[at] != L'"')
+            program += line[at++];
+        if (at < end)
+            ++at;
+    } else {
+        while (at < end && !IsBlank(line[at]))
+            program += line[at++];
+    }
+    arguments.push_back(program);
+
+    for (;;) {
+        while (at < end && IsBlank(line[at]))
+            ++at;
+        if (at >= end)
+            break;
+        std::wstring argument;
+        bool quoted = false;
+        while (at < end && (quoted || !IsBlank(line[at]))) {
+            if (line[at] == L'\\') {
+                std::size_t backslashes = 0;
+                while (at < end && line[at] == L'\\') {
+                    ++backslashes;
+                    ++at;
+                }
+                if (at < end && line[at] == L'"') {
+                    argument.append(backslashes / 2, L'\\');
+                    if (backslashes % 2 == 1) {
+                        argument += L'"';
+                        ++at;
+                    }
+                    // An even count leaves the quote to the quoting rule below.
+                } else {
+                    argument.append(backslashes, L'\\');
+                }
+                continue;
+            }
+            if (line[at] == L'"') {
+                if (quoted && at + 1 < end && line[at + 1] == L'"') {
+                    argument += L'"';
+                    at += 2;
+                    continue;
+                }
+                quoted = !quoted;
+                ++at;
+                continue;
+            }
+            argument += line[at++];
+        }
+        arguments.push_back(argument);
+    }
+    return arguments;
+}
+
+namespace {
+// The option's name without its '/' or '-', in lower case; empty when `argument` is no option.
+std::wstring OptionName(const std::wstring& argument) {
+    if (argument.size() < 2 || (argument[0] != L'/' && argument[0] != L'-'))
+        return L"";
+    std::wstring name;
+    for (std::size_t i = 1; i < argument.size(); ++i)
+        name += static_cast<wchar_t>(std::towlower(static_cast<wint_t>(argument[i])));
+    return name;
+}
+
+COMMAND_LINE Invalid(const std::wstring& problem) {
+    COMMAND_LINE invalid;
+    invalid.mode = RUN_INVALID;
+    invalid.problem = problem;
+    return invalid;
+}
+
+COMMAND_LINE ParseOptions(const std::vector<std::wstring>& arguments) {
+    COMMAND_LINE parsed;
+    bool help = false;
+    bool logGiven = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring name = OptionName(arguments[i]);
+        if (name == L"quiet" || name == L"passive") {
+            const E_RUN_MODE mode = name == L"quiet" ? RUN_QUIET : RUN_PASSIVE;
+            if (parsed.mode != RUN_DIALOG && parsed.mode != mode)
+                return Invalid(arguments[i]);
+            parsed.mode = mode;
+        } else if (name == L"log") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty())
+                return Invalid(arguments[i] + L" without a file");
+            if (logGiven)
+                return Invalid(arguments[i] + L" given twice");
+            logGiven = true;
+            parsed.logPath = arguments[++i];
+        } else if (name == L"?" || name == L"help") {
+            help = true;
+        } else {
+            return Invalid(arguments[i]);
+        }
+    }
+    if (help)
+        parsed.mode = RUN_HELP;
+    return parsed;
+}
+}  // namespace
+
+COMMAND_LINE ParseArguments(const std::vector<std::wstring>& arguments) {
+    // A deployment runs where nobody can close a message box: /quiet keeps the usage off the screen
+    // even when the rest of the line is wrong.
+    bool quiet = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (OptionName(arguments[i]) == L"log")
+            ++i;
+        else if (OptionName(arguments[i]) == L"quiet")
+            quiet = true;
+    }
+    COMMAND_LINE parsed = ParseOptions(arguments);
+    parsed.quiet = quiet;
+    return parsed;
+}
+
+}  // namespace zr

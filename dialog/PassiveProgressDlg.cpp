@@ -1,0 +1,97 @@
+#include "dialog/PassiveProgressDlg.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "dialog/DialogTexts.h"
+#include "install/LanguageSettings.h"
+#include "package/PackageFormat.h"
+#include "res/resource.h"
+
+namespace {
+constexpr UINT_PTR CLOSING_TIMER = 1;
+constexpr UINT CLOSING_DELAY_MS = 700;
+
+// The Displayed version, as the main dialog shows it: 1.04(EN).
+std::string Displayed(const char* version, int code) {
+    const char* name = LanguageName(code);
+    return std::string(version) + "(" + (name ? name : "") + ")";
+}
+}  // namespace
+
+CPassiveProgressDlg::CPassiveProgressDlg(const zr::UPDATE_EVALUATION& evaluation, bool english, zr::CDeploymentLog* log)
+    : CDialog(IDD_PASSIVE_PROGRESS), m_evaluation(evaluation), m_bEnglish(english), m_pLog(log) {}
+
+bool CPassiveProgressDlg::LoadProgressBar() {
+    // Loaded by its full path and kept for the process's life: the progress bar's class lives in it.
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    HMODULE comctl32 = ::LoadLibraryW((std::wstring(system) + L"\\comctl32.dll").c_str());
+    if (!comctl32)
+        return false;
+    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    auto init =
+        reinterpret_cast<InitFunction>(reinterpret_cast<void*>(::GetProcAddress(comctl32, "InitCommonControlsEx")));
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
+    return init && init(&classes);
+}
+
+BOOL CPassiveProgressDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    // The close box is greyed: this window goes when the update has ended, not before.
+    ::EnableMenuItem(::GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+    SetWindowText(TEXT_PASSIVE_CAPTION.In(m_bEnglish));
+    if (m_bEnglish) {
+        GetDlgItem(IDC_PASSIVE_INSTALLED_LABEL).SetWindowText(TEXT_PASSIVE_INSTALLED_LABEL.english);
+        GetDlgItem(IDC_PASSIVE_UPDATE_LABEL).SetWindowText(TEXT_PASSIVE_UPDATE_LABEL.english);
+        GetDlgItem(IDC_PASSIVE_STATUS).SetWindowText(TEXT_PASSIVE_STATUS.english);
+    }
+    GetDlgItem(IDC_PASSIVE_INSTALLED_VERSION)
+        .SetWindowText(Displayed(m_evaluation.installedVersion, m_evaluation.installedLanguage).c_str());
+    GetDlgItem(IDC_PASSIVE_UPDATE_VERSION)
+        .SetWindowText(Displayed(m_evaluation.package.szVersion, m_evaluation.package.nLanguage).c_str());
+    GetDlgItem(IDC_PASSIVE_PROGRESS).SendMessage(PBM_SETRANGE32, 0, zr::PROGRESS_FULL);
+
+    if (!m_worker.Start(PACKAGE_FILE_NAME, m_evaluation.paths.szInstallFolder, m_evaluation.package, m_pLog, m_hWnd)) {
+        m_outcome = INSTALL_FAILED;
+        EndDialog(IDABORT);
+    }
+    return TRUE;
+}
+
+void CPassiveProgressDlg::OnCancel() {
+    // Nothing ends this window but the end of the update.
+}
+
+bool CPassiveProgressDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    switch (message) {
+        case WM_SETCURSOR:
+            ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514) /* IDC_WAIT */));
+            result = TRUE;
+            return true;
+        case zr::WM_ZR_INSTALL_PROGRESS:
+            GetDlgItem(IDC_PASSIVE_PROGRESS).SendMessage(PBM_SETPOS, wParam);
+            m_taskbar.Show(m_hWnd, static_cast<unsigned>(wParam), zr::PROGRESS_FULL);
+            return true;
+        case zr::WM_ZR_INSTALL_ENDED:
+            m_worker.Join();
+            m_outcome = static_cast<E_INSTALL_OUTCOME>(wParam);
+            m_taskbar.Clear(m_hWnd);
+            // A finished bar stays up a moment, so that the end is seen and not only guessed.
+            if (m_outcome == INSTALL_DONE)
+                GetDlgItem(IDC_PASSIVE_PROGRESS).SendMessage(PBM_SETPOS, zr::PROGRESS_FULL);
+            ::SetTimer(m_hWnd, CLOSING_TIMER, CLOSING_DELAY_MS, nullptr);
+            return true;
+        case WM_TIMER:
+            if (wParam != CLOSING_TIMER)
+                return false;
+            ::KillTimer(m_hWnd, CLOSING_TIMER);
+            EndDialog(IDOK);
+            return true;
+        default:
+            return false;
+    }
+}
