@@ -13,7 +13,8 @@
 //   zr_install_bench [PAIRS [FOLDER]]   all scenarios, PAIRS rounds each (default 7, at least 7 unless
 //                                       ZR_BENCH_TRIAL is set), in FOLDER (default: the temp folder),
 //                                       e.g. Z:\dev\shm\ for tmpfs
-//   zr_install_bench --child install|install-signed|install-worker|floor|copy|copy-flush SCENARIO_FOLDER RESULT_FILE FILES
+//   zr_install_bench --child install|install-signed|install-worker|floor|copy|copy-flush SCENARIO_FOLDER RESULT_FILE
+//   FILES
 //                                       one run
 // With ZR_BENCH_SIGNED=1 each round also installs the package's signed twin, and it prints the share
 // of the signed install's time that the signature check takes; with ZR_BENCH_WORKER=1 each round also
@@ -399,9 +400,10 @@ int main(int argc, char** argv) {
         }
         if (workerRuns) {
             const Figures worker = Summarise(ratios[INSTALL_WORKER]);
-            std::printf("%-22s worker thread %7.3f s, direct %7.3f s: direct / worker %.3f (%.3f-%.3f), target >= 0.98\n",
-                        "", Median(seconds[INSTALL_WORKER]), Median(seconds[INSTALL]), worker.median,
-                        worker.minimum, worker.maximum);
+            std::printf(
+                "%-22s worker thread %7.3f s, direct %7.3f s: direct / worker %.3f (%.3f-%.3f), target >= 0.98\n", "",
+                Median(seconds[INSTALL_WORKER]), Median(seconds[INSTALL]), worker.median, worker.minimum,
+                worker.maximum);
         }
         std::fflush(stdout);
     }

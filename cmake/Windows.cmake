@@ -75,25 +75,23 @@ target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory zr_ver
 # The Japanese texts are code page 932 at run time.
 set_source_files_properties(dialog/DialogTexts.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP932")
 
-add_executable(ZR5048VersionUp WIN32
+# The tool's entry, application object and resources: the shipped build and the keyed test build
+# differ only in the keys they carry.
+set(ZR_TOOL_SOURCES
     app/UnattendedRun.cpp
     app/ZR5048VersionUpApp.cpp
     framework/WinMain.cpp
     res/ZR5048VersionUp.rc
 )
+add_executable(ZR5048VersionUp WIN32 ${ZR_TOOL_SOURCES})
 target_link_libraries(ZR5048VersionUp PRIVATE zr_product zr_keys_shipped)
 # The shipped file carries no symbols or debug sections (the static runtime brings DWARF along);
 # ASLR and DEP stay on (the linker's defaults, checked by the pe_form test).
 target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK} -s -Wl,--dynamicbase -Wl,--nxcompat)
 
-
 if(ZR_BUILD_TESTS)
     # The tool as a maker's build with keys: the test key pair's two public keys.
-    add_executable(ZR5048VersionUpKeyed WIN32
-        app/ZR5048VersionUpApp.cpp
-        framework/WinMain.cpp
-        res/ZR5048VersionUp.rc
-    )
+    add_executable(ZR5048VersionUpKeyed WIN32 ${ZR_TOOL_SOURCES})
     target_link_libraries(ZR5048VersionUpKeyed PRIVATE zr_product zr_keys_test)
     target_link_options(ZR5048VersionUpKeyed PRIVATE ${ZR_STATIC_LINK} -s)
     # Under the shipped name (message boxes carry it as their caption), in a folder of its own.

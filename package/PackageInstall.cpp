@@ -43,18 +43,16 @@ E_INSTALL_OUTCOME Install(zr::CPackageReader& package,
     // the signature block.
     zr::E_BLOCK_FORM form = zr::BLOCK_ABSENT;
     const zr::PACKAGE_KEYS keys = zr::CompiledPackageKeys();
-    const zr::SIGNATURE_CHECK signature = zr::CheckPackageSignature(
-        [&package](std::uint64_t offset, void* buffer, std::size_t size) {
-            return package.ReadAt(offset, buffer, size);
-        },
-        package.Size(), keys, &form);
+    const zr::SIGNATURE_CHECK signature =
+        zr::CheckPackageSignature([&package](std::uint64_t offset, void* buffer,
+                                             std::size_t size) { return package.ReadAt(offset, buffer, size); },
+                                  package.Size(), keys, &form);
     if (!zr::SignatureAllowsInstall(signature, keys.nCount))
         return signature.state == zr::SIGNATURE_READ_ERROR ? INSTALL_PACKAGE_UNREADABLE : INSTALL_PACKAGE_UNTRUSTED;
 
     DecodePackageDirectory(head.get(), headSize, directory.get());
-    const PACKAGE_VERDICT verdict =
-        CheckPackageDirectory(*directory, zr::SignedLength(package.Size(), form), installFolderText,
-                              &IsAnsiLeadByte, names.get());
+    const PACKAGE_VERDICT verdict = CheckPackageDirectory(*directory, zr::SignedLength(package.Size(), form),
+                                                          installFolderText, &IsAnsiLeadByte, names.get());
     if (verdict.fault != PACKAGE_OK || !ResolvePackagePlan(*names, installFolder, package.Identity(), plan.get()))
         return INSTALL_PACKAGE_REFUSED;
 

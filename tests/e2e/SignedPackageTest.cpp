@@ -27,9 +27,10 @@ struct Texts {
     const wchar_t* succeeded;
     const wchar_t* untrusted;  // what the tool says of a damaged package or one not from the maker
 };
-const Texts ENGLISH_TEXTS = {L"Are you sure to version-up?", L"Version up finished.", L"Version up failure."};
+const Texts ENGLISH_TEXTS = {L"Are you sure to version-up?", L"Version up finished.",
+                             L"The update package is damaged or is not from the maker."};
 const Texts JAPANESE_TEXTS = {L"バージョンアップをしますがよろしいですか？", L"バージョンアップ完了",
-                              L"バージョンアップ失敗"};
+                              L"バージョンアップファイルが破損しているか、正規の提供元のものではありません。"};
 
 const std::vector<zr::test::SampleEntry> ENTRIES = {{"EXCEL\\Report.xls", "new report"}, {"ReadMe.txt", "new readme"}};
 
@@ -61,7 +62,7 @@ void RefusedAtExecute(const std::string& package, const std::string& exe, const 
     SignedFixture f(package);
     ASSERT_TRUE(f.ok);
     const auto before = zr::test::SnapshotFolder(f.installed.Folder());
-    ProductProcess tool(f.work.Path(), "", exe);
+    ProductProcess tool(f.work.Path(), "", "", exe);
     ASSERT_TRUE(tool.Opens());
     Executes(tool);
     ASSERT_TRUE(tool.Answers(texts.confirm, IDYES));
@@ -74,7 +75,7 @@ void RefusedAtExecute(const std::string& package, const std::string& exe, const 
 void Installs(const std::string& package, const std::string& exe, const Texts& texts) {
     SignedFixture f(package);
     ASSERT_TRUE(f.ok);
-    ProductProcess tool(f.work.Path(), "", exe);
+    ProductProcess tool(f.work.Path(), "", "", exe);
     ASSERT_TRUE(tool.Opens());
     Executes(tool);
     ASSERT_TRUE(tool.Answers(texts.confirm, IDYES));
@@ -115,7 +116,7 @@ TEST_F(EnglishDialog, TakesNoBcryptFromTheFolderItStartsFrom) {
     const std::string fixtures = zr::test::RequiredPath("ZR_FIXTURES");
     ASSERT_TRUE(::CopyFileA((fixtures + "\\planted\\marker.dll").c_str(), (f.work / "bcrypt.dll").c_str(), FALSE));
     {
-        ProductProcess tool(f.work.Path(), "ZR5048VersionUp.exe", zr::test::KeyedProductExePath());
+        ProductProcess tool(f.work.Path(), "ZR5048VersionUp.exe", "", zr::test::KeyedProductExePath());
         ASSERT_TRUE(tool.Opens());
         Executes(tool);
         ASSERT_TRUE(tool.Answers(ENGLISH_TEXTS.confirm, IDYES));
