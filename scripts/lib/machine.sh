@@ -1,17 +1,46 @@
+# shellcheck shell=bash
 # Sourced by scripts/setup-machine, scripts/test, scripts/demo and bench/install. The functions that
 # change the machine (packages, locales, qemu-user) are called from scripts/setup-machine only, and
 # print each change before they make it; the others only look.
 
+# True when commands can run as root here: as root, or through sudo.
+zr_can_be_root() {
+  [ "$(id -u)" = 0 ] || command -v sudo >/dev/null
+}
+
 zr_root() {
-  if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
+  if [ "$(id -u)" = 0 ]; then
+    "$@"
+  elif command -v sudo >/dev/null; then
+    sudo "$@"
+  else
+    echo "== machine: this needs root: run it as root, or install sudo" >&2
+    return 1
+  fi
+}
+
+# zr_quote WORD...: the words as one command line a shell reads back into the same words.
+zr_quote() {
+  local word line=
+  for word in "$@"; do
+    if [[ $word =~ ^[A-Za-z0-9_@%+=:,./-]+$ ]]; then
+      line+=" $word"
+    else
+      line+=" '${word//\'/\'\\\'\'}'"
+    fi
+  done
+  echo "${line# }"
 }
 
 # zr_change WHAT COMMAND...: says what is about to change on this machine, then changes it as root.
+# Sets ZR_CHANGED=1.
 zr_change() {
   local what=$1
   shift
   echo "== machine: $what"
-  echo "   \$ $*"
+  echo "   \$ $(zr_quote "$@")"
+  # shellcheck disable=SC2034 # read by scripts/setup-machine
+  ZR_CHANGED=1
   zr_root "$@"
 }
 
@@ -20,6 +49,7 @@ ZR_PACKAGES=(
   clang libclang-rt-14-dev clang-format
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   googletest
+  git shellcheck
   wine wine64 wine32:i386 fonts-wine
   xvfb xauth x11-utils imagemagick
   locales fonts-ipafont-gothic
@@ -44,8 +74,13 @@ zr_install_packages() {
   fi
   zr_change "refresh the package lists" apt-get update -q || return 1
   # shellcheck disable=SC2086 # one package name a word
-  zr_change "install the missing packages: $(echo $missing)" \
-    env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+  zr_change "install the missing packages: ${missing//$'\n'/ }" \
+    env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing || return 1
+  missing=$(zr_missing_packages)
+  if [ -n "$missing" ]; then
+    echo "== machine: still missing after the installation: ${missing//$'\n'/ }" >&2
+    return 1
+  fi
 }
 
 zr_missing_locales() {
@@ -68,7 +103,13 @@ zr_locales() {
       zr_change "add $locale.UTF-8 to /etc/locale.gen" sh -c "echo '$locale.UTF-8 UTF-8' >> /etc/locale.gen" || return 1
     fi
   done
-  zr_change "generate the locales" locale-gen
+  zr_change "generate the locales" locale-gen || return 1
+  local missing
+  missing=$(zr_missing_locales)
+  if [ -n "$missing" ]; then
+    echo "== machine: still missing after locale-gen: ${missing//$'\n'/ }" >&2
+    return 1
+  fi
 }
 
 # True when the 32-bit Wine loader starts (natively, or through qemu-user registered for i386).
@@ -87,8 +128,8 @@ zr_enable_32bit() {
     echo "== machine: 32-bit Windows programs start here ($(zr_how_32bit_runs))"
     return 0
   fi
-  if [ "$(id -u)" != 0 ]; then
-    echo "== machine: 32-bit programs cannot start here, and setting up qemu-user needs root" >&2
+  if ! zr_can_be_root; then
+    echo "== machine: 32-bit programs cannot start here, and setting up qemu-user needs root (or sudo)" >&2
     return 1
   fi
   echo "== machine: 32-bit programs cannot start natively: qemu-user 10 from bookworm-backports will run them"
@@ -127,8 +168,7 @@ zr_start_display() {
   log_file=$(mktemp)
   Xvfb -displayfd 1 -screen 0 "${size}x24" -nolisten tcp >"$fd_file" 2>"$log_file" &
   ZR_XVFB_PID=$!
-  local i
-  for i in $(seq 100); do
+  for _ in $(seq 100); do
     [ -s "$fd_file" ] && break
     kill -0 "$ZR_XVFB_PID" 2>/dev/null || break
     sleep 0.1
