@@ -3,6 +3,12 @@
 # change the machine (packages, locales, qemu-user) are called from scripts/setup-machine only, and
 # print each change before they make it; the others only look.
 
+# The system places the set-up looks at and changes; the test of the set-up points them elsewhere.
+ZR_LOCALE_GEN=${ZR_LOCALE_GEN:-/etc/locale.gen}
+ZR_APT_DIR=${ZR_APT_DIR:-/etc/apt}
+ZR_BINFMT_DIR=${ZR_BINFMT_DIR:-/proc/sys/fs/binfmt_misc}
+ZR_WINE32=${ZR_WINE32:-/usr/lib/wine/wine}
+
 # True when commands can run as root here: as root, or through sudo.
 zr_can_be_root() {
   [ "$(id -u)" = 0 ] || command -v sudo >/dev/null
@@ -95,12 +101,14 @@ zr_locales() {
     echo "== machine: the ja_JP.UTF-8 and en_US.UTF-8 locales are there"
     return 0
   fi
-  zr_change "enable ja_JP.UTF-8 and en_US.UTF-8 in /etc/locale.gen" \
-    sed -i -E 's/^# *(ja_JP.UTF-8 UTF-8)/\1/; s/^# *(en_US.UTF-8 UTF-8)/\1/' /etc/locale.gen || return 1
+  zr_change "enable ja_JP.UTF-8 and en_US.UTF-8 in $ZR_LOCALE_GEN" \
+    sed -i -E 's/^# *(ja_JP.UTF-8 UTF-8)/\1/; s/^# *(en_US.UTF-8 UTF-8)/\1/' "$ZR_LOCALE_GEN" || return 1
   local locale
   for locale in ja_JP en_US; do
-    if ! grep -q "^$locale.UTF-8 UTF-8" /etc/locale.gen; then
-      zr_change "add $locale.UTF-8 to /etc/locale.gen" sh -c "echo '$locale.UTF-8 UTF-8' >> /etc/locale.gen" || return 1
+    if ! grep -q "^$locale.UTF-8 UTF-8" "$ZR_LOCALE_GEN"; then
+      # shellcheck disable=SC2016 # expanded by that shell
+      zr_change "add $locale.UTF-8 to $ZR_LOCALE_GEN" \
+        sh -c 'echo "$1" >>"$2"' sh "$locale.UTF-8 UTF-8" "$ZR_LOCALE_GEN" || return 1
     fi
   done
   zr_change "generate the locales" locale-gen || return 1
@@ -114,11 +122,11 @@ zr_locales() {
 
 # True when the 32-bit Wine loader starts (natively, or through qemu-user registered for i386).
 zr_can_run_32bit() {
-  [ -x /usr/lib/wine/wine ] && timeout 60 /usr/lib/wine/wine --version >/dev/null 2>&1
+  [ -x "$ZR_WINE32" ] && timeout 60 "$ZR_WINE32" --version >/dev/null 2>&1
 }
 
 zr_how_32bit_runs() {
-  if grep -qs 'interpreter .*qemu-i386' /proc/sys/fs/binfmt_misc/*; then echo "via qemu-user"; else echo "natively"; fi
+  if grep -qs 'interpreter .*qemu-i386' "$ZR_BINFMT_DIR"/*; then echo "via qemu-user"; else echo "natively"; fi
 }
 
 # Where the machine cannot execute 32-bit code, qemu-user 10 from bookworm-backports runs it fast
@@ -133,11 +141,13 @@ zr_enable_32bit() {
     return 1
   fi
   echo "== machine: 32-bit programs cannot start natively: qemu-user 10 from bookworm-backports will run them"
-  if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    zr_change "add bookworm-backports to the apt sources (/etc/apt/sources.list.d/zr-backports.sources)" \
-      sh -c "printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm-backports' \
-        'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' \
-        > /etc/apt/sources.list.d/zr-backports.sources" || return 1
+  if ! grep -rqs 'bookworm-backports' "$ZR_APT_DIR/sources.list" "$ZR_APT_DIR/sources.list.d/"; then
+    local sources=$ZR_APT_DIR/sources.list.d/zr-backports.sources
+    # shellcheck disable=SC2016 # expanded by that shell
+    zr_change "add bookworm-backports to the apt sources ($sources)" \
+      sh -c 'printf "%s\n" "Types: deb" "URIs: http://deb.debian.org/debian" "Suites: bookworm-backports" \
+        "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" >"$1"' sh "$sources" ||
+      return 1
     zr_change "refresh the package lists" apt-get update -q || return 1
   fi
   if ! dpkg-query -W -f='${Version}' qemu-user 2>/dev/null | grep -q '^1:1[0-9]'; then
@@ -146,14 +156,17 @@ zr_enable_32bit() {
       return 1
   fi
   zr_can_run_32bit && return 0
-  if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
-    zr_change "mount binfmt_misc" mount binfmt_misc -t binfmt_misc /proc/sys/fs/binfmt_misc
+  if [ ! -e "$ZR_BINFMT_DIR/register" ]; then
+    zr_change "mount binfmt_misc" mount binfmt_misc -t binfmt_misc "$ZR_BINFMT_DIR"
   fi
-  if [ ! -e /proc/sys/fs/binfmt_misc/zr-qemu-i386 ]; then
+  if [ ! -e "$ZR_BINFMT_DIR/zr-qemu-i386" ]; then
     # ELF, 32-bit, little-endian, executable or shared object, machine i386; the interpreter is
-    # opened now (F), so it works inside other mount namespaces too.
+    # opened now (F), so it works inside other mount namespaces too. The kernel reads the \x escapes.
+    local entry=':zr-qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+    entry+=':\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:F'
+    # shellcheck disable=SC2016 # expanded by that shell
     zr_change "register qemu-i386 for 32-bit i386 ELF programs (binfmt_misc entry zr-qemu-i386)" \
-      sh -c "printf '%s' ':zr-qemu-i386:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:/usr/bin/qemu-i386:F' > /proc/sys/fs/binfmt_misc/register" ||
+      sh -c 'printf %s "$1" >"$2"' sh "$entry" "$ZR_BINFMT_DIR/register" ||
       true
   fi
   zr_can_run_32bit
