@@ -1,17 +1,52 @@
+# shellcheck shell=bash
 # Sourced by scripts/setup-machine, scripts/test, scripts/demo and bench/install. The functions that
 # change the machine (packages, locales, qemu-user) are called from scripts/setup-machine only, and
 # print each change before they make it; the others only look.
 
+# The system places the set-up looks at and changes; the test of the set-up points them elsewhere.
+ZR_LOCALE_GEN=${ZR_LOCALE_GEN:-/etc/locale.gen}
+ZR_APT_DIR=${ZR_APT_DIR:-/etc/apt}
+ZR_BINFMT_DIR=${ZR_BINFMT_DIR:-/proc/sys/fs/binfmt_misc}
+ZR_WINE32=${ZR_WINE32:-/usr/lib/wine/wine}
+
+# True when commands can run as root here: as root, or through sudo.
+zr_can_be_root() {
+  [ "$(id -u)" = 0 ] || command -v sudo >/dev/null
+}
+
 zr_root() {
-  if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
+  if [ "$(id -u)" = 0 ]; then
+    "$@"
+  elif command -v sudo >/dev/null; then
+    sudo "$@"
+  else
+    echo "== machine: this needs root: run it as root, or install sudo" >&2
+    return 1
+  fi
+}
+
+# zr_quote WORD...: the words as one command line a shell reads back into the same words.
+zr_quote() {
+  local word line=
+  for word in "$@"; do
+    if [[ $word =~ ^[A-Za-z0-9_@%+=:,./-]+$ ]]; then
+      line+=" $word"
+    else
+      line+=" '${word//\'/\'\\\'\'}'"
+    fi
+  done
+  echo "${line# }"
 }
 
 # zr_change WHAT COMMAND...: says what is about to change on this machine, then changes it as root.
+# Sets ZR_CHANGED=1.
 zr_change() {
   local what=$1
   shift
   echo "== machine: $what"
-  echo "   \$ $*"
+  echo "   \$ $(zr_quote "$@")"
+  # shellcheck disable=SC2034 # read by scripts/setup-machine
+  ZR_CHANGED=1
   zr_root "$@"
 }
 
@@ -20,6 +55,7 @@ ZR_PACKAGES=(
   clang libclang-rt-14-dev clang-format
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   googletest
+  git shellcheck
   wine wine64 wine32:i386 fonts-wine
   xvfb xauth x11-utils imagemagick
   locales fonts-ipafont-gothic
@@ -45,8 +81,13 @@ zr_install_packages() {
   fi
   zr_change "refresh the package lists" apt-get update -q || return 1
   # shellcheck disable=SC2086 # one package name a word
-  zr_change "install the missing packages: $(echo $missing)" \
-    env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+  zr_change "install the missing packages: ${missing//$'\n'/ }" \
+    env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing || return 1
+  missing=$(zr_missing_packages)
+  if [ -n "$missing" ]; then
+    echo "== machine: still missing after the installation: ${missing//$'\n'/ }" >&2
+    return 1
+  fi
 }
 
 zr_missing_locales() {
@@ -61,24 +102,32 @@ zr_locales() {
     echo "== machine: the ja_JP.UTF-8 and en_US.UTF-8 locales are there"
     return 0
   fi
-  zr_change "enable ja_JP.UTF-8 and en_US.UTF-8 in /etc/locale.gen" \
-    sed -i -E 's/^# *(ja_JP.UTF-8 UTF-8)/\1/; s/^# *(en_US.UTF-8 UTF-8)/\1/' /etc/locale.gen || return 1
+  zr_change "enable ja_JP.UTF-8 and en_US.UTF-8 in $ZR_LOCALE_GEN" \
+    sed -i -E 's/^# *(ja_JP.UTF-8 UTF-8)/\1/; s/^# *(en_US.UTF-8 UTF-8)/\1/' "$ZR_LOCALE_GEN" || return 1
   local locale
   for locale in ja_JP en_US; do
-    if ! grep -q "^$locale.UTF-8 UTF-8" /etc/locale.gen; then
-      zr_change "add $locale.UTF-8 to /etc/locale.gen" sh -c "echo '$locale.UTF-8 UTF-8' >> /etc/locale.gen" || return 1
+    if ! grep -q "^$locale.UTF-8 UTF-8" "$ZR_LOCALE_GEN"; then
+      # shellcheck disable=SC2016 # expanded by that shell
+      zr_change "add $locale.UTF-8 to $ZR_LOCALE_GEN" \
+        sh -c 'echo "$1" >>"$2"' sh "$locale.UTF-8 UTF-8" "$ZR_LOCALE_GEN" || return 1
     fi
   done
-  zr_change "generate the locales" locale-gen
+  zr_change "generate the locales" locale-gen || return 1
+  local missing
+  missing=$(zr_missing_locales)
+  if [ -n "$missing" ]; then
+    echo "== machine: still missing after locale-gen: ${missing//$'\n'/ }" >&2
+    return 1
+  fi
 }
 
 # True when the 32-bit Wine loader starts (natively, or through qemu-user registered for i386).
 zr_can_run_32bit() {
-  [ -x /usr/lib/wine/wine ] && timeout 60 /usr/lib/wine/wine --version >/dev/null 2>&1
+  [ -x "$ZR_WINE32" ] && timeout 60 "$ZR_WINE32" --version >/dev/null 2>&1
 }
 
 zr_how_32bit_runs() {
-  if grep -qs 'interpreter .*qemu-i386' /proc/sys/fs/binfmt_misc/*; then echo "via qemu-user"; else echo "natively"; fi
+  if grep -qs 'interpreter .*qemu-i386' "$ZR_BINFMT_DIR"/*; then echo "via qemu-user"; else echo "natively"; fi
 }
 
 # Where the machine cannot execute 32-bit code, qemu-user 10 from bookworm-backports runs it fast
@@ -88,16 +137,18 @@ zr_enable_32bit() {
     echo "== machine: 32-bit Windows programs start here ($(zr_how_32bit_runs))"
     return 0
   fi
-  if [ "$(id -u)" != 0 ]; then
-    echo "== machine: 32-bit programs cannot start here, and setting up qemu-user needs root" >&2
+  if ! zr_can_be_root; then
+    echo "== machine: 32-bit programs cannot start here, and setting up qemu-user needs root (or sudo)" >&2
     return 1
   fi
   echo "== machine: 32-bit programs cannot start natively: qemu-user 10 from bookworm-backports will run them"
-  if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    zr_change "add bookworm-backports to the apt sources (/etc/apt/sources.list.d/zr-backports.sources)" \
-      sh -c "printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm-backports' \
-        'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' \
-        > /etc/apt/sources.list.d/zr-backports.sources" || return 1
+  if ! grep -rqs 'bookworm-backports' "$ZR_APT_DIR/sources.list" "$ZR_APT_DIR/sources.list.d/"; then
+    local sources=$ZR_APT_DIR/sources.list.d/zr-backports.sources
+    # shellcheck disable=SC2016 # expanded by that shell
+    zr_change "add bookworm-backports to the apt sources ($sources)" \
+      sh -c 'printf "%s\n" "Types: deb" "URIs: http://deb.debian.org/debian" "Suites: bookworm-backports" \
+        "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" >"$1"' sh "$sources" ||
+      return 1
     zr_change "refresh the package lists" apt-get update -q || return 1
   fi
   if ! dpkg-query -W -f='${Version}' qemu-user 2>/dev/null | grep -q '^1:1[0-9]'; then
@@ -106,14 +157,17 @@ zr_enable_32bit() {
       return 1
   fi
   zr_can_run_32bit && return 0
-  if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
-    zr_change "mount binfmt_misc" mount binfmt_misc -t binfmt_misc /proc/sys/fs/binfmt_misc
+  if [ ! -e "$ZR_BINFMT_DIR/register" ]; then
+    zr_change "mount binfmt_misc" mount binfmt_misc -t binfmt_misc "$ZR_BINFMT_DIR"
   fi
-  if [ ! -e /proc/sys/fs/binfmt_misc/zr-qemu-i386 ]; then
+  if [ ! -e "$ZR_BINFMT_DIR/zr-qemu-i386" ]; then
     # ELF, 32-bit, little-endian, executable or shared object, machine i386; the interpreter is
-    # opened now (F), so it works inside other mount namespaces too.
+    # opened now (F), so it works inside other mount namespaces too. The kernel reads the \x escapes.
+    local entry=':zr-qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+    entry+=':\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:F'
+    # shellcheck disable=SC2016 # expanded by that shell
     zr_change "register qemu-i386 for 32-bit i386 ELF programs (binfmt_misc entry zr-qemu-i386)" \
-      sh -c "printf '%s' ':zr-qemu-i386:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:/usr/bin/qemu-i386:F' > /proc/sys/fs/binfmt_misc/register" ||
+      sh -c 'printf %s "$1" >"$2"' sh "$entry" "$ZR_BINFMT_DIR/register" ||
       true
   fi
   zr_can_run_32bit
@@ -128,8 +182,7 @@ zr_start_display() {
   log_file=$(mktemp)
   Xvfb -displayfd 1 -screen 0 "${size}x24" -nolisten tcp >"$fd_file" 2>"$log_file" &
   ZR_XVFB_PID=$!
-  local i
-  for i in $(seq 100); do
+  for _ in $(seq 100); do
     [ -s "$fd_file" ] && break
     kill -0 "$ZR_XVFB_PID" 2>/dev/null || break
     sleep 0.1
