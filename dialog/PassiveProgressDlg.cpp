@@ -5,6 +5,7 @@
 #include <string>
 
 #include "dialog/DialogTexts.h"
+#include "framework/SystemLibrary.h"
 #include "install/LanguageSettings.h"
 #include "package/PackageFormat.h"
 #include "res/resource.h"
@@ -25,16 +26,8 @@ CPassiveProgressDlg::CPassiveProgressDlg(const zr::UPDATE_EVALUATION& evaluation
 
 bool CPassiveProgressDlg::LoadProgressBar() {
     // Loaded by its full path and kept for the process's life: the progress bar's class lives in it.
-    wchar_t system[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return false;
-    HMODULE comctl32 = ::LoadLibraryW((std::wstring(system) + L"\\comctl32.dll").c_str());
-    if (!comctl32)
-        return false;
     using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    auto init =
-        reinterpret_cast<InitFunction>(reinterpret_cast<void*>(::GetProcAddress(comctl32, "InitCommonControlsEx")));
+    const auto init = zr::LibraryFunction<InitFunction>(zr::LoadSystemLibrary(L"comctl32.dll"), "InitCommonControlsEx");
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
     return init && init(&classes);
 }

@@ -3,7 +3,7 @@
 #include <objbase.h>
 #include <shobjidl.h>
 
-#include <string>
+#include "framework/SystemLibrary.h"
 
 namespace zr {
 
@@ -15,18 +15,13 @@ const IID TASKBAR_LIST3_INTERFACE = {0xEA1AFB91, 0x9E28, 0x4B86, {0x90, 0xE9, 0x
 using CoInitializeExFunction = HRESULT(WINAPI*)(void*, DWORD);
 using CoUninitializeFunction = void(WINAPI*)();
 using CoCreateInstanceFunction = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
-
-template <class Function>
-Function Resolve(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
 }  // namespace
 
 CTaskbarProgress::~CTaskbarProgress() {
     if (m_list)
         m_list->Release();
     if (m_comStarted)
-        if (auto uninitialize = Resolve<CoUninitializeFunction>(m_ole32.get(), "CoUninitialize"))
+        if (auto uninitialize = LibraryFunction<CoUninitializeFunction>(m_ole32.get(), "CoUninitialize"))
             uninitialize();
 }
 
@@ -34,15 +29,11 @@ bool CTaskbarProgress::Acquire() {
     if (m_tried)
         return m_list != nullptr;
     m_tried = true;
-    wchar_t system[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return false;
-    m_ole32.reset(::LoadLibraryW((std::wstring(system) + L"\\ole32.dll").c_str()));
+    m_ole32.reset(LoadSystemLibrary(L"ole32.dll"));
     if (!m_ole32)
         return false;
-    auto initialize = Resolve<CoInitializeExFunction>(m_ole32.get(), "CoInitializeEx");
-    auto create = Resolve<CoCreateInstanceFunction>(m_ole32.get(), "CoCreateInstance");
+    auto initialize = LibraryFunction<CoInitializeExFunction>(m_ole32.get(), "CoInitializeEx");
+    auto create = LibraryFunction<CoCreateInstanceFunction>(m_ole32.get(), "CoCreateInstance");
     if (!initialize || !create)
         return false;
     // S_FALSE too means this thread holds one more reference to COM, to be given back.

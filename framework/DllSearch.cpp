@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "framework/KernelFunction.h"
+#include "framework/SystemLibrary.h"
 
 namespace zr {
 

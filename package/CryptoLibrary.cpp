@@ -2,14 +2,15 @@
 
 #include <cstring>
 
+#include "framework/SystemLibrary.h"
+
 namespace zr {
 
 namespace {
 
 template <class Function>
 void Resolve(HMODULE module, const char* name, Function* function) {
-    // Through the generic function type, which converts to any other without a cast warning.
-    *function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+    *function = LibraryFunction<Function>(module, name);
 }
 
 bool Succeeded(NTSTATUS status) {
@@ -24,13 +25,7 @@ struct EccBlob {
 }  // namespace
 
 CryptoLibrary::CryptoLibrary() {
-    static constexpr char FILE_NAME[] = "\\bcrypt.dll";
-    char path[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length + sizeof FILE_NAME > sizeof path)
-        return;
-    std::strcat(path, FILE_NAME);
-    m_module.reset(::LoadLibraryA(path));
+    m_module.reset(LoadSystemLibrary(L"bcrypt.dll"));
     if (!m_module)
         return;
     HMODULE module = m_module.get();

@@ -7,7 +7,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "framework/KernelFunction.h"
+#include "framework/SystemLibrary.h"
 #include "framework/ScopedHandle.h"
 #include "package/FaultPoint.h"
 #include "package/LongPath.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <set>
 
-#include "framework/KernelFunction.h"
+#include "framework/SystemLibrary.h"
 #include "framework/ScopedHandle.h"
 #include "package/LongPath.h"
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "framework/KernelFunction.h"
+#include "framework/SystemLibrary.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestEnvironment.h"
 

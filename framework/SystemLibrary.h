@@ -1,0 +1,34 @@
+// Functions looked up at run time: in DLLs of Windows' own, loaded by their full path in the system
+// folder (never by name, which would search the start folder, where anyone may have left a DLL), and
+// in kernel32, for functions older Windows lack, so that the tool still starts there.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace zr {
+
+// Loads `fileName` (such as L"bcrypt.dll") from the system folder. Null when it cannot be loaded;
+// the caller frees what it gets. Inline, so that the package tool uses it without the framework.
+inline HMODULE LoadSystemLibrary(const wchar_t* fileName) {
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+    return ::LoadLibraryW((std::wstring(system) + L"\\" + fileName).c_str());
+}
+
+// `name` in `module` as a pointer of type `Function`; null when the module or the function is missing.
+template <class Function>
+Function LibraryFunction(HMODULE module, const char* name) {
+    // Through the generic function type, which converts to any other without a cast warning.
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name))) : nullptr;
+}
+
+template <class Function>
+Function KernelFunction(const char* name) {
+    return LibraryFunction<Function>(::GetModuleHandleA("kernel32.dll"), name);
+}
+
+}  // namespace zr
