@@ -4,6 +4,7 @@
 #include <set>
 
 #include "framework/ScopedHandle.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace zr::test {
 
@@ -43,27 +44,6 @@ FILE_STATE StateOf(const std::string& path) {
     return state;
 }
 
-void Walk(const std::string& root, const std::string& relative, FileManifest* manifest) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((root + relative + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            FILE_STATE folder;
-            folder.bFolder = true;
-            (*manifest)[relative + name + "\\"] = folder;
-            Walk(root, relative + name + "\\", manifest);
-        } else {
-            (*manifest)[relative + name] = StateOf(root + relative + name);
-        }
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-}
-
 std::string Describe(const FILE_STATE& state) {
     if (state.bFolder)
         return "a folder";
@@ -81,11 +61,12 @@ bool operator==(const FILE_STATE& a, const FILE_STATE& b) {
 }
 
 FileManifest TakeManifest(const std::string& folder) {
-    std::string root = folder;
-    if (!root.empty() && root.back() != '\\')
-        root += '\\';
     FileManifest manifest;
-    Walk(root, "", &manifest);
+    WalkFolder(folder, [&manifest](const std::string& relative, const std::string& path, bool isFolder) {
+        FILE_STATE state;
+        state.bFolder = true;
+        manifest[relative] = isFolder ? state : StateOf(path);
+    });
     return manifest;
 }
 

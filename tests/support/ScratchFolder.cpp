@@ -100,7 +100,9 @@ void DeleteTree(const std::string& path) {
 }
 
 namespace {
-void Snapshot(const std::string& root, const std::string& relative, std::map<std::string, std::string>* out) {
+void Walk(const std::string& root,
+          const std::string& relative,
+          const std::function<void(const std::string&, const std::string&, bool)>& visit) {
     WIN32_FIND_DATAA found;
     HANDLE search = ::FindFirstFileA((root + relative + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
@@ -110,22 +112,29 @@ void Snapshot(const std::string& root, const std::string& relative, std::map<std
         if (name == "." || name == "..")
             continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            (*out)[relative + name + "\\"] = "<folder>";
-            Snapshot(root, relative + name + "\\", out);
+            visit(relative + name + "\\", root + relative + name + "\\", true);
+            Walk(root, relative + name + "\\", visit);
         } else {
-            (*out)[relative + name] = ReadFileBytes(root + relative + name);
+            visit(relative + name, root + relative + name, false);
         }
     } while (::FindNextFileA(search, &found));
     ::FindClose(search);
 }
 }  // namespace
 
-std::map<std::string, std::string> SnapshotFolder(const std::string& folder) {
-    std::map<std::string, std::string> files;
+void WalkFolder(const std::string& folder,
+                const std::function<void(const std::string& relative, const std::string& path, bool isFolder)>& visit) {
     std::string root = folder;
     if (!root.empty() && root.back() != '\\')
         root += '\\';
-    Snapshot(root, "", &files);
+    Walk(root, "", visit);
+}
+
+std::map<std::string, std::string> SnapshotFolder(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    WalkFolder(folder, [&files](const std::string& relative, const std::string& path, bool isFolder) {
+        files[relative] = isFolder ? "<folder>" : ReadFileBytes(path);
+    });
     return files;
 }
 

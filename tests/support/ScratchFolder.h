@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -37,6 +38,11 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 void DeleteTree(const std::string& path);
+
+// Calls `visit` with the name relative to `folder` of every entry below it, a folder's ending in a
+// backslash and coming before what it holds; `path` is the full path.
+void WalkFolder(const std::string& folder,
+                const std::function<void(const std::string& relative, const std::string& path, bool isFolder)>& visit);
 
 // Every file below `folder` (relative name -> contents), to compare a folder before and after.
 std::map<std::string, std::string> SnapshotFolder(const std::string& folder);
