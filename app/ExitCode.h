@@ -2,8 +2,8 @@
 // map them without being told: they retry 1618 by themselves and report the others by name.
 #pragma once
 
-#include "dialog/UpdateVerdict.h"
-#include "package/InstallOutcome.h"
+#include "update/UpdateVerdict.h"
+#include "installer/InstallOutcome.h"
 
 namespace zr {
 

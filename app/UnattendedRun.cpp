@@ -1,11 +1,11 @@
 #include "app/UnattendedRun.h"
 
 #include "app/ExitCode.h"
-#include "dialog/InstallWorker.h"
 #include "dialog/PassiveProgressDlg.h"
-#include "install/ProductRunning.h"
-#include "package/PackageFormat.h"
-#include "package/PackageInstall.h"
+#include "format/PackageFormat.h"
+#include "installer/PackageInstall.h"
+#include "product/ProductRunning.h"
+#include "update/LoggedProgress.h"
 
 namespace zr {
 
@@ -18,7 +18,7 @@ int Run(bool passive, bool english, CDeploymentLog& log) {
         return ExitCodeOf(evaluation.verdict);
 
     // Nobody to ask to end the product: a deployment retries later.
-    if (IsProductWindowPresent()) {
+    if (IsProductRunning()) {
         log.Line("Refused: the product is running");
         return EXIT_BUSY;
     }
@@ -33,8 +33,7 @@ int Run(bool passive, bool english, CDeploymentLog& log) {
     if (!installed) {
         // No window to keep answering: the update runs on this thread.
         CLoggedProgress progress(&log, nullptr);
-        outcome =
-            InstallUpdatePackage(PACKAGE_FILE_NAME, evaluation.paths.szInstallFolder, &evaluation.package, &progress);
+        outcome = InstallPackage(PACKAGE_FILE_NAME, evaluation.paths.szInstallFolder, &evaluation.package, &progress);
     }
     LogInstallOutcome(log, outcome);
     return ExitCodeOf(outcome);

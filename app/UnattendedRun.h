@@ -3,7 +3,7 @@
 // Execute, refuse while the product runs, and say in their exit code what became of the update.
 #pragma once
 
-#include "dialog/DeploymentLog.h"
+#include "update/DeploymentLog.h"
 
 namespace zr {
 

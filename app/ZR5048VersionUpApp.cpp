@@ -6,11 +6,11 @@
 #include "app/CommandLine.h"
 #include "app/ExitCode.h"
 #include "app/UnattendedRun.h"
-#include "dialog/DeploymentLog.h"
+#include "update/DeploymentLog.h"
 #include "dialog/DialogTexts.h"
 #include "dialog/ZR5048VersionUpDlg.h"
 #include "framework/MessageBox.h"
-#include "install/LanguageSettings.h"
+#include "product/LanguageSettings.h"
 #include "res/version.h"
 
 CZR5048VersionUpApp theApp;
@@ -48,7 +48,7 @@ int Run() {
     std::vector<std::wstring> arguments = zr::SplitCommandLine(::GetCommandLineW());
     arguments.erase(arguments.begin());
     const zr::COMMAND_LINE command = zr::ParseArguments(arguments);
-    const bool english = IsUserLanguageEnglish();
+    const bool english = IsEnglishUI();
 
     if (command.mode == zr::RUN_INVALID) {
         if (!command.quiet)
@@ -81,7 +81,6 @@ int Run() {
 }  // namespace
 
 BOOL CZR5048VersionUpApp::InitInstance() {
-    Enable3dControlsStatic();
     m_nExitCode = Run();
     // The run has ended: return false so that no message loop of the framework's is entered.
     return FALSE;

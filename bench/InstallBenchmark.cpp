@@ -33,9 +33,9 @@
 #include "bench/SafeStepsFloor.h"
 #include "dialog/InstallWorker.h"
 #include "framework/ScopedHandle.h"
-#include "package/PackageFormat.h"
-#include "package/PackageHeader.h"
-#include "package/PackageInstall.h"
+#include "format/PackageFormat.h"
+#include "format/PackageHeader.h"
+#include "installer/PackageInstall.h"
 #include "tools/vupcab/PackageSigning.h"
 #include "tools/vupcab/PackageWriter.h"
 
@@ -165,7 +165,7 @@ int Child(const std::string& what, const std::string& folder, const std::string&
         const std::string installFolder = folder + "inst\\";
         ::SetCurrentDirectoryA((folder + (what == "install" ? "work\\" : "signed\\")).c_str());
         ::QueryPerformanceCounter(&start);
-        ok = InstallPackageFile(PACKAGE_FILE_NAME, installFolder.c_str());
+        ok = zr::InstallPackage(PACKAGE_FILE_NAME, installFolder.c_str(), nullptr, nullptr) == INSTALL_DONE;
         ::QueryPerformanceCounter(&end);
     } else if (what == "install-worker") {
         // As the dialog runs it: on its own thread, the progress posted to a window whose thread
@@ -173,7 +173,7 @@ int Child(const std::string& what, const std::string& folder, const std::string&
         const std::string installFolder = folder + "inst\\";
         ::SetCurrentDirectoryA((folder + "work\\").c_str());
         PACKAGE_HEADER header = {};
-        ok = ReadPackageHeaderFile(PACKAGE_FILE_NAME, &header);
+        ok = ReadPackageHeader(PACKAGE_FILE_NAME, &header);
         HWND window = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         zr::CInstallWorker worker;
         ::QueryPerformanceCounter(&start);

@@ -25,35 +25,29 @@ zr_package_keys(zr_keys_none)
 zr_package_keys(zr_keys_test ${CMAKE_SOURCE_DIR}/tests/fixtures/keys/test-first.pub
                              ${CMAKE_SOURCE_DIR}/tests/fixtures/keys/test-second.pub)
 
-# The installer: the package plan resolved on disk, placed with a recovery record, and recovery from
-# one. The test variant carries the fault switch (package/FaultPoint.h); the shipped executable never
-# links it.
-set(ZR_INSTALLER_SOURCES
-    package/FileIdentity.cpp
-    package/InstallTransaction.cpp
-    package/LongPath.cpp
-    package/PackageInstall.cpp
-    package/PackagePlan.cpp
-    package/PackageReader.cpp
-    package/PackageSignature.cpp
-    package/PlacePackage.cpp
-    package/Recovery.cpp
-    package/RecoveryRecord.cpp
-)
+# The work below the dialog, one library per folder: the file system's vocabulary (long paths, file
+# identity), the journal (the recovery record, the transaction that writes it ahead of every change,
+# recovery from it), the install pipeline (the package read once, planned, placed). The test variants
+# carry the fault switch (journal/FaultPoint.h); the shipped executable never links it.
+add_library(zr_files STATIC files/FileIdentity.cpp files/LongPath.cpp)
+target_link_libraries(zr_files PUBLIC zr_framework)
+set(ZR_JOURNAL_SOURCES journal/InstallTransaction.cpp journal/Recovery.cpp journal/RecoveryRecord.cpp)
+set(ZR_INSTALLER_SOURCES installer/PackageInstall.cpp installer/PackagePlan.cpp installer/PackageReader.cpp)
+add_library(zr_journal STATIC ${ZR_JOURNAL_SOURCES})
+target_link_libraries(zr_journal PUBLIC zr_files)
 add_library(zr_installer STATIC ${ZR_INSTALLER_SOURCES})
-target_link_libraries(zr_installer PUBLIC zr_framework zr_package_directory zr_crypto)
+target_link_libraries(zr_installer PUBLIC zr_journal zr_trust zr_format)
 if(ZR_BUILD_TESTS)
-    add_library(zr_installer_faults STATIC ${ZR_INSTALLER_SOURCES} package/FaultPoint.cpp)
-    target_compile_definitions(zr_installer_faults PUBLIC ZR_FAULT_STEPS)
-    target_link_libraries(zr_installer_faults PUBLIC zr_framework zr_package_directory zr_crypto)
+    add_library(zr_journal_faults STATIC ${ZR_JOURNAL_SOURCES} journal/FaultPoint.cpp)
+    target_compile_definitions(zr_journal_faults PUBLIC ZR_FAULT_STEPS)
+    target_link_libraries(zr_journal_faults PUBLIC zr_files)
+    add_library(zr_installer_faults STATIC ${ZR_INSTALLER_SOURCES})
+    target_link_libraries(zr_installer_faults PUBLIC zr_journal_faults zr_trust zr_format)
 endif()
 
 # Everything of the tool but its entry and application object, so that tests can link it.
 add_library(zr_product STATIC
-    dialog/DeploymentLog.cpp
-    dialog/DialogOperations.cpp
     dialog/DialogTexts.cpp
-    dialog/DisplayedVersion.cpp
     dialog/EnglishLook.cpp
     dialog/ExecuteCommand.cpp
     dialog/InstallWorker.cpp
@@ -61,17 +55,19 @@ add_library(zr_product STATIC
     dialog/PassiveProgressDlg.cpp
     dialog/StartupEvaluation.cpp
     dialog/TaskbarProgress.cpp
-    dialog/UpdateEvaluation.cpp
     dialog/ZR5048VersionUpDlg.cpp
-    install/FindInstallation.cpp
-    install/LanguageSettings.cpp
-    install/ProductRunning.cpp
-    install/ProductVersion.cpp
-    install/RegistryView.cpp
-    install/VersionLibrary.cpp
-    package/PackageHeader.cpp
+    update/DeploymentLog.cpp
+    update/DisplayedVersion.cpp
+    update/LoggedProgress.cpp
+    update/UpdateEvaluation.cpp
+    product/FindInstallation.cpp
+    product/LanguageSettings.cpp
+    product/ProductRunning.cpp
+    product/ProductVersion.cpp
+    product/RegistryView.cpp
+    product/VersionLibrary.cpp
 )
-target_link_libraries(zr_product PUBLIC zr_framework zr_package_directory zr_version_text zr_app_rules zr_installer advapi32)
+target_link_libraries(zr_product PUBLIC zr_framework zr_format zr_version_text zr_app_rules zr_installer advapi32)
 # The Japanese texts are code page 932 at run time.
 set_source_files_properties(dialog/DialogTexts.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP932")
 

@@ -2,11 +2,13 @@
 // thread of its own, so the dialog keeps answering; its outcome comes back as a posted message.
 #include "dialog/ZR5048VersionUpDlg.h"
 
-#include <cstring>
-
 #include "dialog/DialogTexts.h"
+#include "framework/WaitCursor.h"
+#include "product/ProductRunning.h"
+#include "update/DeploymentLog.h"
+#include "update/DisplayedVersion.h"
 #include "framework/MessageBox.h"
-#include "package/PackageFormat.h"
+#include "format/PackageFormat.h"
 #include "res/resource.h"
 
 void CZR5048VersionUpDlg::OnExecute() {
@@ -23,17 +25,14 @@ void CZR5048VersionUpDlg::OnExecute() {
         return;
     }
 
-    // The package the dialog shows is the one to install: a package replaced since is refused.
-    PACKAGE_HEADER shown = {};
-    std::strncpy(shown.szVersion, m_strUpdateVersion, VERSION_FIELD_SIZE);
-    shown.nLanguage = m_nPackageLanguage;
     // Nothing may end the dialog or start a second update until this one has ended.
     m_bInstalling = true;
     m_bWaitCursor = true;
     m_btnExecute.EnableWindow(FALSE);
     GetDlgItem(IDCANCEL).EnableWindow(FALSE);
-    ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514) /* IDC_WAIT */));
-    if (!m_worker.Start(PACKAGE_FILE_NAME, m_szInstallFolder, shown, m_pLog, m_hWnd))
+    zr::ShowWaitCursor();
+    // The package the dialog shows is the one to install: a package replaced since is refused.
+    if (!m_worker.Start(PACKAGE_FILE_NAME, m_evaluation.paths.szInstallFolder, m_evaluation.package, m_pLog, m_hWnd))
         OnInstallEnded(INSTALL_FAILED);
 }
 
@@ -50,7 +49,8 @@ void CZR5048VersionUpDlg::OnInstallEnded(E_INSTALL_OUTCOME outcome) {
     if (outcome == INSTALL_DONE) {
         m_bUpdated = true;
         AfxMessageBox(MSG_UPDATE_SUCCEEDED.In(m_bEnglish), MB_OK | MB_ICONINFORMATION, 0);
-        m_ctlInstalledVersion.SetWindowText(MakeDisplayedVersion(m_strUpdateVersion, m_nPackageLanguage));
+        m_ctlInstalledVersion.SetWindowText(
+            zr::MakeDisplayedVersion(m_evaluation.package.szVersion, m_evaluation.package.nLanguage).c_str());
     } else {
         const BilingualText& message = outcome == INSTALL_PACKAGE_UNTRUSTED ? MSG_PACKAGE_UNTRUSTED : MSG_UPDATE_FAILED;
         AfxMessageBox(message.In(m_bEnglish), MB_OK | MB_ICONSTOP, 0);

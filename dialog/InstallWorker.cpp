@@ -2,37 +2,9 @@
 
 #include <process.h>
 
-#include <cinttypes>
-
-#include "package/PackageInstall.h"
+#include "installer/PackageInstall.h"
 
 namespace zr {
-
-void CLoggedProgress::OnPlanned(unsigned entries, std::uint64_t totalBytes) {
-    m_total = totalBytes;
-    if (m_pLog)
-        m_pLog->Line("Plan: %u files, %" PRIu64 " bytes", entries, totalBytes);
-    Post(0);
-}
-
-void CLoggedProgress::OnBytesPlaced(std::uint64_t bytesDone) {
-    // Posted only when the thousandth changes: at most a thousand messages for any package.
-    Post(m_total == 0 ? PROGRESS_FULL : static_cast<unsigned>(bytesDone * PROGRESS_FULL / m_total));
-}
-
-void CLoggedProgress::OnEntryPlaced(const char* entryName, std::uint32_t size) {
-    if (m_pLog)
-        m_pLog->Line("Placed: %s (%" PRIu32 " bytes)", entryName, size);
-}
-
-void CLoggedProgress::Post(unsigned thousandths) {
-    if (thousandths > PROGRESS_FULL)
-        thousandths = PROGRESS_FULL;
-    if (!m_hWnd || thousandths == m_posted)
-        return;
-    m_posted = thousandths;
-    ::PostMessageA(m_hWnd, WM_ZR_INSTALL_PROGRESS, thousandths, 0);
-}
 
 CInstallWorker::~CInstallWorker() {
     Join();
@@ -67,8 +39,8 @@ unsigned __stdcall CInstallWorker::Run(void* context) {
     E_INSTALL_OUTCOME outcome = INSTALL_FAILED;
     try {
         CLoggedProgress progress(worker->m_pLog, worker->m_hWnd);
-        outcome = InstallUpdatePackage(worker->m_packagePath.c_str(), worker->m_installFolder.c_str(),
-                                       &worker->m_expected, &progress);
+        outcome = InstallPackage(worker->m_packagePath.c_str(), worker->m_installFolder.c_str(), &worker->m_expected,
+                                 &progress);
     } catch (...) {
         // Out of memory or the like before the first change: reported like any other failure.
         outcome = INSTALL_FAILED;

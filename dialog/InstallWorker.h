@@ -4,39 +4,15 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 
-#include "dialog/DeploymentLog.h"
+#include "update/DeploymentLog.h"
+#include "update/LoggedProgress.h"
 #include "framework/ScopedHandle.h"
-#include "package/InstallOutcome.h"
-#include "package/PackageHeader.h"
+#include "installer/InstallOutcome.h"
+#include "format/PackageHeader.h"
 
 namespace zr {
-
-// Posted to the window: wParam the bytes placed out of all, in thousandths (0 to 1000).
-inline constexpr UINT WM_ZR_INSTALL_PROGRESS = WM_APP + 0x51;
-// Posted once, after the last change: wParam the E_INSTALL_OUTCOME. The thread ends right after.
-inline constexpr UINT WM_ZR_INSTALL_ENDED = WM_APP + 0x52;
-inline constexpr unsigned PROGRESS_FULL = 1000;
-
-// Tells the log of the plan and of every file placed, and (when `window` is given) posts the progress
-// in thousandths to it whenever it changes. Called on the installing thread.
-class CLoggedProgress : public CInstallProgress {
-  public:
-    CLoggedProgress(CDeploymentLog* log, HWND window) : m_pLog(log), m_hWnd(window) {}
-    void OnPlanned(unsigned entries, std::uint64_t totalBytes) override;
-    void OnBytesPlaced(std::uint64_t bytesDone) override;
-    void OnEntryPlaced(const char* entryName, std::uint32_t size) override;
-
-  private:
-    void Post(unsigned thousandths);
-
-    CDeploymentLog* m_pLog;
-    HWND m_hWnd;
-    std::uint64_t m_total = 0;
-    unsigned m_posted = ~0u;
-};
 
 class CInstallWorker {
   public:

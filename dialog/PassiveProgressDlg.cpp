@@ -5,20 +5,16 @@
 #include <string>
 
 #include "dialog/DialogTexts.h"
+#include "framework/WaitCursor.h"
 #include "framework/SystemLibrary.h"
-#include "install/LanguageSettings.h"
-#include "package/PackageFormat.h"
+#include "update/DisplayedVersion.h"
+#include "format/PackageFormat.h"
 #include "res/resource.h"
 
 namespace {
 constexpr UINT_PTR CLOSING_TIMER = 1;
 constexpr UINT CLOSING_DELAY_MS = 700;
 
-// The Displayed version, as the main dialog shows it: 1.04(EN).
-std::string Displayed(const char* version, int code) {
-    const char* name = LanguageName(code);
-    return std::string(version) + "(" + (name ? name : "") + ")";
-}
 }  // namespace
 
 CPassiveProgressDlg::CPassiveProgressDlg(const zr::UPDATE_EVALUATION& evaluation, bool english, zr::CDeploymentLog* log)
@@ -43,9 +39,10 @@ BOOL CPassiveProgressDlg::OnInitDialog() {
         GetDlgItem(IDC_PASSIVE_STATUS).SetWindowText(TEXT_PASSIVE_STATUS.english);
     }
     GetDlgItem(IDC_PASSIVE_INSTALLED_VERSION)
-        .SetWindowText(Displayed(m_evaluation.installedVersion, m_evaluation.installedLanguage).c_str());
+        .SetWindowText(zr::MakeDisplayedVersion(m_evaluation.installedVersion, m_evaluation.installedLanguage).c_str());
     GetDlgItem(IDC_PASSIVE_UPDATE_VERSION)
-        .SetWindowText(Displayed(m_evaluation.package.szVersion, m_evaluation.package.nLanguage).c_str());
+        .SetWindowText(
+            zr::MakeDisplayedVersion(m_evaluation.package.szVersion, m_evaluation.package.nLanguage).c_str());
     GetDlgItem(IDC_PASSIVE_PROGRESS).SendMessage(PBM_SETRANGE32, 0, zr::PROGRESS_FULL);
 
     if (!m_worker.Start(PACKAGE_FILE_NAME, m_evaluation.paths.szInstallFolder, m_evaluation.package, m_pLog, m_hWnd)) {
@@ -62,7 +59,7 @@ void CPassiveProgressDlg::OnCancel() {
 bool CPassiveProgressDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     switch (message) {
         case WM_SETCURSOR:
-            ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514) /* IDC_WAIT */));
+            zr::ShowWaitCursor();
             result = TRUE;
             return true;
         case zr::WM_ZR_INSTALL_PROGRESS:

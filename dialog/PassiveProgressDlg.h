@@ -3,10 +3,10 @@
 // be closed meanwhile, and closes itself when the update has ended.
 #pragma once
 
-#include "dialog/DeploymentLog.h"
+#include "update/DeploymentLog.h"
 #include "dialog/InstallWorker.h"
 #include "dialog/TaskbarProgress.h"
-#include "dialog/UpdateEvaluation.h"
+#include "update/UpdateEvaluation.h"
 #include "framework/Dialog.h"
 
 class CPassiveProgressDlg : public CDialog {

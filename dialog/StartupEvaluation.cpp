@@ -2,10 +2,11 @@
 // learns the outcome from the two version displays and the state of Execute; no message is shown.
 #include "dialog/ZR5048VersionUpDlg.h"
 
-#include <cstring>
-
 #include "dialog/DialogTexts.h"
-#include "package/PackageFormat.h"
+#include "product/LanguageSettings.h"
+#include "update/DeploymentLog.h"
+#include "update/DisplayedVersion.h"
+#include "format/PackageFormat.h"
 #include "res/resource.h"
 
 BOOL CZR5048VersionUpDlg::OnInitDialog() {
@@ -28,21 +29,13 @@ BOOL CZR5048VersionUpDlg::OnInitDialog() {
     m_btnExecute.EnableWindow(FALSE);
 
     // The decisions are made once, in the order the displays are filled; the dialog only shows them.
-    zr::UPDATE_EVALUATION& e = m_evaluation;
-    zr::EvaluateUpdate(PACKAGE_FILE_NAME, &e);
-    if (e.packageRead) {
-        m_nPackageLanguage = e.package.nLanguage;
-        m_strUpdateVersion = e.package.szVersion;
-    }
-    m_ctlUpdateVersion.SetWindowText(MakeDisplayedVersion(m_strUpdateVersion, m_nPackageLanguage));
-    if (e.installationFound) {
-        std::strcpy(m_szInstallFolder, e.paths.szInstallFolder);
-        std::strcpy(m_szExePath, e.paths.szExePath);
-        std::strcpy(m_szLanguageIni, e.paths.szLanguageIni);
-    }
-    if (e.installedVersionRead)
-        m_strInstalledVersion = e.installedVersion;
-    LogEvaluation();
+    const zr::UPDATE_EVALUATION& e = m_evaluation;
+    zr::EvaluateUpdate(PACKAGE_FILE_NAME, &m_evaluation);
+    // Without a package, empty parentheses: no language is named.
+    m_ctlUpdateVersion.SetWindowText(
+        e.packageRead ? zr::MakeDisplayedVersion(e.package.szVersion, e.package.nLanguage).c_str() : "()");
+    if (m_pLog)
+        zr::LogEvaluation(*m_pLog, e);
 
     switch (e.verdict) {
         case zr::UPDATE_NOT_INSTALLED:
@@ -51,7 +44,8 @@ BOOL CZR5048VersionUpDlg::OnInitDialog() {
             m_ctlInstalledVersion.SetWindowText(TEXT_NONE.In(m_bEnglish));
             break;
         default:
-            m_ctlInstalledVersion.SetWindowText(MakeDisplayedVersion(m_strInstalledVersion, e.installedLanguage));
+            m_ctlInstalledVersion.SetWindowText(
+                zr::MakeDisplayedVersion(e.installedVersion, e.installedLanguage).c_str());
             m_btnExecute.EnableWindow(e.verdict == zr::UPDATE_APPLIES);
             break;
     }

@@ -1,17 +1,10 @@
 // Construction, control attachment and message dispatch of the dialog.
 #include "dialog/ZR5048VersionUpDlg.h"
 
-#include <cstring>
-
+#include "framework/WaitCursor.h"
 #include "res/resource.h"
 
 CZR5048VersionUpDlg::CZR5048VersionUpDlg(CWnd* pParent) : CDialog(IDD_ZR5048VERSIONUP_DIALOG, pParent) {
-    std::memset(m_szExePath, 0, sizeof m_szExePath);
-    std::memset(m_szInstallFolder, 0, sizeof m_szInstallFolder);
-    m_strInstalledVersion = "";
-    m_strUpdateVersion = "";
-    m_bEnglish = false;
-    std::memset(m_szLanguageIni, 0, sizeof m_szLanguageIni);
     // A shared system icon: never destroyed.
     m_hIcon = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32517) /* IDI_WINLOGO */);
 }
@@ -36,7 +29,7 @@ bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT
             // The wait cursor over the whole dialog while the update runs; otherwise the usual one.
             if (!m_bWaitCursor)
                 return false;
-            ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514) /* IDC_WAIT */));
+            zr::ShowWaitCursor();
             result = TRUE;
             return true;
         case zr::WM_ZR_INSTALL_PROGRESS:

@@ -31,4 +31,9 @@ Function KernelFunction(const char* name) {
     return LibraryFunction<Function>(::GetModuleHandleA("kernel32.dll"), name);
 }
 
+// The one way to reach a function at run time: typed by the system header's own declaration, so that
+// no signature is written out by hand. Null when the module or the function is missing.
+#define ZR_LIBRARY_FUNCTION(module, name) ::zr::LibraryFunction<decltype(&::name)>(module, #name)
+#define ZR_KERNEL_FUNCTION(name) ::zr::KernelFunction<decltype(&::name)>(#name)
+
 }  // namespace zr

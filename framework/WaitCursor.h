@@ -1,18 +1,13 @@
-// Shows the wait cursor for the life of the object, so every way out of a scope restores the cursor.
+// The system's wait cursor, set at once: the dialogs show it over their whole window while an update
+// runs (they answer WM_SETCURSOR with it), so it is never nested or remembered.
 #pragma once
 
-#include "WinApp.h"
+#include <windows.h>
 
-class CWaitCursor {
-  public:
-    CWaitCursor() { Apply(1); }
-    ~CWaitCursor() { Apply(-1); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
+namespace zr {
 
-  private:
-    static void Apply(int code) {
-        if (CWinApp* app = AfxGetApp())
-            app->DoWaitCursor(code);
-    }
-};
+inline void ShowWaitCursor() {
+    ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514) /* IDC_WAIT */));
+}
+
+}  // namespace zr

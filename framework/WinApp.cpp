@@ -21,18 +21,6 @@ BOOL CWinApp::InitInstance() {
     return FALSE;
 }
 
-void CWinApp::DoWaitCursor(int code) {
-    m_nWaitCursorCount += code;
-    if (m_nWaitCursorCount > 0) {
-        HCURSOR previous = ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514) /* IDC_WAIT */));
-        if (code > 0 && m_nWaitCursorCount == 1)
-            m_hcurWaitCursorRestore = previous;
-    } else {
-        m_nWaitCursorCount = 0;
-        ::SetCursor(m_hcurWaitCursorRestore);
-    }
-}
-
 void CWinApp::InitAppTitle() {
     if (::LoadStringA(::GetModuleHandleA(nullptr), APP_TITLE_STRING_ID, m_szAppTitle, sizeof m_szAppTitle) > 0)
         return;

@@ -18,13 +18,6 @@ class CWinApp {
     // Called once InitInstance has returned false; its result is the process's exit code.
     virtual int ExitInstance() { return 0; }
 
-    // Three-dimensional controls are drawn by the system itself since Windows 4.0: nothing to do.
-    BOOL Enable3dControlsStatic() { return TRUE; }
-
-    // Nested wait cursor: +1 shows the hourglass (remembering the cursor on the first call),
-    // -1 restores the remembered cursor once the count is back to zero.
-    void DoWaitCursor(int code);
-
     // The application title: string resource 57344 when the executable has one, otherwise the
     // executable's file name without its extension. The caption of every message box.
     const char* GetAppTitle() const { return m_szAppTitle; }
@@ -36,8 +29,6 @@ class CWinApp {
     void InitAppTitle();
 
     char m_szAppTitle[MAX_PATH] = {};
-    int m_nWaitCursorCount = 0;
-    HCURSOR m_hcurWaitCursorRestore = nullptr;
 };
 
 CWinApp* AfxGetApp();

@@ -29,7 +29,7 @@ using zr::test::ScratchFolder;
 // The texts checked are the English ones; the Japanese run skips these.
 using EnglishDialog = zr::test::EnglishLocaleTest;
 
-constexpr DWORD FAULT_EXIT_CODE = 0xFA17;  // package/FaultPoint.h
+constexpr DWORD FAULT_EXIT_CODE = 0xFA17;  // journal/FaultPoint.h
 
 // Runs the installer with the fault switch (ZR_FAULTY_INSTALLER) in `work`; ends it at `step`
 // (0: never), slowed by `delayMs` at every step. Returns the process, or null.

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "package/PackageDirectory.h"
-#include "package/SignatureBlock.h"
+#include "format/PackageDirectory.h"
+#include "format/SignatureBlock.h"
 
 namespace zr::fuzz {
 namespace {
@@ -102,10 +102,7 @@ std::string CheckPackageDirectoryProperties(const std::uint8_t* data, std::size_
     if (directory->nPresent != (whole < count ? whole : count))
         return "number of complete records misjudged";
 
-    auto names = std::make_unique<PACKAGE_NAMES>();
-    std::memset(names.get(), 0x7F, sizeof *names);
-    const PACKAGE_VERDICT verdict =
-        CheckPackageDirectory(*directory, packageSize, installFolder.c_str(), isLeadByte, names.get());
+    const PACKAGE_VERDICT verdict = CheckPackageDirectory(*directory, packageSize, installFolder.size(), isLeadByte);
     std::uint64_t declared = 0;
     for (unsigned i = 0; i < directory->nPresent; ++i)
         declared += directory->entries[i].dwSize;
@@ -119,8 +116,6 @@ std::string CheckPackageDirectoryProperties(const std::uint8_t* data, std::size_
         return "payloads cut short not refused";
     if (verdict.fault != PACKAGE_OK)
         return {};
-    if (names->nCount != count)
-        return "named entries do not match the directory";
 
     for (unsigned i = 0; i < count; ++i) {
         const PACKAGE_ENTRY& entry = directory->entries[i];
@@ -135,31 +130,20 @@ std::string CheckPackageDirectoryProperties(const std::uint8_t* data, std::size_
         if (!reason.empty())
             return "entry name accepted that " + reason;
 
-        // The names the installation goes on with, made once by the judge.
-        const NAMED_ENTRY& named = names->entries[i];
-        if (named.dwSize != entry.dwSize)
-            return "named entry " + std::to_string(i) + " has another size";
-        if (std::memchr(named.szWorking, '\0', sizeof named.szWorking) == nullptr)
-            return "Working file name not terminated";
-        const std::string workingName = named.szWorking;
-        const std::size_t dropped = name.find("EXCEL\\") != std::string::npos    ? 6
-                                    : name.find("Images\\") != std::string::npos ? 7
-                                                                                 : 0;
-        if (workingName != name.substr(dropped))
-            return "Working file name rule broken for \"" + name + "\"";
-        reason = UnsafePathReason(workingName);
-        if (!reason.empty())
-            return "Working file name accepted that " + reason;
-        if (workingName.size() > 0 && IsSeparator(workingName.back()) && !doubleByte)
-            return "Working file name without a file name accepted";
-
-        if (std::memchr(named.szDestination, '\0', sizeof named.szDestination) == nullptr)
-            return "accepted Destination path not terminated";
-        if (installFolder + name != named.szDestination)
-            return "Destination path is not the folder followed by the name";
-
-        const std::size_t folder = FolderPartLength(named.szWorking, isLeadByte);
-        if (folder > workingName.size() || (folder > 0 && !IsSeparator(workingName[folder - 1])))
+        // In a single-byte code page every separator byte is one: two in a row name a folder without
+        // a name, and a last one a folder instead of a file.
+        if (!doubleByte) {
+            for (std::size_t at = 1; at < name.size(); ++at) {
+                if (IsSeparator(name[at]) && IsSeparator(name[at - 1]))
+                    return "entry name with an empty component accepted";
+            }
+            if (IsSeparator(name.back()))
+                return "entry name without a file name accepted";
+        }
+        if (installFolder.size() + name.size() >= DESTINATION_PATH_SIZE)
+            return "Destination path past the limit accepted";
+        const std::size_t folder = FolderPartLength(entry.szName, isLeadByte);
+        if (folder > name.size() || (folder > 0 && !IsSeparator(name[folder - 1])))
             return "folder part does not end at a separator";
     }
     return {};

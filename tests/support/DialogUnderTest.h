@@ -1,5 +1,5 @@
-// The dialog with its state opened to the tests, so that its operations can be checked through the
-// members they fill, on a dialog object that has no window.
+// The dialog with its state opened to the tests, so that what it shows and how it ends can be
+// checked on a real window inside the test process.
 #pragma once
 
 #include "dialog/ZR5048VersionUpDlg.h"
@@ -9,14 +9,8 @@ namespace zr::test {
 class DialogUnderTest : public CZR5048VersionUpDlg {
   public:
     using CZR5048VersionUpDlg::m_bEnglish;
+    using CZR5048VersionUpDlg::m_evaluation;
     using CZR5048VersionUpDlg::m_hIcon;
-    using CZR5048VersionUpDlg::m_nPackageLanguage;
-    using CZR5048VersionUpDlg::m_strInstalledVersion;
-    using CZR5048VersionUpDlg::m_strUpdateVersion;
-    using CZR5048VersionUpDlg::m_szExePath;
-    using CZR5048VersionUpDlg::m_szInstallFolder;
-    using CZR5048VersionUpDlg::m_szLanguageIni;
-    using CZR5048VersionUpDlg::m_szWork;
 };
 
 }  // namespace zr::test

@@ -1,7 +1,7 @@
 #include "tests/support/FoldersKey.h"
 
 #include "framework/ScopedHandle.h"
-#include "install/InstalledProduct.h"
+#include "product/InstalledProduct.h"
 
 namespace zr::test {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "package/InstallOutcome.h"
-#include "package/PackageDirectory.h"
-#include "package/PackageFormat.h"
+#include "installer/InstallOutcome.h"
+#include "format/PackageDirectory.h"
+#include "format/PackageFormat.h"
 #include "tests/support/SamplePackage.h"
 #include "tests/support/SignedPackages.h"
 

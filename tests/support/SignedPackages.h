@@ -5,7 +5,8 @@
 
 #include <string>
 
-#include "package/SignatureBlock.h"
+#include "format/SignatureBlock.h"
+#include "trust/Crypto.h"
 #include "tools/vupcab/PackageSigning.h"
 
 namespace zr::test {
@@ -27,7 +28,7 @@ inline KeyPair LoadTestKey(TestKey key) {
 
 inline Digest DigestOf(const std::string& bytes) {
     Digest digest = {};
-    Sha256 hash;
+    CSha256 hash;
     hash.Add(bytes.data(), bytes.size());
     hash.Finish(&digest);
     return digest;

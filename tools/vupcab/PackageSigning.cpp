@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "framework/ScopedHandle.h"
+#include "trust/Crypto.h"
 
 namespace zr {
 
@@ -53,7 +54,7 @@ bool FileSize(const std::string& path, std::uint64_t* size) {
 // SHA-256 of the file's first `length` bytes, read from the start.
 bool HashPrefix(std::FILE* file, std::uint64_t length, Digest* digest) {
     std::rewind(file);
-    Sha256 hash;
+    CSha256 hash;
     std::vector<unsigned char> buffer(READ_PIECE);
     for (std::uint64_t done = 0; done < length;) {
         const std::size_t piece = length - done < READ_PIECE ? static_cast<std::size_t>(length - done) : READ_PIECE;
@@ -79,15 +80,6 @@ bool ReadBlock(std::FILE* file, std::uint64_t size, E_BLOCK_FORM* form, SIGNATUR
 }
 
 }  // namespace
-
-KeyId KeyIdOf(const PublicKey& key) {
-    KeyId id = {};
-    Sha256 hash;
-    Digest digest;
-    if (hash.Add(key.data(), key.size()) && hash.Finish(&digest))
-        std::memcpy(id.data(), digest.data(), id.size());
-    return id;
-}
 
 PublicKey PublicPart(const KeyPair& pair) {
     PublicKey key;
@@ -214,37 +206,21 @@ bool VerifyPackageFile(const std::string& path,
                        std::string* error) {
     *result = PackageVerification();
     ScopedFile in(std::fopen(path.c_str(), "rb"));
-    if (!in) {
+    std::uint64_t size = 0;
+    if (!in || !FileSize(path, &size)) {
         *error = "cannot open \"" + path + "\"";
         return false;
     }
-    std::uint64_t size = 0;
-    SIGNATURE_BLOCK block = {};
-    if (!FileSize(path, &size) || !ReadBlock(in.get(), size, &result->form, &block)) {
+    std::FILE* file = in.get();
+    const PackageReadAt readAt = [file](std::uint64_t offset, void* buffer, std::size_t bytes) {
+        return SeekTo(file, offset) && std::fread(buffer, 1, bytes, file) == bytes;
+    };
+    result->check = CheckPackageSignature(readAt, size, PACKAGE_KEYS{keys.data(), keys.size()}, &result->finding);
+    if (result->check.state == SIGNATURE_READ_ERROR || result->check.state == SIGNATURE_UNAVAILABLE) {
         *error = "cannot read \"" + path + "\"";
         return false;
     }
-    SIGNATURE_CHECK& check = result->check;
-    if (result->form == BLOCK_ABSENT) {
-        check.state = SIGNATURE_NO_BLOCK;
-    } else if (result->form == BLOCK_MALFORMED) {
-        check.state = SIGNATURE_DAMAGED;
-    } else {
-        result->keyId = block.keyId;
-        Digest digest;
-        if (!HashPrefix(in.get(), size - SIGNATURE_BLOCK_SIZE, &digest)) {
-            *error = "cannot read \"" + path + "\"";
-            return false;
-        }
-        check.state = digest != block.digest                          ? SIGNATURE_DAMAGED
-                      : result->form == BLOCK_SIGNED && !keys.empty() ? SIGNATURE_NOT_FROM_MAKER
-                                                                      : SIGNATURE_DIGEST_OK;
-        for (std::size_t k = 0; check.state == SIGNATURE_NOT_FROM_MAKER && k < keys.size(); ++k) {
-            if (KeyIdOf(keys[k]) == block.keyId && VerifyDigest(keys[k], digest, block.signature))
-                check = SIGNATURE_CHECK{SIGNATURE_SIGNED_BY_KEY, static_cast<unsigned>(k)};
-        }
-    }
-    result->accepted = SignatureAllowsInstall(check, keys.size());
+    result->accepted = SignatureAllowsInstall(result->check, keys.size());
     return true;
 }
 

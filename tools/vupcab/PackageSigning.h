@@ -1,7 +1,5 @@
 // Signing and verifying packages for the package tool: key files, the block appended or replaced at
-// a package's end, and a verification that judges a package as the tool does. The cryptography
-// comes from OpenSSL's libcrypto natively and from Windows' bcrypt.dll in the Windows build
-// (PackageCryptoOpenSsl.cpp, PackageCryptoWindows.cpp); everything else here is shared.
+// a package's end, and a verification by the tool's own judge (trust/PackageSignature.h).
 #pragma once
 
 #include <array>
@@ -10,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "package/SignatureBlock.h"
+#include "format/SignatureBlock.h"
+#include "trust/PackageSignature.h"
 
 namespace zr {
 
@@ -18,26 +17,11 @@ namespace zr {
 // file 128 digits (X || Y), a private key file 192 digits (X || Y || d).
 using KeyPair = std::array<unsigned char, PUBLIC_KEY_SIZE + PRIVATE_KEY_SIZE>;
 
-// The cryptography one platform provides.
-class Sha256 {
-  public:
-    Sha256();
-    ~Sha256();
-    Sha256(const Sha256&) = delete;
-    Sha256& operator=(const Sha256&) = delete;
-    bool Add(const void* bytes, std::size_t size);
-    bool Finish(Digest* digest);
-
-  private:
-    struct State;
-    std::unique_ptr<State> m_state;
-};
+// Made by the platform's own library: OpenSSL's natively (SigningOpenSsl.cpp), bcrypt.dll on Windows
+// (SigningBcrypt.cpp). Only the package tool makes keys and signs; the tool itself only verifies.
 bool GenerateKeyPair(KeyPair* pair);
 bool SignDigest(const KeyPair& pair, const Digest& digest, SignatureValue* signature);
-bool VerifyDigest(const PublicKey& key, const Digest& digest, const SignatureValue& signature);
 
-// Shared on both platforms.
-KeyId KeyIdOf(const PublicKey& key);
 PublicKey PublicPart(const KeyPair& pair);
 
 // Hexadecimal text of `bytes` and back (white space between digits is ignored). False when the text
@@ -59,9 +43,8 @@ bool SignPackageFile(const std::string& path, const KeyPair& pair, std::string* 
 
 // What `mkvupcab verify` reports, judged as a tool built with `keys` judges it.
 struct PackageVerification {
-    E_BLOCK_FORM form = BLOCK_ABSENT;
+    SIGNATURE_FINDING finding;
     SIGNATURE_CHECK check = {SIGNATURE_NO_BLOCK, 0};
-    KeyId keyId = {};
     bool accepted = false;  // SignatureAllowsInstall(check, keys.size())
 };
 bool VerifyPackageFile(const std::string& path,

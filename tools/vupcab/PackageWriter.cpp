@@ -6,8 +6,9 @@
 #include <memory>
 
 #include "framework/ScopedHandle.h"
-#include "package/PackageDirectory.h"
-#include "package/PackageFormat.h"
+#include "format/PackageDirectory.h"
+#include "format/PackageFormat.h"
+#include "format/PackageHeader.h"
 
 namespace zr {
 namespace {
@@ -134,8 +135,7 @@ bool ReadPackageListing(const std::string& path, PackageListing* listing, std::s
     auto directory = std::make_unique<PACKAGE_DIRECTORY>();
     DecodePackageDirectory(head.data(), got, directory.get());
 
-    const char* versionField = reinterpret_cast<const char*>(head.data());
-    listing->version.assign(versionField, strnlen(versionField, std::min(got, VERSION_FIELD_SIZE)));
+    listing->version = DecodePackageHeader(head.data(), got).szVersion;
     listing->languageByte = got > LANGUAGE_BYTE_OFFSET ? head[LANGUAGE_BYTE_OFFSET] : 0;
     listing->entryCount = directory->nCount;
     listing->directoryComplete = directory->bCountPresent && directory->nPresent == directory->nCount;

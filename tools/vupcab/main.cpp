@@ -138,9 +138,9 @@ int Verify(int argc, char** argv) {
     std::string error;
     if (!zr::VerifyPackageFile(argv[2], keys, &result, &error))
         return Fail(error);
-    if (result.form == zr::BLOCK_SIGNED)
-        std::printf("key id   %s\n", zr::ToHex(result.keyId.data(), result.keyId.size()).c_str());
-    else if (result.form == zr::BLOCK_DIGEST_ONLY)
+    if (result.finding.form == zr::BLOCK_SIGNED)
+        std::printf("key id   %s\n", zr::ToHex(result.finding.keyId.data(), result.finding.keyId.size()).c_str());
+    else if (result.finding.form == zr::BLOCK_DIGEST_ONLY)
         std::printf("key id   none (a digest-only block)\n");
     std::printf("result   %s", StateText(result.check.state));
     if (result.check.state == zr::SIGNATURE_SIGNED_BY_KEY)

@@ -1,0 +1,34 @@
+// What became of an installation, and what it reports while it runs: the dialog's messages, the
+// unattended run's exit codes and its log are all chosen from these.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum E_INSTALL_OUTCOME {
+    INSTALL_DONE,                // every entry is in place
+    INSTALL_PACKAGE_UNREADABLE,  // missing, cannot be opened or read (also: another program holds it
+                                 // open for writing); nothing changed
+    INSTALL_PACKAGE_REFUSED,     // not installable here: its header is not the one shown, its directory
+                                 // or a name is refused, a destination cannot be placed; nothing changed
+    INSTALL_PACKAGE_UNTRUSTED,   // damaged, or not signed by the maker; nothing changed
+    INSTALL_BUSY,                // another copy is installing, or an interrupted update awaits the next
+                                 // start; nothing changed
+    INSTALL_FAILED,              // a step failed on the way: everything was put back, or is left in the
+                                 // recovery record for the next start to put back
+};
+
+// Told how an installation goes, on the thread that installs. Every member has a default that does
+// nothing, so a caller overrides what it shows.
+class CInstallProgress {
+  public:
+    virtual ~CInstallProgress() = default;
+    // Once, after the package has been judged and before the first change: what will be placed.
+    virtual void OnPlanned(unsigned /*entries*/, std::uint64_t /*totalBytes*/) {}
+    // As payload bytes are written: the bytes of all payloads written so far.
+    virtual void OnBytesPlaced(std::uint64_t /*bytesDone*/) {}
+    // When an entry's file stands at its destination: its entry name and payload size.
+    virtual void OnEntryPlaced(const char* /*entryName*/, std::uint32_t /*size*/) {}
+    // Once, when the package is refused before anything changed: which entry, and why.
+    virtual void OnRefused(const std::string& /*why*/) {}
+};

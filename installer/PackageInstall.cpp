@@ -1,0 +1,104 @@
+#include "installer/PackageInstall.h"
+
+#include <memory>
+#include <new>
+
+#include "files/LongPath.h"
+#include "installer/PackagePlan.h"
+#include "installer/PackageReader.h"
+#include "journal/FaultPoint.h"
+#include "journal/InstallTransaction.h"
+
+namespace zr {
+
+namespace {
+
+// Payloads pass through this much memory, whatever their size.
+constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
+
+bool WriteAll(HANDLE file, const char* data, std::size_t size) {
+    DWORD written = 0;
+    return ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+}
+
+// Copies one entry's payload into its staged file.
+bool CopyPayload(CPackageReader& package,
+                 const PLANNED_ENTRY& entry,
+                 HANDLE staged,
+                 char* buffer,
+                 CInstallProgress& progress,
+                 std::uint64_t* done) {
+    for (std::uint32_t copied = 0; copied < entry.dwSize;) {
+        const std::size_t chunk = entry.dwSize - copied < COPY_BUFFER_SIZE ? entry.dwSize - copied : COPY_BUFFER_SIZE;
+        if (!package.ReadAt(entry.nPayloadOffset + copied, buffer, chunk) || !WriteAll(staged, buffer, chunk))
+            return false;
+        copied += static_cast<std::uint32_t>(chunk);
+        *done += chunk;
+        progress.OnBytesPlaced(*done);
+        FaultPoint();
+    }
+    return true;
+}
+
+// Writes every planned entry through the recovery record and commits; all or nothing.
+E_INSTALL_OUTCOME Place(const PACKAGE_PLAN& plan,
+                        CPackageReader& package,
+                        const std::wstring& installFolder,
+                        CInstallProgress& progress) {
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[COPY_BUFFER_SIZE]);
+    if (!buffer)
+        return INSTALL_FAILED;
+    CInstallTransaction transaction;
+    if (!transaction.Begin(installFolder))
+        return INSTALL_BUSY;
+    for (const PLANNED_ENTRY& entry : plan.entries) {
+        if (!transaction.StageEntry(entry.destination, entry.bReplaces)) {
+            transaction.Rollback();
+            return INSTALL_FAILED;
+        }
+    }
+    if (!transaction.AnnounceStaged()) {
+        transaction.Rollback();
+        return INSTALL_FAILED;
+    }
+    progress.OnPlanned(static_cast<unsigned>(plan.entries.size()), plan.nTotalBytes);
+    std::uint64_t done = 0;
+    for (std::size_t i = 0; i < plan.entries.size(); ++i) {
+        ScopedKernelHandle staged = transaction.CreateStagedFile(i);
+        if (!staged || !CopyPayload(package, plan.entries[i], staged.get(), buffer.get(), progress, &done) ||
+            !transaction.PutInPlace(i, staged)) {
+            staged.reset();  // the rollback deletes the staged file, which nobody else may have open
+            transaction.Rollback();
+            return INSTALL_FAILED;
+        }
+        progress.OnEntryPlaced(plan.entries[i].szName, plan.entries[i].dwSize);
+    }
+    return transaction.Commit() ? INSTALL_DONE : INSTALL_FAILED;
+}
+
+}  // namespace
+
+E_INSTALL_OUTCOME InstallPackage(const char* packagePath,
+                                 const char* installFolder,
+                                 const PACKAGE_HEADER* expected,
+                                 CInstallProgress* progress) {
+    CInstallProgress silent;
+    CInstallProgress& told = progress ? *progress : silent;
+    std::wstring install;
+    if (installFolder[0] == '\0' || !FullFolderPath(WidenAnsi(installFolder), &install))
+        return INSTALL_FAILED;
+    // Opened once, for everything that is read of it: nobody can change it from here on.
+    CPackageReader package;
+    if (!package.Open(WidenAnsi(packagePath)))
+        return INSTALL_PACKAGE_UNREADABLE;
+    PACKAGE_PLAN plan;
+    std::string why;
+    const E_INSTALL_OUTCOME planned = PlanPackage(package, install, installFolder, expected, &plan, &why);
+    if (planned != INSTALL_DONE) {
+        told.OnRefused(why);
+        return planned;
+    }
+    return Place(plan, package, install, told);
+}
+
+}  // namespace zr

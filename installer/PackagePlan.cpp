@@ -1,0 +1,243 @@
+#include "installer/PackagePlan.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <new>
+
+#include "files/FileIdentity.h"
+#include "files/LongPath.h"
+#include "format/DestinationRule.h"
+#include "format/PackageDirectory.h"
+#include "framework/SystemLibrary.h"
+#include "installer/AnsiLeadByte.h"
+#include "trust/PackageSignature.h"
+
+namespace zr {
+
+namespace {
+
+bool FinalPathOf(HANDLE handle, std::wstring* final) {
+    static const auto getFinalPath = ZR_KERNEL_FUNCTION(GetFinalPathNameByHandleW);
+    if (!getFinalPath)
+        return false;
+    std::wstring path(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD length =
+            getFinalPath(handle, &path[0], static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0)
+            return false;
+        if (length < path.size()) {
+            path.resize(length);
+            if (path.empty() || path.back() != L'\\')
+                path += L'\\';
+            *final = LongPathForm(path);
+            return true;
+        }
+        path.assign(length + 1, L'\0');
+    }
+    return false;
+}
+
+// The installation folder may itself be reached through a link an administrator made: its final
+// path, had once, is what every folder below it must lie under.
+bool FinalFolderPath(const std::wstring& folder, std::wstring* final) {
+    ScopedKernelHandle handle(::CreateFileW(LongPathForm(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle && FinalPathOf(handle.get(), final);
+}
+
+// Paths as keys, compared as the file system compares names: without case.
+std::wstring PathKey(const std::wstring& path) {
+    std::wstring key = path;
+    if (!key.empty())
+        ::CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+    return key;
+}
+
+// Judges the folders of the installation that the entries go to, each once, and holds each open.
+class CFolderCheck {
+  public:
+    CFolderCheck(const std::wstring& installFolder, const std::wstring& installFinal, PACKAGE_PLAN* plan)
+        : m_installFolder(installFolder), m_installFinal(installFinal), m_plan(plan) {}
+
+    // Every folder from below the installation down to `folder` (full, ending in a backslash).
+    void Judge(const std::wstring& folder, DESTINATION_FACTS* facts) {
+        for (std::size_t end = m_installFolder.size(); end < folder.size();) {
+            end = folder.find(L'\\', end) + 1;
+            const std::wstring key = PathKey(folder.substr(0, end));
+            auto known = m_judged.find(key);
+            if (known == m_judged.end())
+                known = m_judged.emplace(key, JudgeOne(folder.substr(0, end))).first;
+            if (known->second == WAY_MISSING)
+                facts->bWayMissing = true;
+            else if (known->second == WAY_LINKED)
+                facts->bWayLinked = true;
+            if (known->second != WAY_PLAIN)
+                return;
+        }
+    }
+
+  private:
+    enum E_WAY { WAY_PLAIN, WAY_MISSING, WAY_LINKED };
+
+    E_WAY JudgeOne(const std::wstring& folder) {
+        // Without its last backslash: "link\" names what the link points to, not the link.
+        std::wstring itself = folder;
+        while (!itself.empty() && itself.back() == L'\\')
+            itself.pop_back();
+        // By name as well as by handle: Wine shows a Unix symbolic link as a reparse point only by name.
+        const DWORD attributes = ::GetFileAttributesW(LongPathForm(itself).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return IsMissingFileError(::GetLastError()) ? WAY_MISSING : WAY_LINKED;
+        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? WAY_LINKED : WAY_MISSING;
+        // The folder itself, not what a link there points to; no delete sharing, so that it stays
+        // where it is while the update runs.
+        ScopedKernelHandle handle(::CreateFileW(LongPathForm(itself).c_str(), FILE_READ_ATTRIBUTES,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        BY_HANDLE_FILE_INFORMATION information = {};
+        std::wstring final;
+        if (!handle || !::GetFileInformationByHandle(handle.get(), &information) ||
+            (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+            !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !FinalPathOf(handle.get(), &final) ||
+            !IsBelowFolder(final, m_installFinal))
+            return WAY_LINKED;
+        m_plan->folders.push_back(std::move(handle));
+        return WAY_PLAIN;
+    }
+
+    const std::wstring& m_installFolder;
+    const std::wstring& m_installFinal;
+    PACKAGE_PLAN* m_plan;
+    std::map<std::wstring, E_WAY> m_judged;  // upper-cased folder
+};
+
+// What stands at `destination` now.
+DESTINATION_FACTS StandingAt(const std::wstring& destination, const FILE_IDENTITY& package) {
+    DESTINATION_FACTS facts;
+    const DWORD attributes = ::GetFileAttributesW(LongPathForm(destination).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        facts.bUnknown = !IsMissingFileError(::GetLastError());
+        return facts;
+    }
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        facts.standing = STANDS_OTHER;
+    else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        facts.standing = STANDS_FOLDER;
+    else
+        facts.standing = STANDS_FILE;
+    facts.bReadOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    FILE_IDENTITY existing;
+    facts.bIsPackage = facts.standing == STANDS_FILE && GetFileIdentity(destination, &existing) && existing == package;
+    return facts;
+}
+
+std::string EntryRefusal(unsigned index, const char* name, const char* why) {
+    return "entry " + std::to_string(index + 1) + " \"" + name + "\": " + why;
+}
+
+}  // namespace
+
+E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
+                              const std::wstring& installFolder,
+                              const char* installFolderText,
+                              const PACKAGE_HEADER* expected,
+                              PACKAGE_PLAN* plan,
+                              std::string* why) {
+    *plan = PACKAGE_PLAN();
+    // Everything is had before the first file is touched, so running short of memory changes nothing.
+    std::unique_ptr<unsigned char[]> head(new (std::nothrow) unsigned char[MAX_DIRECTORY_END]);
+    std::unique_ptr<PACKAGE_DIRECTORY> directory(new (std::nothrow) PACKAGE_DIRECTORY);
+    if (!head || !directory) {
+        *why = "out of memory";
+        return INSTALL_FAILED;
+    }
+    const std::size_t headSize =
+        package.Size() < MAX_DIRECTORY_END ? static_cast<std::size_t>(package.Size()) : MAX_DIRECTORY_END;
+    if (!package.ReadAt(0, head.get(), headSize)) {
+        *why = "the package cannot be read";
+        return INSTALL_PACKAGE_UNREADABLE;
+    }
+    if (expected && !(DecodePackageHeader(head.get(), headSize) == *expected)) {
+        *why = "the package's header is not the one shown";
+        return INSTALL_PACKAGE_REFUSED;
+    }
+
+    // Damaged or foreign packages are refused before anything changes.
+    SIGNATURE_FINDING finding;
+    const PACKAGE_KEYS keys = CompiledPackageKeys();
+    const SIGNATURE_CHECK signature =
+        CheckPackageSignature([&package](std::uint64_t offset, void* buffer,
+                                         std::size_t size) { return package.ReadAt(offset, buffer, size); },
+                              package.Size(), keys, &finding);
+    if (!SignatureAllowsInstall(signature, keys.nCount)) {
+        *why = "the signature check refuses the package";
+        return signature.state == SIGNATURE_READ_ERROR ? INSTALL_PACKAGE_UNREADABLE : INSTALL_PACKAGE_UNTRUSTED;
+    }
+
+    DecodePackageDirectory(head.get(), headSize, directory.get());
+    const PACKAGE_VERDICT verdict = CheckPackageDirectory(*directory, SignedLength(package.Size(), finding.form),
+                                                          std::strlen(installFolderText), &IsAnsiLeadByte);
+    if (verdict.fault != PACKAGE_OK) {
+        *why = verdict.fault == PACKAGE_BAD_ENTRY_NAME || verdict.fault == PACKAGE_DESTINATION_TOO_LONG
+                   ? EntryRefusal(verdict.nEntry, "",
+                                  verdict.fault == PACKAGE_BAD_ENTRY_NAME ? NameFaultText(verdict.nameFault)
+                                                                          : PackageFaultText(verdict.fault))
+                   : PackageFaultText(verdict.fault);
+        return INSTALL_PACKAGE_REFUSED;
+    }
+
+    std::wstring installFinal;
+    if (!FinalFolderPath(installFolder, &installFinal)) {
+        *why = "the installation folder cannot be opened";
+        return INSTALL_PACKAGE_REFUSED;
+    }
+    CFolderCheck folders(installFolder, installFinal, plan);
+    std::map<std::wstring, bool> placed;  // upper-cased destinations of the earlier entries
+    std::uint64_t offset = PayloadOffset(directory->nCount);
+    for (unsigned i = 0; i < directory->nCount; ++i) {
+        const PACKAGE_ENTRY& entry = directory->entries[i];
+        PLANNED_ENTRY planned = {};
+        std::memcpy(planned.szName, entry.szName, sizeof planned.szName);
+        planned.dwSize = entry.dwSize;
+        planned.nPayloadOffset = offset;
+        offset += entry.dwSize;
+        const std::wstring wide = WidenAnsi(entry.szName);
+        if (wide.empty() || !MakeFullPath(installFolder + wide, &planned.destination) ||
+            !IsBelowFolder(planned.destination, installFolder)) {
+            *why = EntryRefusal(i, entry.szName, "the name cannot be resolved below the installation");
+            return INSTALL_PACKAGE_REFUSED;
+        }
+        const std::wstring key = PathKey(planned.destination);
+        DESTINATION_FACTS facts;
+        folders.Judge(FolderPart(planned.destination), &facts);
+        if (!facts.bWayMissing && !facts.bWayLinked) {
+            if (placed.count(key)) {
+                facts.standing = STANDS_FILE;  // the earlier entry's file, which this one replaces
+            } else {
+                const DESTINATION_FACTS standing = StandingAt(planned.destination, package.Identity());
+                facts.standing = standing.standing;
+                facts.bReadOnly = standing.bReadOnly;
+                facts.bIsPackage = standing.bIsPackage;
+                facts.bUnknown = standing.bUnknown;
+            }
+        }
+        const E_DESTINATION_FAULT fault = JudgeDestination(entry.szName, facts);
+        if (fault != DESTINATION_OK) {
+            *why = EntryRefusal(i, entry.szName, DestinationFaultText(fault));
+            return INSTALL_PACKAGE_REFUSED;
+        }
+        planned.bReplaces = facts.standing == STANDS_FILE;
+        placed[key] = true;
+        plan->nTotalBytes += entry.dwSize;
+        plan->entries.push_back(std::move(planned));
+    }
+    return INSTALL_DONE;
+}
+
+}  // namespace zr

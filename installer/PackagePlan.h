@@ -1,0 +1,47 @@
+// An installation's plan: the package judged whole (its header against the one shown, its signature,
+// its directory and names) and every entry resolved on disk and judged at its destination, all before
+// anything changes, so that placing it needs no decision of its own and every refusal is a refusal.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "format/PackageFormat.h"
+#include "format/PackageHeader.h"
+#include "framework/ScopedHandle.h"
+#include "installer/InstallOutcome.h"
+#include "installer/PackageReader.h"
+
+namespace zr {
+
+// One entry as the installer works from it.
+struct PLANNED_ENTRY {
+    char szName[ENTRY_NAME_SIZE];  // the entry name, terminated
+    std::wstring destination;      // full path (without the "\\?\" form)
+    std::uint32_t dwSize;
+    std::uint64_t nPayloadOffset;  // where its payload lies in the package
+    bool bReplaces;                // a file stands at the destination once the earlier entries are placed
+};
+
+struct PACKAGE_PLAN {
+    std::vector<PLANNED_ENTRY> entries;  // in directory order
+    std::uint64_t nTotalBytes = 0;
+    // Every folder the link check judged, held open without delete sharing until the update ends, so
+    // that no other program can rename it away and put a link in its place meanwhile.
+    std::vector<ScopedKernelHandle> folders;
+};
+
+// Plans the installation of the open `package` into `installFolder` (full, ending in a backslash;
+// `installFolderText` is its ANSI text, which the path length limit binds). `expected`, when given,
+// is the header the package must carry. INSTALL_DONE means planned; otherwise the refusal
+// (INSTALL_PACKAGE_REFUSED, _UNTRUSTED, _UNREADABLE, or INSTALL_FAILED when memory runs short), with
+// *why saying which entry and why. Changes nothing on disk.
+E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
+                              const std::wstring& installFolder,
+                              const char* installFolderText,
+                              const PACKAGE_HEADER* expected,
+                              PACKAGE_PLAN* plan,
+                              std::string* why);
+
+}  // namespace zr

@@ -1,0 +1,47 @@
+#include "installer/PackageReader.h"
+
+namespace zr {
+
+bool CPackageReader::Open(const std::wstring& path) {
+    m_file.reset();
+    m_size = 0;
+    if (path.empty())
+        return false;
+    // FILE_SHARE_READ only: a program holding the file open for writing makes this fail, and no
+    // program can open it for writing, rename or delete it while it is held.
+    ScopedKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
+        return false;
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!::GetFileInformationByHandle(file.get(), &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    m_size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
+    m_identity.nVolumeSerial = information.dwVolumeSerialNumber;
+    m_identity.nIndexHigh = information.nFileIndexHigh;
+    m_identity.nIndexLow = information.nFileIndexLow;
+    m_file = std::move(file);
+    return true;
+}
+
+bool CPackageReader::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
+    if (!m_file || offset > m_size || size > m_size - offset)
+        return false;
+    char* out = static_cast<char*>(buffer);
+    for (std::size_t done = 0; done < size;) {
+        const std::size_t left = size - done;
+        const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+        // Positioned reads: nothing depends on the handle's own file pointer.
+        OVERLAPPED at = {};
+        at.Offset = static_cast<DWORD>(offset + done);
+        at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+        DWORD read = 0;
+        if (!::ReadFile(m_file.get(), out + done, chunk, &read, &at) || read == 0)
+            return false;
+        done += read;
+    }
+    return true;
+}
+
+}  // namespace zr

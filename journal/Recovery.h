@@ -1,0 +1,38 @@
+// Putting an installation back from its recovery record: the same procedure serves a failing run
+// (its rollback) and the next start after an interrupted one.
+#pragma once
+
+#include <string>
+
+#include "journal/RecoveryRecord.h"
+
+namespace zr {
+
+// Carries out what a record asks. Before the commit point: every change undone, newest first (files
+// the run created and its staged files deleted, every file kept aside put back over whatever stands
+// at its name). After it: the installed files kept aside and any staged file left deleted. Only the
+// record's own paths are touched, all of them below its installation folder. Each step is
+// idempotent, so a record may be carried out again after an interruption; a failing step is retried
+// a few times and the rest still done. True when nothing is left to do.
+bool CarryOutRecord(const RECOVERY_RECORD& record);
+
+enum E_RECOVERY {
+    RECOVERY_NOTHING,     // no record: the installation is as the last run left it
+    RECOVERY_DONE,        // an interrupted run's record was carried out and removed
+    RECOVERY_LIVE,        // a running installation holds the record: not touched
+    RECOVERY_UNFINISHED,  // the record could not be carried out in full (a file in use): kept
+    RECOVERY_REFUSED,     // the record is not one the installer would write: left alone, never acted on
+};
+
+// Finishes an interrupted installation of the installation folder `installFolder` (ANSI, ending in
+// a backslash) from its record, silently. Only RECOVERY_NOTHING and RECOVERY_DONE leave an
+// installation that may be read and updated.
+E_RECOVERY RecoverInstallation(const char* installFolder);
+
+// Whether an installation may be read and updated after `recovery`.
+inline bool LeavesInstallationUsable(E_RECOVERY recovery) {
+    return recovery == RECOVERY_NOTHING || recovery == RECOVERY_DONE;
+}
+E_RECOVERY RecoverInstallation(const std::wstring& installFolder);
+
+}  // namespace zr

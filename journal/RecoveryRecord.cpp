@@ -1,0 +1,222 @@
+#include "journal/RecoveryRecord.h"
+
+#include "files/LongPath.h"
+
+namespace zr {
+
+namespace {
+
+constexpr char RECORD_MAGIC_LINE[] = "ZR5048 recovery record 2\n";
+
+// A component of a path the record may name: no empty, "." or ".." part, nothing Windows would read
+// as a stream, device or wildcard, no trailing dot or space (which Windows would drop).
+bool IsPlainComponent(const std::wstring& component) {
+    if (component.empty() || component == L"." || component == L"..")
+        return false;
+    for (wchar_t c : component) {
+        if (c < 32 || std::wstring(L"<>:\"/|?*").find(c) != std::wstring::npos)
+            return false;
+    }
+    return component.back() != L'.' && component.back() != L' ';
+}
+
+// `relative` made of plain components separated by single backslashes; with `folder` it must end in
+// one, otherwise it must not.
+bool IsPlainRelativePath(const std::wstring& relative, bool folder) {
+    if (relative.empty())
+        return folder;
+    if (folder != (relative.back() == L'\\'))
+        return false;
+    std::size_t start = 0;
+    const std::size_t end = folder ? relative.size() - 1 : relative.size();
+    while (start <= end) {
+        std::size_t stop = relative.find(L'\\', start);
+        if (stop == std::wstring::npos || stop > end)
+            stop = end;
+        if (!IsPlainComponent(relative.substr(start, stop - start)))
+            return false;
+        start = stop + 1;
+    }
+    return true;
+}
+
+// "X:\" or "\\server\share\" followed by plain folder names, ending in a backslash. No "\\?\" or
+// "\\.\" device forms.
+bool IsPlainAbsoluteFolder(const std::wstring& folder) {
+    if (folder.size() >= 3 && ((folder[0] | 0x20) >= L'a' && (folder[0] | 0x20) <= L'z') && folder[1] == L':' &&
+        folder[2] == L'\\')
+        return IsPlainRelativePath(folder.substr(3), true);
+    if (folder.size() < 2 || folder[0] != L'\\' || folder[1] != L'\\')
+        return false;
+    const std::size_t server = folder.find(L'\\', 2);
+    const std::size_t share = server == std::wstring::npos ? server : folder.find(L'\\', server + 1);
+    if (share == std::wstring::npos || !IsPlainComponent(folder.substr(2, server - 2)) ||
+        !IsPlainComponent(folder.substr(server + 1, share - server - 1)))
+        return false;
+    return IsPlainRelativePath(folder.substr(share + 1), true);
+}
+
+bool SplitFields(const std::string& line, std::vector<std::string>* fields) {
+    fields->clear();
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        fields->push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos)
+            return true;
+        start = tab + 1;
+    }
+}
+
+}  // namespace
+
+std::string FormatRecordHeader(const std::wstring& installFolder) {
+    return std::string(RECORD_MAGIC_LINE) + "I\t" + ToUtf8(installFolder) + "\n";
+}
+
+std::string FormatRecordChange(const RECORDED_CHANGE& change) {
+    std::string line(1, static_cast<char>(change.kind));
+    line += "\t" + ToUtf8(change.path);
+    if (change.kind != CHANGE_CREATED)
+        line += "\t" + ToUtf8(change.backup);
+    return line + "\n";
+}
+
+bool IsReservedBackupName(const std::wstring& name) {
+    if (name.size() != 15 || name.compare(0, 3, L"zr~") != 0 || name.compare(11, 4, L".tmp") != 0)
+        return false;
+    for (std::size_t i = 3; i < 11; ++i) {
+        const wchar_t c = name[i];
+        if (!((c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F')))
+            return false;
+    }
+    return true;
+}
+
+E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
+                                   const std::wstring& installFolder,
+                                   RECOVERY_RECORD* record) {
+    *record = RECOVERY_RECORD();
+    if (bytes.size() > MAX_RECORD_SIZE)
+        return RECORD_TOO_LARGE;
+    // Complete lines only: a cut-short last line announced a change that never began.
+    std::vector<std::string> lines;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            break;
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 1;
+    }
+    const std::string magic(RECORD_MAGIC_LINE, sizeof RECORD_MAGIC_LINE - 2);
+    if (lines.empty())
+        return magic.compare(0, bytes.size(), bytes) == 0 ? RECORD_OK : RECORD_BAD_HEADER;
+    if (lines[0] != magic)
+        return RECORD_BAD_HEADER;
+
+    RECOVERY_RECORD read;
+    std::vector<std::string> fields;
+    if (lines.size() >= 2) {
+        if (!SplitFields(lines[1], &fields) || fields.size() != 2 || fields[0] != "I" ||
+            !FromUtf8(fields[1], &read.installFolder))
+            return RECORD_BAD_HEADER;
+        if (!SamePathText(read.installFolder, installFolder) || !IsPlainAbsoluteFolder(read.installFolder))
+            return RECORD_OTHER_INSTALLATION;
+    }
+    if (lines.size() < 3)
+        return RECORD_OK;  // cut short before the first change: nothing to undo
+    const std::wstring recordPath = read.installFolder + RECORD_FILE_NAME;
+
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+        if (read.bCommitted)
+            return RECORD_BAD_LINE;  // nothing follows the commit point
+        if (lines[i] == "K") {
+            read.bCommitted = true;
+            continue;
+        }
+        if (!SplitFields(lines[i], &fields) || fields[0].size() != 1)
+            return RECORD_BAD_LINE;
+        RECORDED_CHANGE change;
+        change.kind = static_cast<E_CHANGE_KIND>(fields[0][0]);
+        const std::size_t expected = change.kind == CHANGE_CREATED ? 2 : 3;
+        if ((change.kind != CHANGE_CREATED && change.kind != CHANGE_INSTALLED_ASIDE && change.kind != CHANGE_STAGED) ||
+            fields.size() != expected || !FromUtf8(fields[1], &change.path) ||
+            (expected == 3 && !FromUtf8(fields[2], &change.backup)))
+            return RECORD_BAD_LINE;
+        if (!IsBelowFolder(change.path, read.installFolder) ||
+            !IsPlainRelativePath(change.path.substr(read.installFolder.size()), false) ||
+            SamePathText(change.path, recordPath))
+            return RECORD_PATH_OUTSIDE;
+        if (expected == 3) {
+            const std::wstring backupFolder = FolderPart(change.backup);
+            if (!SamePathText(backupFolder, FolderPart(change.path)) ||
+                !IsReservedBackupName(change.backup.substr(backupFolder.size())) ||
+                SamePathText(change.backup, change.path))
+                return RECORD_BAD_BACKUP;
+        }
+        read.changes.push_back(change);
+    }
+    *record = read;
+    return RECORD_OK;
+}
+
+bool CRecordFile::Create(const std::wstring& installFolder) {
+    m_path = installFolder + RECORD_FILE_NAME;
+    // CREATE_NEW and no sharing: the lock. DELETE access so that Remove can delete it while held.
+    m_file.reset(::CreateFileW(LongPathForm(m_path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return m_file.IsValid();
+}
+
+bool CRecordFile::OpenExisting(const std::wstring& installFolder, DWORD* error) {
+    m_path = installFolder + RECORD_FILE_NAME;
+    m_file.reset(::CreateFileW(LongPathForm(m_path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    *error = m_file.IsValid() ? ERROR_SUCCESS : ::GetLastError();
+    return m_file.IsValid();
+}
+
+bool CRecordFile::Append(const std::string& text) {
+    if (!m_file)
+        return false;
+    LARGE_INTEGER end = {};
+    if (!::SetFilePointerEx(m_file.get(), end, nullptr, FILE_END))
+        return false;
+    DWORD written = 0;
+    return ::WriteFile(m_file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size() && ::FlushFileBuffers(m_file.get());
+}
+
+bool CRecordFile::ReadAll(std::string* bytes) {
+    bytes->clear();
+    LARGE_INTEGER start = {};
+    if (!m_file || !::SetFilePointerEx(m_file.get(), start, nullptr, FILE_BEGIN))
+        return false;
+    char buffer[64 * 1024];
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(m_file.get(), buffer, sizeof buffer, &read, nullptr))
+            return false;
+        if (read == 0)
+            return true;
+        bytes->append(buffer, read);
+        if (bytes->size() > MAX_RECORD_SIZE)
+            return true;
+    }
+}
+
+bool CRecordFile::Remove() {
+    if (!m_file)
+        return false;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    if (::SetFileInformationByHandle(m_file.get(), FileDispositionInfo, &disposition, sizeof disposition)) {
+        m_file.reset();
+        return true;
+    }
+    // Without the disposition call: close, then delete; a start meeting the record in between
+    // finds it finished and removes it itself.
+    m_file.reset();
+    return ::DeleteFileW(LongPathForm(m_path).c_str()) != FALSE;
+}
+
+}  // namespace zr

@@ -1,0 +1,6 @@
+// Whether the product is running: it keeps a property on one of its top-level windows while it runs.
+#pragma once
+
+// True when a top-level window of the desktop, hidden ones too, carries the product's property with
+// a non-null value.
+bool IsProductRunning();

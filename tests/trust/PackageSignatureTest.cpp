@@ -1,0 +1,180 @@
+// The installer's check of a package's signature block, in the build this test program links: the
+// unit tests carry no keys, the keyed tests the two test keys. Every test package of the shared table
+// is installed into a real installation folder; a refused one must leave every file as it was.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "installer/PackageInstall.h"
+#include "trust/Crypto.h"
+#include "trust/PackageSignature.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/SignatureCases.h"
+#include "tools/vupcab/PackageSigning.h"
+
+namespace {
+
+using namespace zr::test;
+using Snapshot = std::map<std::string, std::string>;
+
+bool BuiltWithKeys() {
+    return zr::CompiledPackageKeys().nCount > 0;
+}
+
+// A working folder holding `package` as vupcab and an installation with old files, for one install.
+class Installation {
+  public:
+    explicit Installation(const std::string& package) {
+        m_work = m_root / "work\\";
+        m_install = m_root / "ZR5048 Emulation Software\\";
+        m_ok = ::CreateDirectoryA(m_work.c_str(), nullptr) && ::CreateDirectoryA(m_install.c_str(), nullptr) &&
+               WriteFileBytes(m_install + "EXCEL\\Report.xls", "old report") &&
+               WriteFileBytes(m_install + "ReadMe.txt", "old readme") && WriteFileBytes(m_work + "vupcab", package);
+    }
+    bool Ok() const { return m_ok; }
+    E_INSTALL_OUTCOME Install() const {
+        char previous[MAX_PATH] = {};
+        ::GetCurrentDirectoryA(sizeof previous, previous);
+        ::SetCurrentDirectoryA(m_work.c_str());
+        const E_INSTALL_OUTCOME outcome = zr::InstallPackage(PACKAGE_FILE_NAME, m_install.c_str(), nullptr, nullptr);
+        ::SetCurrentDirectoryA(previous);
+        return outcome;
+    }
+    Snapshot Everything() const { return SnapshotFolder(m_root.Path()); }
+    Snapshot Installed() const { return SnapshotFolder(m_install); }
+    std::string PackagePath() const { return m_work + "vupcab"; }
+
+  private:
+    ScratchFolder m_root;
+    std::string m_work;
+    std::string m_install;
+    bool m_ok = false;
+};
+
+std::vector<zr::PublicKey> CompiledKeys() {
+    const zr::PACKAGE_KEYS keys = zr::CompiledPackageKeys();
+    return std::vector<zr::PublicKey>(keys.keys, keys.keys + keys.nCount);
+}
+
+::testing::AssertionResult InstallsAsExpected(const SignatureCase& c) {
+    Installation world(c.bytes);
+    if (!world.Ok())
+        return ::testing::AssertionFailure() << "cannot set up the folders";
+    const E_INSTALL_OUTCOME expected = BuiltWithKeys() ? c.withKeys : c.withoutKeys;
+    const Snapshot before = world.Everything();
+    const E_INSTALL_OUTCOME outcome = world.Install();
+    if (outcome != expected)
+        return ::testing::AssertionFailure() << "outcome " << outcome << ", expected " << expected;
+    if (outcome != INSTALL_DONE && world.Everything() != before)
+        return ::testing::AssertionFailure() << "refused, yet files changed";
+    // mkvupcab verify, given the keys this build carries, says the same.
+    zr::PackageVerification verification;
+    std::string error;
+    if (!zr::VerifyPackageFile(world.PackagePath(), CompiledKeys(), &verification, &error))
+        return ::testing::AssertionFailure() << error;
+    if (verification.accepted != (outcome != INSTALL_PACKAGE_UNTRUSTED))
+        return ::testing::AssertionFailure() << "mkvupcab verify disagrees: accepted " << verification.accepted;
+    return ::testing::AssertionSuccess();
+}
+
+TEST(PackageSignature, EveryTestPackageHasItsOutcomeInThisBuild) {
+    for (const SignatureCase& c : SignatureCases()) {
+        SCOPED_TRACE(testing::Message() << c.name << (BuiltWithKeys() ? ", built with keys" : ", built without"));
+        EXPECT_TRUE(InstallsAsExpected(c));
+    }
+}
+
+TEST(PackageSignature, SignedPackageInstallsTheFilesOfItsUnsignedTwin) {
+    if (BuiltWithKeys())
+        GTEST_SKIP() << "a build with keys refuses the unsigned twin";
+    const std::string plain = SamplePackage("1.05", 1, SignatureCaseEntries());
+    Installation unsignedWorld(plain), signedWorld(SignedWith(plain, TestKey::OTHER));
+    ASSERT_TRUE(unsignedWorld.Ok() && signedWorld.Ok());
+    ASSERT_EQ(unsignedWorld.Install(), INSTALL_DONE);
+    ASSERT_EQ(signedWorld.Install(), INSTALL_DONE);
+    EXPECT_EQ(signedWorld.Installed(), unsignedWorld.Installed());
+    EXPECT_EQ(signedWorld.Installed().at("ReadMe.txt"), "new readme");
+}
+
+TEST(PackageSignature, APackageSignedNativelyInstalls) {
+    Installation world(ReadFileBytes(std::string(ZR_SIGNING_FIXTURES) + "/native-signed.vupcab"));
+    ASSERT_TRUE(world.Ok());
+    EXPECT_EQ(world.Install(), INSTALL_DONE);
+}
+
+// Reads of a package in memory, recorded, failing at and after `failFrom`.
+struct RecordingReader {
+    std::string bytes;
+    std::uint64_t failFrom = ~std::uint64_t{0};
+    std::vector<std::uint64_t> offsets;
+    zr::PackageReadAt Reader() {
+        return [this](std::uint64_t offset, void* buffer, std::size_t size) {
+            offsets.push_back(offset);
+            if (offset + size > failFrom || offset + size > bytes.size())
+                return false;
+            std::memcpy(buffer, bytes.data() + offset, size);
+            return true;
+        };
+    }
+};
+
+TEST(PackageSignature, ReadsOnlyWhatItNeedsAndReportsReadErrors) {
+    const zr::PACKAGE_KEYS none = {nullptr, 0};
+    const zr::PACKAGE_KEYS keys = zr::CompiledPackageKeys();
+    const std::string plain = SamplePackage();
+    struct Case {
+        int line;
+        std::string bytes;
+        std::uint64_t failFrom;
+        zr::PACKAGE_KEYS keys;
+        zr::E_SIGNATURE_STATE expected;
+        std::size_t reads;  // 0: any number
+    };
+    const std::string signedFirst = SignedWith(plain, TestKey::FIRST);
+    const Case CASES[] = {
+        // Without a block only the place of one is read.
+        {__LINE__, plain + std::string(200, 'x'), ~0ull, none, zr::SIGNATURE_NO_BLOCK, 1},
+        {__LINE__, plain, ~0ull, none, zr::SIGNATURE_NO_BLOCK, 0},
+        {__LINE__, signedFirst, ~0ull, none, zr::SIGNATURE_DIGEST_OK, 0},
+        {__LINE__, signedFirst, 10, none, zr::SIGNATURE_READ_ERROR, 0},
+        {__LINE__, signedFirst, signedFirst.size() - 1, none, zr::SIGNATURE_READ_ERROR, 1},
+        // A digest-only block cannot pass a build with keys, so it is not hashed there.
+        {__LINE__, WithBlock(plain, nullptr), ~0ull, {keys.keys, 1}, zr::SIGNATURE_DIGEST_OK, 1},
+    };
+    for (const Case& c : CASES) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        if (c.keys.nCount > 0 && !BuiltWithKeys())
+            continue;
+        RecordingReader reader{c.bytes, c.failFrom, {}};
+        const zr::SIGNATURE_CHECK check = zr::CheckPackageSignature(reader.Reader(), c.bytes.size(), c.keys);
+        EXPECT_EQ(check.state, c.expected);
+        if (c.reads) {
+            EXPECT_EQ(reader.offsets.size(), c.reads);
+        }
+    }
+}
+
+TEST(PackageSignature, WindowsCryptographySignsAndVerifies) {
+    zr::KeyPair pair = {};
+    ASSERT_TRUE(zr::GenerateKeyPair(&pair));
+    zr::Digest digest = DigestOf("package bytes");
+    zr::SignatureValue signature = {};
+    ASSERT_TRUE(zr::SignDigest(pair, digest, &signature));
+    const zr::PublicKey key = zr::PublicPart(pair);
+    EXPECT_TRUE(zr::VerifyDigest(key, digest, signature));
+    EXPECT_NE(zr::KeyIdOf(key), zr::KeyId{});
+    digest[0] ^= 1;
+    EXPECT_FALSE(zr::VerifyDigest(key, digest, signature));
+    // A key that is no point of the curve is refused, not trusted.
+    zr::PublicKey offCurve = key;
+    offCurve[63] ^= 1;
+    digest[0] ^= 1;
+    EXPECT_FALSE(zr::VerifyDigest(offCurve, digest, signature));
+}
+
+}  // namespace

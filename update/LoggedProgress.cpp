@@ -1,0 +1,38 @@
+#include "update/LoggedProgress.h"
+
+#include <cinttypes>
+
+namespace zr {
+
+void CLoggedProgress::OnPlanned(unsigned entries, std::uint64_t totalBytes) {
+    m_total = totalBytes;
+    if (m_pLog)
+        m_pLog->Line("Plan: %u files, %" PRIu64 " bytes", entries, totalBytes);
+    Post(0);
+}
+
+void CLoggedProgress::OnBytesPlaced(std::uint64_t bytesDone) {
+    // Posted only when the thousandth changes: at most a thousand messages for any package.
+    Post(m_total == 0 ? PROGRESS_FULL : static_cast<unsigned>(bytesDone * PROGRESS_FULL / m_total));
+}
+
+void CLoggedProgress::OnEntryPlaced(const char* entryName, std::uint32_t size) {
+    if (m_pLog)
+        m_pLog->Line("Placed: %s (%" PRIu32 " bytes)", entryName, size);
+}
+
+void CLoggedProgress::OnRefused(const std::string& why) {
+    if (m_pLog)
+        m_pLog->Line("Refused: %s", why.c_str());
+}
+
+void CLoggedProgress::Post(unsigned thousandths) {
+    if (thousandths > PROGRESS_FULL)
+        thousandths = PROGRESS_FULL;
+    if (!m_hWnd || thousandths == m_posted)
+        return;
+    m_posted = thousandths;
+    ::PostMessageA(m_hWnd, WM_ZR_INSTALL_PROGRESS, thousandths, 0);
+}
+
+}  // namespace zr

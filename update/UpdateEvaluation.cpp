@@ -1,0 +1,49 @@
+#include "update/UpdateEvaluation.h"
+
+#include <mbstring.h>
+
+#include "product/LanguageSettings.h"
+#include "product/ProductVersion.h"
+
+namespace zr {
+
+namespace {
+E_UPDATE_VERDICT Judge(UPDATE_EVALUATION* e, const char* packagePath) {
+    e->packageRead = ReadPackageHeader(packagePath, &e->package);
+
+    e->installationFound = FindInstallation(&e->paths, &e->view);
+    if (!e->installationFound)
+        return UPDATE_NOT_INSTALLED;
+    // An interrupted update is finished first, so that the version read next is the installation's
+    // true one. One that cannot be finished now leaves no installation to update: never install over it.
+    e->recovery = RecoverInstallation(e->paths.szInstallFolder);
+    if (e->recovery == RECOVERY_REFUSED)
+        return UPDATE_INSTALLATION_DAMAGED;
+    if (!LeavesInstallationUsable(e->recovery))
+        return UPDATE_INSTALLATION_BUSY;
+    e->installedVersionRead = GetInstalledVersion(e->paths.szExePath, e->installedVersion);
+    if (!e->installedVersionRead)
+        return UPDATE_NOT_INSTALLED;
+    char work[LANGUAGE_VALUE_SIZE];
+    e->installedLanguage = ReadInstalledLanguage(e->paths.szLanguageIni, work);
+
+    if (!e->packageRead)
+        return UPDATE_PACKAGE_UNREADABLE;
+    if (e->package.szVersion[0] == '\0')
+        return UPDATE_PACKAGE_REFUSED;
+    const int order = _mbscmp(reinterpret_cast<const unsigned char*>(e->installedVersion.GetString()),
+                              reinterpret_cast<const unsigned char*>(e->package.szVersion));
+    const bool sameLanguage = e->package.nLanguage == e->installedLanguage;
+    if (order > 0)
+        return UPDATE_NEWER_INSTALLED;
+    if (order == 0)
+        return sameLanguage ? UPDATE_ALREADY_CURRENT : UPDATE_LANGUAGE_MISMATCH;
+    return sameLanguage ? UPDATE_APPLIES : UPDATE_LANGUAGE_MISMATCH;
+}
+}  // namespace
+
+void EvaluateUpdate(const char* packagePath, UPDATE_EVALUATION* evaluation) {
+    evaluation->verdict = Judge(evaluation, packagePath);
+}
+
+}  // namespace zr
