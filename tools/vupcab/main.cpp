@@ -1,32 +1,59 @@
-// mkvupcab: builds an update package from a version text, a Language code and a list of files, lists
-// what a package declares, and signs and verifies packages.
+// mkvupcab: builds an update package from a version text, a Language code and a list of files or a
+// release folder, lists what a package declares, signs and verifies
+// packages.
 //
 //   mkvupcab create OUTPUT --version 1.05 --language 1 [--entry "EXCEL\Report.xls" report.xls]... [--key PRIVATE]
+//   mkvupcab create OUTPUT --version 1.05 --language 1 --from RELEASE [--key PRIVATE]
 //   mkvupcab list PACKAGE
 //   mkvupcab keygen PRIVATE PUBLIC
 //   mkvupcab sign PACKAGE --key PRIVATE
 //   mkvupcab verify PACKAGE [--key PUBLIC]...
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "package/PackageFormat.h"
+#include "tools/vupcab/NameText.h"
 #include "tools/vupcab/PackageSigning.h"
 #include "tools/vupcab/PackageWriter.h"
+#include "tools/vupcab/ReleasePackage.h"
 
 namespace {
 
+const char* const CREATE_USAGE =
+    "usage: mkvupcab create OUTPUT --version TEXT --language CODE [--entry NAME SOURCE]... [--key PRIVATE]\n"
+    "       mkvupcab create OUTPUT --version TEXT --language CODE --from RELEASE [--key PRIVATE]\n"
+    "NAME is the file's path below the installation folder, folders separated by a backslash. With --from\n"
+    "every file below RELEASE becomes an entry named by its path there, in the code page of CODE's Windows.\n"
+    "OUTPUT appears only when it is whole (and signed, with --key). Prints one line:\n"
+    "  created entries=N bytes=B key=KEYID|none out=OUTPUT\n";
+const char* const OTHER_USAGE =
+    "       mkvupcab list PACKAGE\n"
+    "       mkvupcab keygen PRIVATE PUBLIC\n"
+    "       mkvupcab sign PACKAGE --key PRIVATE\n"
+    "       mkvupcab verify PACKAGE [--key PUBLIC]...   (up to two keys, as a tool built with them)\n"
+    "       mkvupcab COMMAND --help\n";
+
 int Usage() {
-    std::fprintf(
-        stderr,
-        "usage: mkvupcab create OUTPUT --version TEXT --language CODE [--entry NAME SOURCE]... [--key PRIVATE]\n"
-        "       mkvupcab list PACKAGE\n"
-        "       mkvupcab keygen PRIVATE PUBLIC\n"
-        "       mkvupcab sign PACKAGE --key PRIVATE\n"
-        "       mkvupcab verify PACKAGE [--key PUBLIC]...   (up to two keys, as a tool built with them)\n"
-        "NAME is the file's path below the installation folder, folders separated by a backslash.\n");
+    std::fprintf(stderr, "%s%s", CREATE_USAGE, OTHER_USAGE);
     return 2;
+}
+
+bool AsksForHelp(int argc, char** argv) {
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
+            return true;
+    }
+    return false;
+}
+
+int Help(const char* command) {
+    const std::string name = command;
+    std::fputs(name == "create" ? CREATE_USAGE : OTHER_USAGE, stdout);
+    return 0;
 }
 
 bool ParseCode(const char* text, int* code) {
@@ -48,48 +75,93 @@ int Sign(const std::string& package, const std::string& privatePath) {
     std::string error;
     const bool signed_ =
         zr::ReadPrivateKeyFile(privatePath, &pair, &error) && zr::SignPackageFile(package, pair, &error);
+    const zr::KeyId id = zr::KeyIdOf(zr::PublicPart(pair));
     pair.fill(0);
-    return signed_ ? 0 : Fail(error);
+    if (!signed_)
+        return Fail(error);
+    std::printf("signed key=%s out=%s\n", zr::ToHex(id.data(), id.size()).c_str(), package.c_str());
+    return 0;
 }
 
-int Create(int argc, char** argv) {
-    if (argc < 3)
-        return Usage();
-    std::string privateKey;
+// The options create and diff share; the rest of the line goes to `positional`.
+struct PackageOptions {
     zr::PackageContents contents;
+    std::string privateKey;
+    std::string from;
+    bool ignoreRemoved = false;
+    std::vector<std::string> positional;
+};
+
+bool ParsePackageOptions(int argc, char** argv, PackageOptions* options) {
     bool haveVersion = false;
     bool haveLanguage = false;
     for (int i = 3; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--version" && i + 1 < argc) {
-            contents.version = argv[++i];
+            options->contents.version = argv[++i];
             haveVersion = true;
         } else if (option == "--language" && i + 1 < argc) {
-            if (!ParseCode(argv[++i], &contents.language)) {
+            if (!ParseCode(argv[++i], &options->contents.language)) {
                 std::fprintf(stderr, "mkvupcab: Language code \"%s\" is not a number\n", argv[i]);
-                return 1;
+                return false;
             }
             haveLanguage = true;
         } else if (option == "--entry" && i + 2 < argc) {
             zr::PackageFileEntry entry;
             entry.name = argv[i + 1];
             entry.sourcePath = argv[i + 2];
-            contents.entries.push_back(entry);
+            options->contents.entries.push_back(entry);
             i += 2;
-        } else if (option == "--key" && i + 1 < argc && privateKey.empty()) {
-            privateKey = argv[++i];
+        } else if (option == "--from" && i + 1 < argc && options->from.empty()) {
+            options->from = argv[++i];
+        } else if (option == "--key" && i + 1 < argc && options->privateKey.empty()) {
+            options->privateKey = argv[++i];
+        } else if (option == "--ignore-removed") {
+            options->ignoreRemoved = true;
+        } else if (option.compare(0, 2, "--") == 0) {
+            return false;
         } else {
-            return Usage();
+            options->positional.push_back(option);
         }
     }
-    if (!haveVersion || !haveLanguage)
-        return Usage();
+    return haveVersion && haveLanguage;
+}
+
+int Refused(const std::vector<std::string>& refusals, const std::string& out) {
+    for (const std::string& refusal : refusals)
+        std::fprintf(stderr, "mkvupcab: refused %s\n", refusal.c_str());
+    return Fail("no package written: " + std::to_string(refusals.size()) + " refusal(s); \"" + out + "\" not created");
+}
+
+// Writes the package and says so in the one line a release script reads.
+int Publish(const zr::PackageContents& contents, const std::string& out, const std::string& privateKey) {
+    std::string keyId;
     std::string error;
-    if (!zr::WritePackage(contents, argv[2], &error)) {
-        std::fprintf(stderr, "mkvupcab: %s\n", error.c_str());
-        return 1;
+    if (!zr::CreatePackageFile(contents, out, privateKey, &keyId, &error))
+        return Fail(error + "; \"" + out + "\" not created");
+    std::printf("created entries=%zu bytes=%llu key=%s out=%s\n", contents.entries.size(),
+                static_cast<unsigned long long>(zr::PayloadBytes(contents)), keyId.empty() ? "none" : keyId.c_str(),
+                out.c_str());
+    return 0;
+}
+
+int Create(int argc, char** argv) {
+    if (AsksForHelp(argc, argv))
+        return Help("create");
+    PackageOptions options;
+    if (argc < 3 || !ParsePackageOptions(argc, argv, &options) || !options.positional.empty() ||
+        options.ignoreRemoved || (!options.from.empty() && !options.contents.entries.empty()))
+        return Usage();
+    const std::string out = argv[2];
+    if (!options.from.empty()) {
+        std::vector<std::string> refusals;
+        std::string error;
+        if (options.contents.language < 0 || options.contents.language > MAX_LANGUAGE_CODE)
+            return Fail("Language code " + std::to_string(options.contents.language) + " is outside 0 to 15");
+        if (!zr::EntriesFromFolder(options.from, &options.contents, &refusals, &error))
+            return refusals.empty() ? Fail(error) : Refused(refusals, out);
     }
-    return privateKey.empty() ? 0 : Sign(argv[2], privateKey);
+    return Publish(options.contents, out, options.privateKey);
 }
 
 int KeyGen(const std::string& privatePath, const std::string& publicPath) {
@@ -178,6 +250,8 @@ int List(const char* path) {
 int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "create") == 0)
         return Create(argc, argv);
+    if (argc >= 3 && AsksForHelp(argc, argv))
+        return Help(argv[1]);
     if (argc == 3 && std::strcmp(argv[1], "list") == 0)
         return List(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "keygen") == 0)
