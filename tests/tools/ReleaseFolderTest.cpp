@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -236,6 +237,80 @@ TEST(ReleaseFolder, AFailedCreateKeepsAnEarlierPackageAndSignsBeforeTheNameIsGiv
     EXPECT_EQ(keyId.size(), 16u);
     EXPECT_EQ(Read(scratch / "vupcab").substr(Read(scratch / "vupcab").size() - 116, 8), "ZRVUPSIG");
     EXPECT_EQ(Beside(scratch), (std::vector<std::string>{"vupcab"}));
+}
+
+// The command's output and exit code, run by its path.
+int RunTool(const std::string& arguments, std::string* output) {
+    std::FILE* pipe = ::popen((std::string(ZR_MKVUPCAB) + " " + arguments + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return -1;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output->append(buffer, n);
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(ReleaseDiff, CarriesOnlyWhatWasAddedOrChangedByContentAndRefusesRemovals) {
+    Scratch scratch("release-diff");
+    const fs::path oldTree = scratch / "old", newTree = scratch / "new";
+    ASSERT_TRUE(Write(oldTree / "ZR5048Em.exe", "exe 1.04"));
+    ASSERT_TRUE(Write(oldTree / "EXCEL/Report.xls", "same"));
+    ASSERT_TRUE(Write(oldTree / "EXCEL/Sized.xls", "abcd"));
+    ASSERT_TRUE(Write(oldTree / "Images/Logo.bmp", "logo"));
+    ASSERT_TRUE(Write(oldTree / "Gone.txt", "removed in the new release"));
+    ASSERT_TRUE(Write(newTree / "ZR5048Em.exe", "exe 1.05"));  // changed, same size
+    ASSERT_TRUE(Write(newTree / "EXCEL/Report.xls", "same"));  // unchanged
+    ASSERT_TRUE(Write(newTree / "EXCEL/Sized.xls", "abcde"));  // changed size
+    ASSERT_TRUE(Write(newTree / "images/LOGO.bmp", "logo"));   // unchanged: the tool ignores the case
+    ASSERT_TRUE(Write(newTree / "Help/index.htm", "help"));    // added
+    ASSERT_TRUE(Write(newTree / "Help/表.htm", ""));           // added, empty
+
+    std::string output;
+    const std::string common = "--version 1.05 --language 0 \"" + oldTree.string() + "\" \"" + newTree.string() + "\"";
+    const fs::path out = scratch / "vupcab";
+    EXPECT_EQ(RunTool("diff \"" + out.string() + "\" " + common, &output), 1) << output;
+    EXPECT_NE(output.find("removed   Gone.txt\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("diff added=2 changed=2 unchanged=2 removed=1 out=none\n"), std::string::npos) << output;
+    EXPECT_FALSE(fs::exists(out));
+
+    output.clear();
+    ASSERT_EQ(RunTool("diff \"" + out.string() + "\" " + common + " --ignore-removed", &output), 0) << output;
+    EXPECT_NE(output.find("diff added=2 changed=2 unchanged=2 removed=1 out=" + out.string() + "\n"), std::string::npos)
+        << output;
+    EXPECT_NE(output.find("created entries=4 bytes=17 key=none out="), std::string::npos) << output;
+    zr::PackageListing listing;
+    std::string error;
+    ASSERT_TRUE(zr::ReadPackageListing(out.string(), &listing, &error)) << error;
+    std::vector<std::string> names;
+    for (const auto& record : listing.records)
+        names.push_back(record.name);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"EXCEL\\Sized.xls", "Help\\index.htm", "Help\\\x95\x5C.htm", "ZR5048Em.exe"}));
+    const std::string package = Read(out);
+    EXPECT_EQ(package.substr(12 + 36 * 4), "abcdehelpexe 1.05");
+}
+
+TEST(ReleaseCommands, EachHasHelpAndFailsWithItsReason) {
+    const struct {
+        const char* arguments;
+        int exitCode;
+        const char* says;
+    } cases[] = {
+        {"create --help", 0, "--from RELEASE"},
+        {"diff --help", 0, "--ignore-removed"},
+        {"create out --version 1.05 --language 1 --from /no/such/folder", 1, "is not a folder"},
+        {"create out --version 1.05 --language 16 --from .", 1, "outside 0 to 15"},
+        {"diff out --version 1.05 --language 1 /no/such/old .", 1, "is not a folder"},
+        {"create out --version 1.05", 2, "usage:"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        std::string output;
+        EXPECT_EQ(RunTool(c.arguments, &output), c.exitCode) << output;
+        EXPECT_NE(output.find(c.says), std::string::npos) << output;
+    }
+    EXPECT_FALSE(fs::exists("out"));
 }
 
 }  // namespace

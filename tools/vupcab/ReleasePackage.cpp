@@ -45,6 +45,38 @@ bool EntriesFromFolder(const std::filesystem::path& folder,
     return true;
 }
 
+bool DiffFolders(const std::filesystem::path& oldFolder,
+                 const std::filesystem::path& newFolder,
+                 unsigned codePage,
+                 TREE_DIFF* diff,
+                 std::vector<std::string>* refusals,
+                 std::string* error) {
+    *diff = TREE_DIFF();
+    RELEASE_TREE before, after;
+    if (!ReadReleaseTree(oldFolder, codePage, &before, error) || !ReadReleaseTree(newFolder, codePage, &after, error))
+        return false;
+    *refusals = after.refusals;
+    std::map<std::string, const RELEASE_FILE*> old;
+    for (const RELEASE_FILE& file : before.files)
+        old.emplace(NameKey(file.name, codePage), &file);
+    for (const RELEASE_FILE& file : after.files) {
+        const auto found = old.find(NameKey(file.name, codePage));
+        if (found == old.end()) {
+            diff->added.push_back(file);
+            continue;
+        }
+        if (found->second->size == file.size && SameFileContents(found->second->source, file.source))
+            diff->unchanged.push_back(file.name);
+        else
+            diff->changed.push_back(file);
+        old.erase(found);
+    }
+    for (const auto& gone : old)
+        diff->removed.push_back(gone.second->name);
+    RefuseOverLimit(diff->added.size() + diff->changed.size(), newFolder, refusals);
+    return refusals->empty();
+}
+
 bool CreatePackageFile(const PackageContents& contents,
                        const std::string& outputPath,
                        const std::string& privateKeyPath,

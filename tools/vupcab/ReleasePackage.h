@@ -1,4 +1,4 @@
-// Packages made from release trees: a whole release folder,
+// Packages made from release trees: a whole release folder, or the files two releases differ in,
 // written under a partial name and signed there, so that the package's own name only ever stands on
 // a whole (and, with a key, signed) package.
 #pragma once
@@ -20,6 +20,22 @@ bool EntriesFromFolder(const std::filesystem::path& folder,
                        PackageContents* contents,
                        std::vector<std::string>* refusals,
                        std::string* error);
+
+// What changed from one release tree to the next, by entry name as the tool compares names.
+struct TREE_DIFF {
+    std::vector<RELEASE_FILE> added, changed;  // NEW's files, in NEW's order
+    std::vector<std::string> unchanged;        // names, NEW's spelling
+    std::vector<std::string> removed;          // names, OLD's spelling
+};
+
+// Compares `oldFolder` with `newFolder` by content. False with `refusals` or `error` as for
+// EntriesFromFolder (only NEW's files must fit a package; OLD is only read).
+bool DiffFolders(const std::filesystem::path& oldFolder,
+                 const std::filesystem::path& newFolder,
+                 unsigned codePage,
+                 TREE_DIFF* diff,
+                 std::vector<std::string>* refusals,
+                 std::string* error);
 
 // Writes `contents` to a partial name beside `outputPath`, signs it there with the private key file
 // `privateKeyPath` when one is given, and renames it to `outputPath`. On false nothing stands at

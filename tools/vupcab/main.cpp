@@ -1,9 +1,10 @@
 // mkvupcab: builds an update package from a version text, a Language code and a list of files or a
-// release folder, lists what a package declares, signs and verifies
-// packages.
+// release folder (or the difference of two), lists what a package declares, signs and verifies
+// packages, and checks one against an installation as the tool would judge it.
 //
 //   mkvupcab create OUTPUT --version 1.05 --language 1 [--entry "EXCEL\Report.xls" report.xls]... [--key PRIVATE]
 //   mkvupcab create OUTPUT --version 1.05 --language 1 --from RELEASE [--key PRIVATE]
+//   mkvupcab diff OUTPUT --version 1.05 --language 1 OLD NEW [--ignore-removed] [--key PRIVATE]
 //   mkvupcab list PACKAGE
 //   mkvupcab keygen PRIVATE PUBLIC
 //   mkvupcab sign PACKAGE --key PRIVATE
@@ -30,6 +31,12 @@ const char* const CREATE_USAGE =
     "every file below RELEASE becomes an entry named by its path there, in the code page of CODE's Windows.\n"
     "OUTPUT appears only when it is whole (and signed, with --key). Prints one line:\n"
     "  created entries=N bytes=B key=KEYID|none out=OUTPUT\n";
+const char* const DIFF_USAGE =
+    "usage: mkvupcab diff OUTPUT --version TEXT --language CODE OLD NEW [--ignore-removed] [--key PRIVATE]\n"
+    "A package of the files added to or changed in the release folder NEW since OLD. Files removed in NEW\n"
+    "cannot be removed by a package: they are listed and fail the command unless --ignore-removed is given.\n"
+    "Prints a line per file (added, changed, removed NAME), then\n"
+    "  diff added=A changed=C unchanged=U removed=R out=OUTPUT|none\n";
 const char* const OTHER_USAGE =
     "       mkvupcab list PACKAGE\n"
     "       mkvupcab keygen PRIVATE PUBLIC\n"
@@ -38,7 +45,7 @@ const char* const OTHER_USAGE =
     "       mkvupcab COMMAND --help\n";
 
 int Usage() {
-    std::fprintf(stderr, "%s%s", CREATE_USAGE, OTHER_USAGE);
+    std::fprintf(stderr, "%s%s%s", CREATE_USAGE, DIFF_USAGE, OTHER_USAGE);
     return 2;
 }
 
@@ -52,7 +59,7 @@ bool AsksForHelp(int argc, char** argv) {
 
 int Help(const char* command) {
     const std::string name = command;
-    std::fputs(name == "create" ? CREATE_USAGE : OTHER_USAGE, stdout);
+    std::fputs(name == "create" ? CREATE_USAGE : name == "diff" ? DIFF_USAGE : OTHER_USAGE, stdout);
     return 0;
 }
 
@@ -164,6 +171,60 @@ int Create(int argc, char** argv) {
     return Publish(options.contents, out, options.privateKey);
 }
 
+int Diff(int argc, char** argv) {
+    if (AsksForHelp(argc, argv))
+        return Help("diff");
+    PackageOptions options;
+    if (argc < 3 || !ParsePackageOptions(argc, argv, &options) || options.positional.size() != 2 ||
+        !options.from.empty() || !options.contents.entries.empty())
+        return Usage();
+    const std::string out = argv[2];
+    if (options.contents.language < 0 || options.contents.language > MAX_LANGUAGE_CODE)
+        return Fail("Language code " + std::to_string(options.contents.language) + " is outside 0 to 15");
+    zr::TREE_DIFF diff;
+    std::vector<std::string> refusals;
+    std::string error;
+    if (!zr::DiffFolders(options.positional[0], options.positional[1],
+                         zr::CodePageOfLanguage(options.contents.language), &diff, &refusals, &error))
+        return refusals.empty() ? Fail(error) : Refused(refusals, out);
+    for (const zr::RELEASE_FILE& file : diff.added)
+        std::printf("added     %s\n", file.name.c_str());
+    for (const zr::RELEASE_FILE& file : diff.changed)
+        std::printf("changed   %s\n", file.name.c_str());
+    for (const std::string& name : diff.removed)
+        std::printf("removed   %s\n", name.c_str());
+    const bool refuse = !diff.removed.empty() && !options.ignoreRemoved;
+    std::vector<zr::RELEASE_FILE> files = diff.added;
+    files.insert(files.end(), diff.changed.begin(), diff.changed.end());
+    // The package in the order a package from NEW's folder would have.
+    const unsigned codePage = zr::CodePageOfLanguage(options.contents.language);
+    std::sort(files.begin(), files.end(), [codePage](const zr::RELEASE_FILE& a, const zr::RELEASE_FILE& b) {
+        const std::string ka = zr::NameKey(a.name, codePage), kb = zr::NameKey(b.name, codePage);
+        return ka != kb ? ka < kb : a.name < b.name;
+    });
+    for (const zr::RELEASE_FILE& file : files) {
+        zr::PackageFileEntry entry;
+        entry.name = file.name;
+        entry.sourcePath = file.source;
+        options.contents.entries.push_back(entry);
+    }
+    std::string keyId;
+    const bool made = !refuse && zr::CreatePackageFile(options.contents, out, options.privateKey, &keyId, &error);
+    std::printf("diff added=%zu changed=%zu unchanged=%zu removed=%zu out=%s\n", diff.added.size(), diff.changed.size(),
+                diff.unchanged.size(), diff.removed.size(), made ? out.c_str() : "none");
+    if (refuse)
+        return Fail(std::to_string(diff.removed.size()) +
+                    " file(s) removed in the new release, which a package cannot remove (--ignore-removed "
+                    "to make the package anyway); \"" +
+                    out + "\" not created");
+    if (!made)
+        return Fail(error + "; \"" + out + "\" not created");
+    std::printf("created entries=%zu bytes=%llu key=%s out=%s\n", options.contents.entries.size(),
+                static_cast<unsigned long long>(zr::PayloadBytes(options.contents)),
+                keyId.empty() ? "none" : keyId.c_str(), out.c_str());
+    return 0;
+}
+
 int KeyGen(const std::string& privatePath, const std::string& publicPath) {
     zr::KeyPair pair;
     if (!zr::GenerateKeyPair(&pair))
@@ -250,6 +311,8 @@ int List(const char* path) {
 int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "create") == 0)
         return Create(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "diff") == 0)
+        return Diff(argc, argv);
     if (argc >= 3 && AsksForHelp(argc, argv))
         return Help(argv[1]);
     if (argc == 3 && std::strcmp(argv[1], "list") == 0)
