@@ -299,6 +299,7 @@ TEST(ReleaseCommands, EachHasHelpAndFailsWithItsReason) {
     } cases[] = {
         {"create --help", 0, "--from RELEASE"},
         {"diff --help", 0, "--ignore-removed"},
+        {"check --help", 0, "INSTALLDIR"},
         {"create out --version 1.05 --language 1 --from /no/such/folder", 1, "is not a folder"},
         {"create out --version 1.05 --language 16 --from .", 1, "outside 0 to 15"},
         {"diff out --version 1.05 --language 1 /no/such/old .", 1, "is not a folder"},

@@ -5,6 +5,7 @@
 //   mkvupcab create OUTPUT --version 1.05 --language 1 [--entry "EXCEL\Report.xls" report.xls]... [--key PRIVATE]
 //   mkvupcab create OUTPUT --version 1.05 --language 1 --from RELEASE [--key PRIVATE]
 //   mkvupcab diff OUTPUT --version 1.05 --language 1 OLD NEW [--ignore-removed] [--key PRIVATE]
+//   mkvupcab check PACKAGE INSTALLDIR [--key PUBLIC]...
 //   mkvupcab list PACKAGE
 //   mkvupcab keygen PRIVATE PUBLIC
 //   mkvupcab sign PACKAGE --key PRIVATE
@@ -18,6 +19,7 @@
 
 #include "package/PackageFormat.h"
 #include "tools/vupcab/NameText.h"
+#include "tools/vupcab/PackageCheck.h"
 #include "tools/vupcab/PackageSigning.h"
 #include "tools/vupcab/PackageWriter.h"
 #include "tools/vupcab/ReleasePackage.h"
@@ -37,6 +39,14 @@ const char* const DIFF_USAGE =
     "cannot be removed by a package: they are listed and fail the command unless --ignore-removed is given.\n"
     "Prints a line per file (added, changed, removed NAME), then\n"
     "  diff added=A changed=C unchanged=U removed=R out=OUTPUT|none\n";
+const char* const CHECK_USAGE =
+    "usage: mkvupcab check PACKAGE INSTALLDIR [--key PUBLIC]...\n"
+    "A dry run that changes nothing: what a tool built with these keys (none: without keys) would make of\n"
+    "PACKAGE on the installation folder INSTALLDIR. Prints the signature, the directory, a line per entry\n"
+    "  entry create|replace|identical|refused SIZE NAME [: why]\n"
+    "and the installation's language from its Language.ini (its version is not read), then\n"
+    "  check installable=yes|no refusals=N\n"
+    "Exit 0 only when the tool would install it, 3 when it would refuse it.\n";
 const char* const OTHER_USAGE =
     "       mkvupcab list PACKAGE\n"
     "       mkvupcab keygen PRIVATE PUBLIC\n"
@@ -45,7 +55,7 @@ const char* const OTHER_USAGE =
     "       mkvupcab COMMAND --help\n";
 
 int Usage() {
-    std::fprintf(stderr, "%s%s%s", CREATE_USAGE, DIFF_USAGE, OTHER_USAGE);
+    std::fprintf(stderr, "%s%s%s%s", CREATE_USAGE, DIFF_USAGE, CHECK_USAGE, OTHER_USAGE);
     return 2;
 }
 
@@ -59,7 +69,11 @@ bool AsksForHelp(int argc, char** argv) {
 
 int Help(const char* command) {
     const std::string name = command;
-    std::fputs(name == "create" ? CREATE_USAGE : name == "diff" ? DIFF_USAGE : OTHER_USAGE, stdout);
+    std::fputs(name == "create"  ? CREATE_USAGE
+               : name == "diff"  ? DIFF_USAGE
+               : name == "check" ? CHECK_USAGE
+                                 : OTHER_USAGE,
+               stdout);
     return 0;
 }
 
@@ -284,6 +298,53 @@ int Verify(int argc, char** argv) {
     return result.accepted ? 0 : 3;
 }
 
+bool ReadKeys(int argc, char** argv, int first, std::vector<zr::PublicKey>* keys, std::string* error) {
+    for (int i = first; i < argc; i += 2) {
+        if (std::strcmp(argv[i], "--key") != 0 || i + 1 >= argc || keys->size() == 2) {
+            error->clear();
+            return false;
+        }
+        zr::PublicKey key;
+        if (!zr::ReadPublicKeyFile(argv[i + 1], &key, error))
+            return false;
+        keys->push_back(key);
+    }
+    return true;
+}
+
+int Check(int argc, char** argv) {
+    if (AsksForHelp(argc, argv))
+        return Help("check");
+    if (argc < 4)
+        return Usage();
+    std::vector<zr::PublicKey> keys;
+    std::string error;
+    if (!ReadKeys(argc, argv, 4, &keys, &error))
+        return error.empty() ? Usage() : Fail(error);
+    zr::PACKAGE_CHECK check;
+    if (!zr::CheckPackageAgainst(argv[2], argv[3], keys, &check, &error))
+        return Fail(error);
+    std::printf("package   version=%s language=%d\n", check.version.c_str(), check.language);
+    std::printf("signature %s accepted=%s\n", StateText(check.signature.check.state),
+                check.signature.accepted ? "yes" : "no");
+    std::printf("directory %s\n", check.directoryOk ? "sound" : ("refused: " + check.directoryText).c_str());
+    for (const zr::ENTRY_CHECK& entry : check.entries) {
+        std::printf("entry     %-9s %10lu %s", zr::EntryActionText(entry.action),
+                    static_cast<unsigned long>(entry.size), entry.name.c_str());
+        if (entry.action == zr::ENTRY_REFUSED)
+            std::printf(" : %s", zr::DestinationFaultText(entry.fault));
+        std::printf("\n");
+    }
+    if (check.languageRecorded)
+        std::printf("installed language=%d version=not-read\n", check.installedLanguage);
+    else
+        std::printf("installed language=not-recorded version=not-read\n");
+    for (const std::string& refusal : check.refusals)
+        std::printf("refused   %s\n", refusal.c_str());
+    std::printf("check installable=%s refusals=%zu\n", check.refusals.empty() ? "yes" : "no", check.refusals.size());
+    return check.refusals.empty() ? 0 : 3;
+}
+
 int List(const char* path) {
     zr::PackageListing listing;
     std::string error;
@@ -313,6 +374,8 @@ int main(int argc, char** argv) {
         return Create(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "diff") == 0)
         return Diff(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "check") == 0)
+        return Check(argc, argv);
     if (argc >= 3 && AsksForHelp(argc, argv))
         return Help(argv[1]);
     if (argc == 3 && std::strcmp(argv[1], "list") == 0)

@@ -1,0 +1,73 @@
+#include "format/DestinationRule.h"
+
+namespace zr {
+namespace {
+
+// The recovery record's name, as the installer creates it directly in the installation folder.
+constexpr char RECORD_NAME[] = "zr~recovery.dat";
+
+// ASCII case only: the record's name has no other letters, and a byte of a two-byte character never
+// turns a longer name into this one, since the whole name must match.
+bool IsRecordName(const char* name) {
+    const char* expected = RECORD_NAME;
+    for (; *name && *expected; ++name, ++expected) {
+        char c = *name;
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != *expected)
+            return false;
+    }
+    return *name == '\0' && *expected == '\0';
+}
+
+}  // namespace
+
+E_DESTINATION_FAULT JudgeDestination(const char* entryName, const DESTINATION_FACTS& facts) {
+    if (IsRecordName(entryName))
+        return DESTINATION_RECORD_NAME;
+    if (facts.bWayLinked)
+        return DESTINATION_WAY_LINKED;
+    if (facts.bUnknown)
+        return DESTINATION_UNKNOWN;
+    if (facts.bWayMissing)
+        return DESTINATION_WAY_MISSING;
+    switch (facts.standing) {
+        case STANDS_NOTHING:
+            return DESTINATION_OK;
+        case STANDS_FOLDER:
+            return DESTINATION_IS_FOLDER;
+        case STANDS_OTHER:
+            return DESTINATION_NOT_A_FILE;
+        case STANDS_FILE:
+            break;
+    }
+    if (facts.bIsPackage)
+        return DESTINATION_IS_PACKAGE;
+    return facts.bReadOnly ? DESTINATION_READ_ONLY : DESTINATION_OK;
+}
+
+const char* DestinationFaultText(E_DESTINATION_FAULT fault) {
+    switch (fault) {
+        case DESTINATION_OK:
+            return "can be placed";
+        case DESTINATION_RECORD_NAME:
+            return "the name is the recovery record's";
+        case DESTINATION_WAY_MISSING:
+            return "a folder on the way does not exist";
+        case DESTINATION_WAY_LINKED:
+            return "a folder on the way is a link or lies outside the installation";
+        case DESTINATION_IS_FOLDER:
+            return "a folder stands at the name";
+        case DESTINATION_NOT_A_FILE:
+            return "a link or special file stands at the name";
+        case DESTINATION_READ_ONLY:
+            return "a read-only file stands at the name";
+        case DESTINATION_IS_PACKAGE:
+            return "the file at the name is the package itself";
+        case DESTINATION_UNKNOWN:
+            return "the file system cannot say what stands at the name";
+    }
+    return "unknown fault";
+}
+
+}  // namespace zr
