@@ -259,6 +259,7 @@ TEST(ReleaseDiff, CarriesOnlyWhatWasAddedOrChangedByContentAndRefusesRemovals) {
     ASSERT_TRUE(Write(oldTree / "EXCEL/Sized.xls", "abcd"));
     ASSERT_TRUE(Write(oldTree / "Images/Logo.bmp", "logo"));
     ASSERT_TRUE(Write(oldTree / "Gone.txt", "removed in the new release"));
+    fs::create_directories(oldTree / "Help");                  // empty, as the installations of 1.04 have it
     ASSERT_TRUE(Write(newTree / "ZR5048Em.exe", "exe 1.05"));  // changed, same size
     ASSERT_TRUE(Write(newTree / "EXCEL/Report.xls", "same"));  // unchanged
     ASSERT_TRUE(Write(newTree / "EXCEL/Sized.xls", "abcde"));  // changed size
@@ -289,6 +290,36 @@ TEST(ReleaseDiff, CarriesOnlyWhatWasAddedOrChangedByContentAndRefusesRemovals) {
               (std::vector<std::string>{"EXCEL\\Sized.xls", "Help\\index.htm", "Help\\\x95\x5C.htm", "ZR5048Em.exe"}));
     const std::string package = Read(out);
     EXPECT_EQ(package.substr(12 + 36 * 4), "abcdehelpexe 1.05");
+}
+
+// The tool creates no folders, so a file added in a folder the old release lacks would have every
+// installation of it refuse the package: no package, each such file named. Folders match as the tool
+// compares names, and an empty folder of the old release counts.
+TEST(ReleaseDiff, RefusesAFileAddedInAFolderTheOldReleaseLacks) {
+    Scratch scratch("release-diff-folders");
+    const fs::path oldTree = scratch / "old", newTree = scratch / "new";
+    ASSERT_TRUE(Write(oldTree / "Images/Logo.bmp", "logo"));
+    fs::create_directories(oldTree / "Empty");
+    ASSERT_TRUE(Write(newTree / "Images/Logo.bmp", "logo"));
+    ASSERT_TRUE(Write(newTree / "IMAGES/Banner.bmp", "banner"));  // in Images for the tool
+    ASSERT_TRUE(Write(newTree / "Empty/New.txt", "new"));
+    ASSERT_TRUE(Write(newTree / "Manual/Guide.txt", "guide"));
+    ASSERT_TRUE(Write(newTree / "Manual/表/Index.txt", "index"));
+
+    std::string output;
+    const fs::path out = scratch / "vupcab";
+    EXPECT_EQ(RunTool("diff \"" + out.string() + "\" --version 1.05 --language 0 \"" + oldTree.string() + "\" \"" +
+                          newTree.string() + "\"",
+                      &output),
+              1)
+        << output;
+    EXPECT_NE(output.find("refused \"Manual/Guide.txt\": its folder \"Manual\" is not in the old release"),
+              std::string::npos)
+        << output;
+    EXPECT_NE(output.find("refused \"Manual/表/Index.txt\": its folder \"Manual/表\" is not"), std::string::npos)
+        << output;
+    EXPECT_NE(output.find("2 refusal(s)"), std::string::npos) << output;
+    EXPECT_FALSE(fs::exists(out));
 }
 
 TEST(ReleaseCommands, EachHasHelpAndFailsWithItsReason) {

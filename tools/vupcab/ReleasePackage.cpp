@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <system_error>
 
 #include "package/PackageFormat.h"
@@ -26,6 +27,19 @@ void RefuseOverLimit(std::size_t count, const std::filesystem::path& folder, std
     if (count > MAX_ENTRY_COUNT)
         refusals->push_back("\"" + folder.string() + "\": " + std::to_string(count) +
                             " files, a package carries at most 255");
+}
+
+// The folders below `folder` that hold a file of `tree`, as the tool compares names.
+std::set<std::string> FolderKeys(const RELEASE_TREE& tree, const std::filesystem::path& folder, unsigned codePage) {
+    std::set<std::string> keys;
+    for (const RELEASE_FILE& file : tree.files) {
+        for (auto way = file.source.lexically_relative(folder).parent_path(); !way.empty(); way = way.parent_path()) {
+            std::string name;
+            if (ToPackageName(way, codePage, &name))
+                keys.insert(NameKey(name, codePage));
+        }
+    }
+    return keys;
 }
 
 }  // namespace
@@ -73,6 +87,21 @@ bool DiffFolders(const std::filesystem::path& oldFolder,
     }
     for (const auto& gone : old)
         diff->removed.push_back(gone.second->name);
+    // The tool creates no folders: a file added in a folder the old release lacks would make every
+    // installation of it refuse the whole package. An empty folder in OLD counts as there.
+    const std::set<std::string> oldFolders = FolderKeys(before, oldFolder, codePage);
+    for (const RELEASE_FILE& file : diff->added) {
+        const std::filesystem::path way = file.source.lexically_relative(newFolder).parent_path();
+        std::string name;
+        std::error_code failure;
+        if (way.empty() || (ToPackageName(way, codePage, &name) && oldFolders.count(NameKey(name, codePage))) ||
+            std::filesystem::is_directory(std::filesystem::symlink_status(oldFolder / way, failure)))
+            continue;
+        refusals->push_back("\"" + file.source.lexically_relative(newFolder).generic_string() + "\": its folder \"" +
+                            way.generic_string() +
+                            "\" is not in the old release, and the tool places files only in folders the "
+                            "installation has");
+    }
     RefuseOverLimit(diff->added.size() + diff->changed.size(), newFolder, refusals);
     return refusals->empty();
 }

@@ -29,7 +29,8 @@ struct TREE_DIFF {
 };
 
 // Compares `oldFolder` with `newFolder` by content. False with `refusals` or `error` as for
-// EntriesFromFolder (only NEW's files must fit a package; OLD is only read).
+// EntriesFromFolder (only NEW's files must fit a package; OLD is only read); a file added in a folder
+// OLD lacks is refused too, since the tool creates no folders (an empty folder in OLD counts).
 bool DiffFolders(const std::filesystem::path& oldFolder,
                  const std::filesystem::path& newFolder,
                  unsigned codePage,

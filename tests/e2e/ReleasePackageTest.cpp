@@ -137,8 +137,9 @@ TEST_F(JapaneseRelease, ComesFromAFolderAndIsInstalledByteForByte) {
 
 // One release to the next: the package `diff` makes carries only what was added or changed (by content,
 // so a change that keeps the size counts), and after the update the installation holds NEW's bytes
-// wherever NEW has a file; the files it does not carry are left as they were, not rewritten. A file NEW no
-// longer has stays (a package cannot remove one). Both locale runs: the names are ASCII.
+// wherever NEW has a file; the files it does not carry are left as they were, not rewritten. A file NEW
+// no longer has stays (a package cannot remove one), and a folder OLD has empty takes a new file. Both
+// locale runs: the names are ASCII.
 TEST(ReleaseDiff, UpdatesAnInstallationOfTheOldReleaseToTheNew) {
     const std::string oldExe = zr::test::ReadFileBytes(zr::test::StandInExePath("1.4.0.0"));
     const std::string newExe = zr::test::ReadFileBytes(zr::test::StandInExePath("1.5.0.0"));
@@ -158,12 +159,17 @@ TEST(ReleaseDiff, UpdatesAnInstallationOfTheOldReleaseToTheNew) {
         {6, "Images\\Banner.bmp", "-", "banner"},                // added in a folder OLD has
         {7, "ReadMe.txt", "-", "1.05 readme"},                   // added at the top
         {8, "EXCEL\\Empty.xls", "", ""},                         // unchanged, empty
+        {9, "Manual\\Guide.txt", "-", "guide"},                  // added in a folder OLD has empty
     };
-    const std::vector<std::string> carried = {"EXCEL\\Report.xls", "Images\\Banner.bmp", "ReadMe.txt", "ZR5048Em.exe"};
+    const std::vector<std::string> carried = {"EXCEL\\Report.xls", "Images\\Banner.bmp", "Manual\\Guide.txt",
+                                              "ReadMe.txt", "ZR5048Em.exe"};
 
     ScratchFolder work;
     zr::test::ImitationInstallation installed("1.4.0.0", 1);
     ASSERT_TRUE(installed.Ok());
+    ASSERT_TRUE(::CreateDirectoryA((work / "old").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA((work / "old\\Manual").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA((installed.Folder() + "Manual").c_str(), nullptr));
     for (const ReleaseFile& file : files) {
         SCOPED_TRACE(file.row);
         if (file.oldBytes != "-") {
@@ -182,7 +188,7 @@ TEST(ReleaseDiff, UpdatesAnInstallationOfTheOldReleaseToTheNew) {
                                        "diff vupcab --version 1.05 --language 1 old new --ignore-removed", work.Path(),
                                        &diff));
     ASSERT_EQ(diff.exitCode, 0u) << diff.output;
-    EXPECT_TRUE(Contains(diff.output, "diff added=2 changed=2 unchanged=3 removed=1 out=vupcab")) << diff.output;
+    EXPECT_TRUE(Contains(diff.output, "diff added=3 changed=2 unchanged=3 removed=1 out=vupcab")) << diff.output;
     zr::PackageListing listing;
     std::string error;
     ASSERT_TRUE(zr::ReadPackageListing(work / "vupcab", &listing, &error)) << error;
