@@ -1,29 +1,34 @@
 #include "format/DestinationRule.h"
 
-#include <cstring>
-
 namespace zr {
-
 namespace {
-bool SameAsciiTextIgnoringCase(const char* a, const char* b) {
-    for (;; ++a, ++b) {
-        const char x = (*a >= 'A' && *a <= 'Z') ? static_cast<char>(*a - 'A' + 'a') : *a;
-        const char y = (*b >= 'A' && *b <= 'Z') ? static_cast<char>(*b - 'A' + 'a') : *b;
-        if (x != y)
+
+// The recovery record's name, as the installer creates it directly in the installation folder.
+constexpr char RECORD_NAME[] = "zr~recovery.dat";
+
+// ASCII case only: the record's name has no other letters, and a byte of a two-byte character never
+// turns a longer name into this one, since the whole name must match.
+bool IsRecordName(const char* name) {
+    const char* expected = RECORD_NAME;
+    for (; *name && *expected; ++name, ++expected) {
+        char c = *name;
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != *expected)
             return false;
-        if (x == '\0')
-            return true;
     }
+    return *name == '\0' && *expected == '\0';
 }
+
 }  // namespace
 
 E_DESTINATION_FAULT JudgeDestination(const char* entryName, const DESTINATION_FACTS& facts) {
-    if (SameAsciiTextIgnoringCase(entryName, RECORD_NAME))
+    if (IsRecordName(entryName))
         return DESTINATION_RECORD_NAME;
-    if (facts.bUnknown)
-        return DESTINATION_UNKNOWN;
     if (facts.bWayLinked)
         return DESTINATION_WAY_LINKED;
+    if (facts.bUnknown)
+        return DESTINATION_UNKNOWN;
     if (facts.bWayMissing)
         return DESTINATION_WAY_MISSING;
     switch (facts.standing) {
@@ -54,7 +59,7 @@ const char* DestinationFaultText(E_DESTINATION_FAULT fault) {
         case DESTINATION_IS_FOLDER:
             return "a folder stands at the name";
         case DESTINATION_NOT_A_FILE:
-            return "something other than a file stands at the name";
+            return "a link or special file stands at the name";
         case DESTINATION_READ_ONLY:
             return "a read-only file stands at the name";
         case DESTINATION_IS_PACKAGE:
@@ -62,7 +67,7 @@ const char* DestinationFaultText(E_DESTINATION_FAULT fault) {
         case DESTINATION_UNKNOWN:
             return "the file system cannot say what stands at the name";
     }
-    return "cannot be placed";
+    return "unknown fault";
 }
 
 }  // namespace zr

@@ -114,47 +114,47 @@ E_NAME_FAULT CheckEntryName(const char (&name)[ENTRY_NAME_SIZE], LeadBytePredica
 const char* NameFaultText(E_NAME_FAULT fault) {
     switch (fault) {
         case NAME_OK:
-            return "a safe name";
+            return "a good name";
         case NAME_EMPTY:
             return "the name is empty";
         case NAME_NOT_TERMINATED:
-            return "the name field has no terminator";
+            return "the name has no end within its 32 bytes";
         case NAME_ROOTED:
-            return "the name begins with a separator";
+            return "the name is rooted";
         case NAME_COLON:
-            return "the name holds a colon";
+            return "the name holds a colon (a drive or a stream)";
         case NAME_DOT_DOT:
-            return "the name leads out of its folder (..)";
+            return "the name holds a parent folder (..)";
         case NAME_DEVICE_NAME:
-            return "the name is a device's";
+            return "the name holds a device name (CON, NUL, COM1, ...)";
         case NAME_TRAILING_DOT_SPACE:
             return "a part of the name ends in a dot or a blank";
         case NAME_BAD_CHARACTER:
-            return "the name holds a character a file name cannot";
+            return "the name holds a control character or one of *?\"<>|";
         case NAME_EMPTY_FILE_NAME:
             return "the name ends in a separator";
         case NAME_EMPTY_COMPONENT:
             return "the name holds two separators in a row";
     }
-    return "the name is refused";
+    return "a bad name";
 }
 
 const char* PackageFaultText(E_PACKAGE_FAULT fault) {
     switch (fault) {
         case PACKAGE_OK:
-            return "a whole package";
+            return "the directory is sound";
         case PACKAGE_COUNT_MISSING:
-            return "the package ends before its entry count";
+            return "the file ends before the entry count";
         case PACKAGE_DIRECTORY_SHORT:
             return "the directory is cut short";
         case PACKAGE_PAYLOADS_SHORT:
-            return "the payloads are cut short";
+            return "the payloads are cut short (or reach into the signature block)";
         case PACKAGE_BAD_ENTRY_NAME:
-            return "an entry's name is refused";
+            return "an entry name is refused";
         case PACKAGE_DESTINATION_TOO_LONG:
-            return "an entry's destination path is too long";
+            return "a destination path would be longer than 259 characters";
     }
-    return "the package is refused";
+    return "the directory is refused";
 }
 
 PACKAGE_VERDICT CheckPackageDirectory(const PACKAGE_DIRECTORY& directory,

@@ -9,20 +9,24 @@
 #include "format/PackageDirectory.h"
 #include "format/PackageFormat.h"
 #include "format/PackageHeader.h"
+#include "tools/vupcab/FileOpen.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace zr {
 namespace {
 
-// Size of a file through the C library only, so the writer stays portable; -1 when unreadable.
-long long SourceSize(const std::string& path) {
-    ScopedFile file(std::fopen(path.c_str(), "rb"));
-    if (!file)
+// Size of a regular file (what can be opened for reading), -1 when it cannot be read.
+long long SourceSize(const std::filesystem::path& path) {
+    std::error_code failure;
+    const std::uintmax_t size = std::filesystem::file_size(path, failure);
+    if (failure || !OpenFile(path, "rb"))
         return -1;
-    long long size = 0;
-    char buffer[1 << 16];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;)
-        size += static_cast<long long>(n);
-    return std::ferror(file.get()) ? -1 : size;
+    return static_cast<long long>(size);
 }
 
 long long PayloadSize(const PackageFileEntry& entry) {
@@ -59,7 +63,7 @@ std::string CheckWithSizes(const PackageContents& contents, std::vector<long lon
             return "entry name \"" + entry.name + "\" holds a NUL character";
         const long long size = PayloadSize(entry);
         if (size < 0)
-            return "cannot read \"" + entry.sourcePath + "\" for entry \"" + entry.name + "\"";
+            return "cannot read \"" + entry.sourcePath.string() + "\" for entry \"" + entry.name + "\"";
         if (size > 0xFFFFFFFFLL)
             return "the payload of entry \"" + entry.name + "\" is over 4 GiB";
         sizes->push_back(size);
@@ -67,16 +71,20 @@ std::string CheckWithSizes(const PackageContents& contents, std::vector<long lon
     return {};
 }
 
-bool CopySource(const std::string& path, std::FILE* out) {
-    ScopedFile in(std::fopen(path.c_str(), "rb"));
+// Copies exactly the `size` bytes the directory declares: a source that changed size since it was
+// measured fails the write instead of making a package whose payloads do not match its directory.
+bool CopySource(const std::filesystem::path& path, long long size, std::FILE* out) {
+    ScopedFile in(OpenFile(path, "rb"));
     if (!in)
         return false;
     char buffer[1 << 16];
+    long long left = size;
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;) {
-        if (std::fwrite(buffer, 1, n, out) != n)
+        if (static_cast<long long>(n) > left || std::fwrite(buffer, 1, n, out) != n)
             return false;
+        left -= static_cast<long long>(n);
     }
-    return !std::ferror(in.get());
+    return !std::ferror(in.get()) && left == 0;
 }
 
 }  // namespace
@@ -104,12 +112,32 @@ bool WritePackage(const PackageContents& contents, const std::string& outputPath
         const PackageFileEntry& entry = contents.entries[i];
         written = entry.sourcePath.empty()
                       ? std::fwrite(entry.bytes.data(), 1, entry.bytes.size(), out.get()) == entry.bytes.size()
-                      : CopySource(entry.sourcePath, out.get());
+                      : CopySource(entry.sourcePath, sizes[i], out.get());
     }
     written = (std::fclose(out.release()) == 0) && written;
     if (!written)
         *error = "writing \"" + outputPath + "\" failed";
     return written;
+}
+
+std::string PartialNameBeside(const std::string& outputPath) {
+#ifdef _WIN32
+    const unsigned long process = ::GetCurrentProcessId();
+#else
+    const unsigned long process = static_cast<unsigned long>(::getpid());
+#endif
+    return outputPath + ".partial-" + std::to_string(process);
+}
+
+bool PublishPackage(const std::string& partialPath, const std::string& outputPath, std::string* error) {
+#ifdef _WIN32
+    const bool renamed = ::MoveFileExA(partialPath.c_str(), outputPath.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+#else
+    const bool renamed = std::rename(partialPath.c_str(), outputPath.c_str()) == 0;
+#endif
+    if (!renamed)
+        *error = "cannot rename \"" + partialPath + "\" to \"" + outputPath + "\"";
+    return renamed;
 }
 
 std::string BuildPackageBytes(const PackageContents& contents) {

@@ -3,14 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace zr {
 
 struct PackageFileEntry {
-    std::string name;        // path below the installation folder, backslash-separated
-    std::string sourcePath;  // file whose bytes are the payload; empty: `bytes` is the payload
+    std::string name;                  // path below the installation folder, backslash-separated
+    std::filesystem::path sourcePath;  // file whose bytes are the payload; empty: `bytes` is the payload
     std::string bytes;
 };
 
@@ -27,6 +28,13 @@ std::string CheckPackageContents(const PackageContents& contents);
 // Checks, then writes the package to `outputPath`, streaming each source file. False with a message
 // in `error` when the contents are refused or a file cannot be read or written.
 bool WritePackage(const PackageContents& contents, const std::string& outputPath, std::string* error);
+
+// A name beside `outputPath` to write the package under until it is whole: a package that is
+// interrupted or refused on the way never stands under the name a release script ships.
+std::string PartialNameBeside(const std::string& outputPath);
+// Renames the whole package `partialPath` to `outputPath`, replacing a file there. False (with
+// `error`) leaves both names as they were.
+bool PublishPackage(const std::string& partialPath, const std::string& outputPath, std::string* error);
 
 // The package's bytes in memory, for small test packages. Contents must pass CheckPackageContents.
 std::string BuildPackageBytes(const PackageContents& contents);

@@ -1,0 +1,190 @@
+// `mkvupcab check` against real installation folders: it must refuse every package the tool refuses
+// (the installer's own table) and judge every signature case as the tool does, and say per entry what
+// the tool would do. Built natively and for Windows, where the facts come from different calls.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "format/DestinationRule.h"
+#include "tests/support/RefusedPackages.h"
+#include "tests/support/SignatureCases.h"
+#include "tests/support/SignedPackages.h"
+#include "tools/vupcab/PackageCheck.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zr;
+using namespace zr::test;
+
+bool Write(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+// An installation as the installer's refusal tests have it, and the package beside it.
+class PackageCheckTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_root = fs::path(ZR_TEST_SCRATCH) /
+                 ("check-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(m_root);
+        m_install = m_root / "ZR5048 Emulation Software";
+        ASSERT_TRUE(Write(m_install / "ZR5048Em.exe", "installed exe"));
+        ASSERT_TRUE(Write(m_install / "EXCEL" / "Report.xls", "old report"));
+        ASSERT_TRUE(Write(m_install / "Images" / "Logo.bmp", "old logo"));
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        for (const auto& item : fs::recursive_directory_iterator(m_root, ignored))
+            fs::permissions(item.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(m_root, ignored);
+    }
+    ::testing::AssertionResult Checks(const std::string& bytes,
+                                      const std::vector<PublicKey>& keys,
+                                      PACKAGE_CHECK* check) {
+        if (!Write(m_root / "vupcab", bytes))
+            return ::testing::AssertionFailure() << "cannot write the package";
+        std::string error;
+        if (!CheckPackageAgainst(m_root / "vupcab", m_install, keys, check, &error))
+            return ::testing::AssertionFailure() << error;
+        return ::testing::AssertionSuccess();
+    }
+
+    fs::path m_root;
+    fs::path m_install;
+};
+
+TEST_F(PackageCheckTest, RefusesEveryPackageTheToolRefuses) {
+    for (const RefusedCase& c : RefusedPackages()) {
+        SCOPED_TRACE(c.what);
+        PACKAGE_CHECK check;
+        ASSERT_TRUE(Checks(c.package, {}, &check));
+        EXPECT_FALSE(check.refusals.empty());
+    }
+    // The same installation takes a sound package: the refusals above are the rows' own.
+    PACKAGE_CHECK check;
+    ASSERT_TRUE(Checks(RawPackage({{"EXCEL\\Report.xls", "abc"}, {"Images\\Logo.bmp", "x"}}), {}, &check));
+    EXPECT_TRUE(check.refusals.empty()) << check.refusals[0];
+}
+
+TEST_F(PackageCheckTest, JudgesEverySignatureCaseAsTheToolWould) {
+    const std::vector<PublicKey> testKeys = {PublicPart(LoadTestKey(TestKey::FIRST)),
+                                             PublicPart(LoadTestKey(TestKey::SECOND))};
+    for (const SignatureCase& c : SignatureCases()) {
+        SCOPED_TRACE(c.name);
+        PACKAGE_CHECK without, with;
+        ASSERT_TRUE(Checks(c.bytes, {}, &without));
+        ASSERT_TRUE(Checks(c.bytes, testKeys, &with));
+        EXPECT_EQ(without.refusals.empty(), c.withoutKeys == INSTALL_DONE);
+        EXPECT_EQ(with.refusals.empty(), c.withKeys == INSTALL_DONE);
+    }
+}
+
+TEST_F(PackageCheckTest, SaysWhatTheToolWouldDoWithEachEntry) {
+    ASSERT_TRUE(Write(m_install / "ReadMe.txt", "same"));
+    ASSERT_TRUE(Write(m_install / "Images" / "Locked.bmp", "locked"));
+    fs::permissions(m_install / "Images" / "Locked.bmp",
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    fs::create_directories(m_install / "Images" / "Folder.bmp");
+    const std::string package = RawPackage({{"EXCEL\\Report.xls", "new report"},
+                                            {"ReadMe.txt", "same"},
+                                            {"EXCEL\\New.xls", "new"},
+                                            {"EXCEL\\New.xls", "twice"},
+                                            {"Images\\Locked.bmp", "x"},
+                                            {"Images\\Folder.bmp", "x"},
+                                            {"Help\\index.htm", "x"},
+                                            {"ZR~Recovery.DAT", "x"}});
+    PACKAGE_CHECK check;
+    ASSERT_TRUE(Checks(package, {}, &check));
+    ASSERT_TRUE(check.directoryOk) << check.directoryText;
+    const struct {
+        E_ENTRY_ACTION action;
+        E_DESTINATION_FAULT fault;
+    } expected[] = {
+        {ENTRY_REPLACE, DESTINATION_OK},          {ENTRY_IDENTICAL, DESTINATION_OK},
+        {ENTRY_CREATE, DESTINATION_OK},           {ENTRY_REPLACE, DESTINATION_OK},
+        {ENTRY_REFUSED, DESTINATION_READ_ONLY},   {ENTRY_REFUSED, DESTINATION_IS_FOLDER},
+        {ENTRY_REFUSED, DESTINATION_WAY_MISSING}, {ENTRY_REFUSED, DESTINATION_RECORD_NAME},
+    };
+    ASSERT_EQ(check.entries.size(), std::size(expected));
+    for (std::size_t i = 0; i < check.entries.size(); ++i) {
+        SCOPED_TRACE(check.entries[i].name);
+        EXPECT_EQ(check.entries[i].action, expected[i].action);
+        EXPECT_EQ(check.entries[i].fault, expected[i].fault);
+    }
+    EXPECT_EQ(check.refusals.size(), 4u);
+}
+
+TEST_F(PackageCheckTest, ComparesTheLanguageWhereTheInstallationRecordsOne) {
+    const std::string english = RawPackage({{"EXCEL\\Report.xls", "abc"}});  // Language code 1
+    const struct {
+        const char* ini;  // null: no Language.ini
+        bool installable;
+    } cases[] = {{nullptr, true}, {"[LangList]\nNo0=1\n", true}, {"[langlist]\r\n no0 = 0\r\n", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ini ? c.ini : "no Language.ini");
+        fs::remove(m_install / "Language.ini");
+        if (c.ini) {
+            ASSERT_TRUE(Write(m_install / "Language.ini", c.ini));
+        }
+        PACKAGE_CHECK check;
+        ASSERT_TRUE(Checks(english, {}, &check));
+        EXPECT_EQ(check.refusals.empty(), c.installable);
+        EXPECT_EQ(check.languageRecorded, c.ini != nullptr);
+    }
+}
+
+#ifndef _WIN32
+// Links are made natively only: Wine has no call that makes them (the attack tests use the Linux side).
+TEST_F(PackageCheckTest, RefusesALinkOnTheWayOrAtTheNameAndThePackageItself) {
+    fs::create_directories(m_root / "elsewhere");
+    fs::create_directory_symlink(m_root / "elsewhere", m_install / "Linked");
+    fs::create_symlink(m_root / "elsewhere", m_install / "EXCEL" / "Link.xls");
+    PACKAGE_CHECK check;
+    ASSERT_TRUE(Write(m_root / "vupcab",
+                      RawPackage({{"Linked\\a.xls", "a"}, {"EXCEL\\Link.xls", "b"}, {"EXCEL\\vupcab", "c"}})));
+    fs::create_hard_link(m_root / "vupcab", m_install / "EXCEL" / "vupcab");
+    std::string error;
+    ASSERT_TRUE(CheckPackageAgainst(m_root / "vupcab", m_install, {}, &check, &error)) << error;
+    ASSERT_EQ(check.entries.size(), 3u);
+    EXPECT_EQ(check.entries[0].fault, DESTINATION_WAY_LINKED);
+    EXPECT_EQ(check.entries[1].fault, DESTINATION_NOT_A_FILE);
+    EXPECT_EQ(check.entries[2].fault, DESTINATION_IS_PACKAGE);
+}
+#endif
+
+TEST(DestinationRule, JudgesTheFactsInTheToolsOrder) {
+    const struct {
+        int row;
+        const char* name;
+        DESTINATION_FACTS facts;
+        E_DESTINATION_FAULT expected;
+    } cases[] = {
+        {1, "EXCEL\\a.xls", {}, DESTINATION_OK},
+        {2, "zr~recovery.dat", {}, DESTINATION_RECORD_NAME},
+        {3, "EXCEL\\zr~recovery.dat", {}, DESTINATION_OK},
+        {4, "zr~recovery.dat.old", {}, DESTINATION_OK},
+        {5, "a", {true, true, STANDS_NOTHING, false, false, false}, DESTINATION_WAY_LINKED},
+        {6, "a", {true, false, STANDS_NOTHING, false, false, true}, DESTINATION_UNKNOWN},
+        {7, "a", {true, false, STANDS_NOTHING, false, false, false}, DESTINATION_WAY_MISSING},
+        {8, "a", {false, false, STANDS_FOLDER, false, false, false}, DESTINATION_IS_FOLDER},
+        {9, "a", {false, false, STANDS_OTHER, false, false, false}, DESTINATION_NOT_A_FILE},
+        {10, "a", {false, false, STANDS_FILE, true, true, false}, DESTINATION_IS_PACKAGE},
+        {11, "a", {false, false, STANDS_FILE, true, false, false}, DESTINATION_READ_ONLY},
+        {12, "a", {false, false, STANDS_FILE, false, false, false}, DESTINATION_OK},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        EXPECT_EQ(JudgeDestination(c.name, c.facts), c.expected);
+        EXPECT_STRNE(DestinationFaultText(c.expected), "");
+    }
+}
+
+}  // namespace
