@@ -18,6 +18,8 @@
 #include "format/PackageFormat.h"
 #include "files/LongPath.h"
 #include "installer/PackageInstall.h"
+#include "installer/PackagePlan.h"
+#include "installer/PackageReader.h"
 #include "tests/support/RefusedPackages.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/vupcab/PackageWriter.h"
@@ -392,6 +394,44 @@ TEST_F(InstallPackageTest, AnInstallationFolderOf247CharactersIsUpdatedAndPutBac
                                           {relative + "c", "new c"},
                                           {relative + "d", "new d"}}));
     EXPECT_EQ(ReservedNamesBelow(zr::WidenAnsi(m_root.Path().c_str())), std::vector<std::wstring>());
+}
+
+// --- folders held while the update runs ---------------------------------------------------------
+
+// Windows refuses to rename or delete a folder that a handle without delete sharing holds open, so
+// the plan's held folders stay what the link check saw until the update ends. Wine does not enforce
+// sharing on folders (an open with DELETE access succeeds beside such a handle, and so does the
+// rename), so what is checked here is that the plan holds every folder on the way, each the folder
+// it judged.
+TEST_F(InstallPackageTest, ThePlanHoldsEveryFolderOnTheWayOpen) {
+    ASSERT_TRUE(::CreateDirectoryA((m_install + "EXCEL\\Sub").c_str(), nullptr));
+    ASSERT_TRUE(WritePackage({{"EXCEL\\Report.xls", "new report"},
+                              {"EXCEL\\Sub\\a.xls", "a"},
+                              {"Images\\Logo.bmp", "new logo"},
+                              {"ZR5048Em.exe", "exe"}}));
+    zr::CPackageReader package;
+    ASSERT_TRUE(package.Open(zr::WidenAnsi((m_work + "vupcab").c_str())));
+    zr::PACKAGE_PLAN plan;
+    std::string why;
+    ASSERT_EQ(zr::PlanPackage(package, zr::WidenAnsi(m_install.c_str()), m_install.c_str(), nullptr, &plan, &why),
+              INSTALL_DONE)
+        << why;
+
+    std::vector<std::string> held;
+    for (const zr::ScopedKernelHandle& folder : plan.folders) {
+        char path[MAX_PATH] = {};
+        ASSERT_GT(::GetFinalPathNameByHandleA(folder.get(), path, MAX_PATH, FILE_NAME_NORMALIZED), 0u);
+        held.push_back(path);
+    }
+    char install[MAX_PATH] = {};
+    {
+        zr::ScopedKernelHandle folder(::CreateFileA(m_install.c_str(), FILE_READ_ATTRIBUTES,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        ASSERT_GT(::GetFinalPathNameByHandleA(folder.get(), install, MAX_PATH, FILE_NAME_NORMALIZED), 0u);
+    }
+    const std::string below = std::string(install) + "\\";
+    EXPECT_EQ(held, (std::vector<std::string>{below + "EXCEL", below + "EXCEL\\Sub", below + "Images"}));
 }
 
 // --- failures on the way ----------------------------------------------------------------------
