@@ -22,8 +22,7 @@ CPassiveProgressDlg::CPassiveProgressDlg(const zr::UPDATE_EVALUATION& evaluation
 
 bool CPassiveProgressDlg::LoadProgressBar() {
     // Loaded by its full path and kept for the process's life: the progress bar's class lives in it.
-    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const auto init = zr::LibraryFunction<InitFunction>(zr::LoadSystemLibrary(L"comctl32.dll"), "InitCommonControlsEx");
+    const auto init = ZR_LIBRARY_FUNCTION(zr::LoadSystemLibrary(L"comctl32.dll"), InitCommonControlsEx);
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
     return init && init(&classes);
 }

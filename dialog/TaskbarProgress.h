@@ -12,6 +12,14 @@ struct ITaskbarList3;
 
 namespace zr {
 
+// A COM interface pointer, released when its owner goes.
+struct TaskbarListTraits {
+    using Handle = ITaskbarList3*;
+    static Handle Null() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h);
+};
+
 class CTaskbarProgress {
   public:
     CTaskbarProgress() = default;
@@ -29,8 +37,8 @@ class CTaskbarProgress {
 
     bool m_tried = false;
     bool m_comStarted = false;
-    ScopedModule m_ole32;
-    ITaskbarList3* m_list = nullptr;
+    ScopedModule m_ole32;  // before the interface, so that it outlives it
+    ScopedHandle<TaskbarListTraits> m_list;
 };
 
 }  // namespace zr

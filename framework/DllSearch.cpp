@@ -8,7 +8,7 @@ namespace zr {
 
 bool RestrictDllSearchToSystem() {
     constexpr DWORD SEARCH_SYSTEM32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
-    const auto setDefault = KernelFunction<BOOL(WINAPI*)(DWORD)>("SetDefaultDllDirectories");
+    const auto setDefault = ZR_KERNEL_FUNCTION(SetDefaultDllDirectories);
     if (setDefault && setDefault(SEARCH_SYSTEM32))
         return true;
     // Older systems: the application's folder stays in the search, the current directory does not.

@@ -17,8 +17,6 @@ namespace zr {
 
 namespace {
 
-using SetFileInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-
 // Renames without replacing anything: a name that turns out to be taken fails the step instead of
 // losing what stands there.
 bool Rename(const std::wstring& from, const std::wstring& to) {
@@ -43,8 +41,7 @@ std::wstring PathKey(const std::wstring& path) {
 }  // namespace
 
 bool RenameOpenFile(ScopedKernelHandle& file, const std::wstring& from, const std::wstring& to) {
-    static const SetFileInformationFunction setInformation =
-        KernelFunction<SetFileInformationFunction>("SetFileInformationByHandle");
+    static const auto setInformation = ZR_KERNEL_FUNCTION(SetFileInformationByHandle);
     if (setInformation && file) {
         const std::wstring target = LongPathForm(to);
         const std::size_t nameBytes = target.size() * sizeof(wchar_t);

@@ -7,7 +7,7 @@
 namespace zr {
 
 bool IsWow64() {
-    const auto isWow64Process = KernelFunction<BOOL(WINAPI*)(HANDLE, PBOOL)>("IsWow64Process");
+    const auto isWow64Process = ZR_KERNEL_FUNCTION(IsWow64Process);
     BOOL wow64 = FALSE;
     return isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <winver.h>
+
 #include "framework/ScopedHandle.h"
 
 namespace zr {
@@ -28,14 +30,10 @@ class VersionLibrary {
     }
 
   private:
-    using GetSizeFunction = DWORD(WINAPI*)(LPCSTR, LPDWORD);
-    using GetInfoFunction = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
-    using QueryFunction = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
-
     ScopedModule m_module;
-    GetSizeFunction m_getSize = nullptr;
-    GetInfoFunction m_getInfo = nullptr;
-    QueryFunction m_query = nullptr;
+    decltype(&::GetFileVersionInfoSizeA) m_getSize = nullptr;
+    decltype(&::GetFileVersionInfoA) m_getInfo = nullptr;
+    decltype(&::VerQueryValueA) m_query = nullptr;
 };
 
 }  // namespace zr
