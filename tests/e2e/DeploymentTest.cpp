@@ -222,6 +222,10 @@ TEST(QuietRun, RefusesAMistakenCommandLineWithoutAWindow) {
         {3, "/quiet /passive", 1639},
         {4, "/QUIET /?", 0},
         {5, "/quiet /log \"" + work.Path() + "no such folder\\x.log\"", 1622},
+        // The log's file forgotten: the next option is not taken for it.
+        {6, "/log /quiet", 1639},
+        {7, "/quiet /log /passive", 1639},
+        {8, "/log -quiet", 1639},
     };
     for (const MistakeCase& c : cases) {
         SCOPED_TRACE(c.row);
@@ -231,6 +235,10 @@ TEST(QuietRun, RefusesAMistakenCommandLineWithoutAWindow) {
         EXPECT_EQ(run.windowsSeen, 0);
     }
     EXPECT_TRUE(zr::test::SnapshotFolder(installed.Folder()) == before) << "the installation changed";
+    // What "/log /quiet" made before: a log named \quiet at the root of the work folder's drive.
+    const std::string root = work.Path().substr(0, 3);
+    EXPECT_EQ(::GetFileAttributesA((root + "quiet").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(::GetFileAttributesA((root + "passive").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 struct UsageCase {
@@ -249,6 +257,8 @@ TEST(CommandLine, ShowsTheUsageForHelpAndForAMistake) {
         {2, "-help", L"Usage: ZR5048VersionUp", L"使い方: ZR5048VersionUp", 0},
         {3, "/bogus", L"This command line is not valid: /bogus", L"コマンドラインが正しくありません: /bogus", 1639},
         {4, "/passive /log", L"This command line is not valid: /log without a file",
+         L"コマンドラインが正しくありません: /log without a file", 1639},
+        {5, "/log /passive", L"This command line is not valid: /log without a file",
          L"コマンドラインが正しくありません: /log without a file", 1639},
     };
     for (const UsageCase& c : cases) {
