@@ -57,6 +57,7 @@ add_library(zr_product STATIC
     dialog/EnglishLook.cpp
     dialog/ExecuteCommand.cpp
     dialog/InstallWorker.cpp
+    dialog/LogFile.cpp
     dialog/MinimisedIcon.cpp
     dialog/PassiveProgressDlg.cpp
     dialog/StartupEvaluation.cpp

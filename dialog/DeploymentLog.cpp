@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "dialog/LogFile.h"
 #include "install/LanguageSettings.h"
 
 namespace zr {
@@ -64,9 +65,7 @@ CDeploymentLog::~CDeploymentLog() {
 }
 
 bool CDeploymentLog::Open(const std::wstring& path) {
-    // FILE_APPEND_DATA alone: every write lands at the end, also when another run appends meanwhile.
-    m_file.reset(::CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    m_file = OpenLogFile(path);
     return IsOpen();
 }
 
