@@ -131,6 +131,15 @@ bool MakeDestinationPath(const char* installFolder, const char* name, char (&des
     return true;
 }
 
+bool PayloadsEndAt(const PACKAGE_DIRECTORY& directory, std::uint64_t end) {
+    if (!directory.bCountPresent || directory.nPresent < directory.nCount)
+        return false;
+    std::uint64_t payloadEnd = PayloadOffset(directory.nCount);
+    for (unsigned i = 0; i < directory.nCount; ++i)
+        payloadEnd += directory.entries[i].dwSize;
+    return payloadEnd == end;
+}
+
 PACKAGE_VERDICT CheckPackageDirectory(const PACKAGE_DIRECTORY& directory,
                                       std::uint64_t packageSize,
                                       const char* installFolder,

@@ -96,11 +96,16 @@ struct PACKAGE_NAMES {
     NAMED_ENTRY entries[MAX_ENTRY_COUNT];
 };
 
+// Whether the directory is complete and the payloads it declares end exactly at `end`. A package with
+// a signature block must end its last payload where the block begins: bytes between them (a second
+// block inside, a size or the entry count short) are damage, not a package as its maker signed it.
+bool PayloadsEndAt(const PACKAGE_DIRECTORY& directory, std::uint64_t end);
+
 // Checks everything about a package that needs no file system: a complete directory, payloads
 // present in full (`packageSize` is the whole file's length), safe names and Working file names, and
 // Destination paths that fit behind `installFolder`. Trailing bytes after the last payload and
-// payloads of size 0 are fine. On PACKAGE_OK, *names holds every entry's names; on a fault its
-// contents mean nothing.
+// payloads of size 0 are fine here (PayloadsEndAt judges a signed package's end). On PACKAGE_OK, *names holds every
+// entry's names; on a fault its contents mean nothing.
 PACKAGE_VERDICT CheckPackageDirectory(const PACKAGE_DIRECTORY& directory,
                                       std::uint64_t packageSize,
                                       const char* installFolder,

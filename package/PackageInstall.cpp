@@ -39,8 +39,8 @@ E_INSTALL_OUTCOME Install(zr::CPackageReader& package,
         if (std::strcmp(read.szVersion, expected->szVersion) != 0 || read.nLanguage != expected->nLanguage)
             return INSTALL_PACKAGE_REFUSED;
     }
-    // Damaged or foreign packages are refused before anything changes; the payloads must end before
-    // the signature block.
+    // Damaged or foreign packages are refused before anything changes; the payloads must end where the
+    // signature block begins.
     zr::E_BLOCK_FORM form = zr::BLOCK_ABSENT;
     const zr::PACKAGE_KEYS keys = zr::CompiledPackageKeys();
     const zr::SIGNATURE_CHECK signature =
@@ -51,6 +51,8 @@ E_INSTALL_OUTCOME Install(zr::CPackageReader& package,
         return signature.state == zr::SIGNATURE_READ_ERROR ? INSTALL_PACKAGE_UNREADABLE : INSTALL_PACKAGE_UNTRUSTED;
 
     DecodePackageDirectory(head.get(), headSize, directory.get());
+    if (form != zr::BLOCK_ABSENT && !PayloadsEndAt(*directory, zr::SignedLength(package.Size(), form)))
+        return INSTALL_PACKAGE_UNTRUSTED;
     const PACKAGE_VERDICT verdict = CheckPackageDirectory(*directory, zr::SignedLength(package.Size(), form),
                                                           installFolderText, &IsAnsiLeadByte, names.get());
     if (verdict.fault != PACKAGE_OK || !ResolvePackagePlan(*names, installFolder, package.Identity(), plan.get()))
