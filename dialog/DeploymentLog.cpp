@@ -156,6 +156,11 @@ void LogEvaluation(CDeploymentLog& log, const UPDATE_EVALUATION& e) {
             log.Line("Decision: the package's language %s is not the installation's %s",
                      Language(e.package.nLanguage).c_str(), Language(e.installedLanguage).c_str());
             break;
+        case UPDATE_PACKAGE_DAMAGED:
+            log.Line(
+                "Decision: the package is damaged or not from the maker, so its version and language are not "
+                "believed: refused");
+            break;
     }
 }
 

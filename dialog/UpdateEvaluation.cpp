@@ -2,8 +2,16 @@
 
 #include <mbstring.h>
 
+#include <cstring>
+#include <memory>
+#include <vector>
+
 #include "install/LanguageSettings.h"
 #include "install/ProductVersion.h"
+#include "package/LongPath.h"
+#include "package/PackageDirectory.h"
+#include "package/PackageReader.h"
+#include "package/PackageSignature.h"
 
 namespace zr {
 
@@ -45,6 +53,52 @@ E_UPDATE_VERDICT Judge(UPDATE_EVALUATION* e, const char* packagePath) {
 
 void EvaluateUpdate(const char* packagePath, UPDATE_EVALUATION* evaluation) {
     evaluation->verdict = Judge(evaluation, packagePath);
+}
+
+namespace {
+bool SaysNothingToInstall(E_UPDATE_VERDICT verdict) {
+    return verdict == UPDATE_ALREADY_CURRENT || verdict == UPDATE_NEWER_INSTALLED ||
+           verdict == UPDATE_LANGUAGE_MISMATCH;
+}
+
+E_UPDATE_VERDICT JudgeGenuine(const char* packagePath, const PACKAGE_HEADER& evaluated, const PACKAGE_KEYS& keys) {
+    CPackageReader package;
+    if (!package.Open(WidenAnsi(packagePath)))
+        return UPDATE_PACKAGE_UNREADABLE;
+    const std::size_t headSize =
+        package.Size() < MAX_DIRECTORY_END ? static_cast<std::size_t>(package.Size()) : MAX_DIRECTORY_END;
+    std::vector<unsigned char> head(headSize);
+    if (!package.ReadAt(0, head.data(), headSize))
+        return UPDATE_PACKAGE_UNREADABLE;
+    // The header believed is the one whose signature is checked: read again, through the locked handle.
+    PACKAGE_HEADER read = {};
+    std::memcpy(read.szVersion, head.data(), headSize < VERSION_FIELD_SIZE ? headSize : VERSION_FIELD_SIZE);
+    read.nLanguage = headSize > LANGUAGE_BYTE_OFFSET ? (head[LANGUAGE_BYTE_OFFSET] & LANGUAGE_CODE_MASK) : 0;
+    if (std::strcmp(read.szVersion, evaluated.szVersion) != 0 || read.nLanguage != evaluated.nLanguage)
+        return UPDATE_PACKAGE_DAMAGED;
+
+    E_BLOCK_FORM form = BLOCK_ABSENT;
+    const SIGNATURE_CHECK signature =
+        CheckPackageSignature([&package](std::uint64_t offset, void* buffer,
+                                         std::size_t size) { return package.ReadAt(offset, buffer, size); },
+                              package.Size(), keys, &form);
+    if (signature.state == SIGNATURE_READ_ERROR)
+        return UPDATE_PACKAGE_UNREADABLE;
+    if (!SignatureAllowsInstall(signature, keys.nCount))
+        return UPDATE_PACKAGE_DAMAGED;
+    auto directory = std::make_unique<PACKAGE_DIRECTORY>();
+    DecodePackageDirectory(head.data(), headSize, directory.get());
+    return PayloadsEndAt(*directory, SignedLength(package.Size(), form)) ? UPDATE_APPLIES : UPDATE_PACKAGE_DAMAGED;
+}
+}  // namespace
+
+void ConfirmNothingToInstall(const char* packagePath, UPDATE_EVALUATION* evaluation) {
+    const PACKAGE_KEYS keys = CompiledPackageKeys();
+    if (keys.nCount == 0 || !SaysNothingToInstall(evaluation->verdict))
+        return;
+    const E_UPDATE_VERDICT genuine = JudgeGenuine(packagePath, evaluation->package, keys);
+    if (genuine != UPDATE_APPLIES)
+        evaluation->verdict = genuine;
 }
 
 }  // namespace zr
