@@ -62,6 +62,7 @@ add_library(zr_product STATIC
     dialog/PassiveProgressDlg.cpp
     dialog/StartupEvaluation.cpp
     dialog/TaskbarProgress.cpp
+    dialog/UnseenUpdateEnd.cpp
     dialog/UpdateEvaluation.cpp
     dialog/ZR5048VersionUpDlg.cpp
     install/FindInstallation.cpp
