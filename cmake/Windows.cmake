@@ -8,6 +8,7 @@ add_library(zr_framework STATIC
     framework/Dialog.cpp
     framework/DllSearch.cpp
     framework/Font.cpp
+    framework/FreshMessageBox.cpp
     framework/MessageBox.cpp
     framework/PaintDC.cpp
     framework/WinApp.cpp

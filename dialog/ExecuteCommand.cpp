@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "dialog/DialogTexts.h"
+#include "framework/FreshMessageBox.h"
 #include "framework/MessageBox.h"
 #include "package/PackageFormat.h"
 #include "res/resource.h"
@@ -46,14 +47,14 @@ void CZR5048VersionUpDlg::OnInstallEnded(E_INSTALL_OUTCOME outcome) {
         zr::LogInstallOutcome(*m_pLog, outcome);
 
     // The dialog stays as it was during the update until the user has read how it ended: nothing may
-    // close it in between.
+    // close it in between, nor keys typed while waiting answer the message unread.
     if (outcome == INSTALL_DONE) {
         m_bUpdated = true;
-        AfxMessageBox(MSG_UPDATE_SUCCEEDED.In(m_bEnglish), MB_OK | MB_ICONINFORMATION, 0);
+        AfxFreshMessageBox(MSG_UPDATE_SUCCEEDED.In(m_bEnglish), MB_OK | MB_ICONINFORMATION, 0);
         m_ctlInstalledVersion.SetWindowText(MakeDisplayedVersion(m_strUpdateVersion, m_nPackageLanguage));
     } else {
         const BilingualText& message = outcome == INSTALL_PACKAGE_UNTRUSTED ? MSG_PACKAGE_UNTRUSTED : MSG_UPDATE_FAILED;
-        AfxMessageBox(message.In(m_bEnglish), MB_OK | MB_ICONSTOP, 0);
+        AfxFreshMessageBox(message.In(m_bEnglish), MB_OK | MB_ICONSTOP, 0);
         // The user may try again.
         m_btnExecute.EnableWindow(TRUE);
     }

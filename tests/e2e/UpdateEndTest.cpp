@@ -139,4 +139,81 @@ TEST_F(UpdateEnd, AQuitMessageWaitsForTheUpdateAndExitsWithWhatHappened) {
     }
 }
 
+// A key pressed and released as the keyboard would, to whichever window has the keyboard; Alt held
+// around it when `alt`.
+void TypeKey(WORD key, bool alt) {
+    INPUT inputs[4] = {};
+    UINT count = 0;
+    const auto add = [&](WORD virtualKey, bool up) {
+        inputs[count].type = INPUT_KEYBOARD;
+        inputs[count].ki.wVk = virtualKey;
+        inputs[count].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        ++count;
+    };
+    if (alt)
+        add(VK_MENU, false);
+    add(key, false);
+    add(key, true);
+    if (alt)
+        add(VK_MENU, true);
+    ::SendInput(count, inputs, sizeof(INPUT));
+}
+
+// The texts checked are the English ones; the Japanese run skips this.
+class TypedUpdateEnd : public UpdateEnd {
+  protected:
+    void SetUp() override {
+        if (zr::test::RunsUnderJapaneseLocale())
+            GTEST_SKIP() << "the English texts are checked";
+        UpdateEnd::SetUp();
+    }
+};
+
+TEST_F(TypedUpdateEnd, KeysTypedDuringTheUpdateDoNotAnswerItsOutcome) {
+    const struct {
+        int row;
+        bool fails;
+        const wchar_t* outcome;
+    } cases[] = {
+        {1, false, L"Version up finished."},
+        {2, true, L"Version up failure."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("row " + std::to_string(c.row));
+        zr::test::ImitationInstallation installed("1.4.0.0", 1);
+        ASSERT_TRUE(installed.Ok());
+        const std::string held = installed.Folder() + "EXCEL\\Large" + std::to_string(ENTRIES - 1) + ".xls";
+        ASSERT_TRUE(zr::test::WriteFileBytes(held, "old"));
+        zr::ScopedKernelHandle holder;
+        if (c.fails) {
+            holder.reset(::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(holder);
+        }
+        ProductProcess tool(s_work->Path());
+        ASSERT_TRUE(tool.Opens());
+        ::PostMessageW(::GetDlgItem(tool.Dialog(), IDC_EXECUTE), BM_CLICK, 0, 0);
+        ASSERT_TRUE(tool.Answers(L"Are you sure to version-up?", IDYES));
+        ::SetForegroundWindow(tool.Dialog());
+
+        // Esc, Enter and Alt+F4 in turn, every few milliseconds, until the update has ended: the dialog
+        // is disabled as the owner of the outcome message, just before that appears. (Watching for the
+        // message itself would go on typing into it for as long as the look takes under Wine.)
+        int typed = 0;
+        for (const DWORD start = ::GetTickCount(); ::IsWindowEnabled(tool.Dialog()); ++typed) {
+            ASSERT_FALSE(tool.WaitForExit(0)) << "the tool ended during the update, after " << typed << " keys";
+            ASSERT_LT(::GetTickCount() - start, 120000u) << "the update did not end";
+            TypeKey(typed % 3 == 0 ? VK_ESCAPE : typed % 3 == 1 ? VK_RETURN : VK_F4, typed % 3 == 2);
+            ::Sleep(5);
+        }
+        EXPECT_GT(typed, 30) << "the update was too short to type into";
+        HWND box = tool.WaitForMessageBox();
+        ASSERT_NE(box, nullptr) << "no outcome message";
+        ::Sleep(1000);
+        EXPECT_TRUE(::IsWindow(box) && ::IsWindowVisible(box)) << "the outcome message went unread";
+        ASSERT_TRUE(tool.Answers(c.outcome, IDOK));
+        holder.reset();
+        EXPECT_TRUE(tool.Closes());
+    }
+}
+
 }  // namespace
