@@ -83,6 +83,17 @@ std::wstring OptionName(const std::wstring& argument) {
     return name;
 }
 
+// One of the options this tool knows, by its name from OptionName.
+bool IsToolOption(const std::wstring& name) {
+    return name == L"quiet" || name == L"passive" || name == L"log" || name == L"?" || name == L"help";
+}
+
+// Whether the argument after /log at `i` is its file: present, not empty, and not one of the tool's
+// own options (a forgotten file name must not turn "/log /quiet" into a log named \quiet and a dialog).
+bool LogFileFollows(const std::vector<std::wstring>& arguments, std::size_t i) {
+    return i + 1 < arguments.size() && !arguments[i + 1].empty() && !IsToolOption(OptionName(arguments[i + 1]));
+}
+
 COMMAND_LINE Invalid(const std::wstring& problem) {
     COMMAND_LINE invalid;
     invalid.mode = RUN_INVALID;
@@ -102,7 +113,7 @@ COMMAND_LINE ParseOptions(const std::vector<std::wstring>& arguments) {
                 return Invalid(arguments[i]);
             parsed.mode = mode;
         } else if (name == L"log") {
-            if (i + 1 >= arguments.size() || arguments[i + 1].empty())
+            if (!LogFileFollows(arguments, i))
                 return Invalid(arguments[i] + L" without a file");
             if (logGiven)
                 return Invalid(arguments[i] + L" given twice");
@@ -125,7 +136,7 @@ COMMAND_LINE ParseArguments(const std::vector<std::wstring>& arguments) {
     // even when the rest of the line is wrong.
     bool quiet = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (OptionName(arguments[i]) == L"log")
+        if (OptionName(arguments[i]) == L"log" && LogFileFollows(arguments, i))
             ++i;
         else if (OptionName(arguments[i]) == L"quiet")
             quiet = true;

@@ -31,7 +31,8 @@ struct COMMAND_LINE {
 };
 
 // Reads the arguments after the program's name. Options start with '/' or '-' and are compared
-// without regard to case; "/log" takes the next argument as its file, whatever it looks like. Any
+// without regard to case; "/log" takes the next argument as its file unless that is one of the tool's
+// own options (then /log lacks its file), so "/log /x.txt" names a file and "/log /quiet" does not. Any
 // mistake gives RUN_INVALID, even next to /?, so a script never runs with half of what it meant.
 COMMAND_LINE ParseArguments(const std::vector<std::wstring>& arguments);
 

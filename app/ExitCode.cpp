@@ -17,6 +17,7 @@ int ExitCodeOf(E_UPDATE_VERDICT verdict) {
         case UPDATE_PACKAGE_UNREADABLE:
             return EXIT_PACKAGE_UNREADABLE;
         case UPDATE_PACKAGE_REFUSED:
+        case UPDATE_PACKAGE_DAMAGED:
             return EXIT_PACKAGE_REFUSED;
         case UPDATE_NEWER_INSTALLED:
             return EXIT_NEWER_INSTALLED;

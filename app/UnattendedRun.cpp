@@ -13,6 +13,7 @@ namespace {
 int Run(bool passive, bool english, CDeploymentLog& log) {
     UPDATE_EVALUATION evaluation;
     EvaluateUpdate(PACKAGE_FILE_NAME, &evaluation);
+    ConfirmNothingToInstall(PACKAGE_FILE_NAME, &evaluation);
     LogEvaluation(log, evaluation);
     if (evaluation.verdict != UPDATE_APPLIES)
         return ExitCodeOf(evaluation.verdict);

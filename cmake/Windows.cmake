@@ -8,6 +8,7 @@ add_library(zr_framework STATIC
     framework/Dialog.cpp
     framework/DllSearch.cpp
     framework/Font.cpp
+    framework/FreshMessageBox.cpp
     framework/MessageBox.cpp
     framework/PaintDC.cpp
     framework/WinApp.cpp
@@ -55,8 +56,10 @@ add_library(zr_product STATIC
     dialog/PassiveProgressDlg.cpp
     dialog/StartupEvaluation.cpp
     dialog/TaskbarProgress.cpp
+    dialog/UnseenUpdateEnd.cpp
     dialog/ZR5048VersionUpDlg.cpp
     update/DeploymentLog.cpp
+    update/LogFile.cpp
     update/DisplayedVersion.cpp
     update/LoggedProgress.cpp
     update/UpdateEvaluation.cpp

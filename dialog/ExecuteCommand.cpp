@@ -7,6 +7,7 @@
 #include "product/ProductRunning.h"
 #include "update/DeploymentLog.h"
 #include "update/DisplayedVersion.h"
+#include "framework/FreshMessageBox.h"
 #include "framework/MessageBox.h"
 #include "format/PackageFormat.h"
 #include "res/resource.h"
@@ -45,15 +46,15 @@ void CZR5048VersionUpDlg::OnInstallEnded(E_INSTALL_OUTCOME outcome) {
         zr::LogInstallOutcome(*m_pLog, outcome);
 
     // The dialog stays as it was during the update until the user has read how it ended: nothing may
-    // close it in between.
+    // close it in between, nor keys typed while waiting answer the message unread.
     if (outcome == INSTALL_DONE) {
         m_bUpdated = true;
-        AfxMessageBox(MSG_UPDATE_SUCCEEDED.In(m_bEnglish), MB_OK | MB_ICONINFORMATION, 0);
+        AfxFreshMessageBox(MSG_UPDATE_SUCCEEDED.In(m_bEnglish), MB_OK | MB_ICONINFORMATION, 0);
         m_ctlInstalledVersion.SetWindowText(
             zr::MakeDisplayedVersion(m_evaluation.package.szVersion, m_evaluation.package.nLanguage).c_str());
     } else {
         const BilingualText& message = outcome == INSTALL_PACKAGE_UNTRUSTED ? MSG_PACKAGE_UNTRUSTED : MSG_UPDATE_FAILED;
-        AfxMessageBox(message.In(m_bEnglish), MB_OK | MB_ICONSTOP, 0);
+        AfxFreshMessageBox(message.In(m_bEnglish), MB_OK | MB_ICONSTOP, 0);
         // The user may try again.
         m_btnExecute.EnableWindow(TRUE);
     }

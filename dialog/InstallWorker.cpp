@@ -22,6 +22,7 @@ bool CInstallWorker::Start(const char* packagePath,
     m_expected = expected;
     m_pLog = log;
     m_hWnd = window;
+    m_outcome = INSTALL_FAILED;
     // _beginthreadex rather than CreateThread: the installer uses the C runtime's files.
     m_thread.reset(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &Run, this, 0, nullptr)));
     return static_cast<bool>(m_thread);
@@ -45,6 +46,7 @@ unsigned __stdcall CInstallWorker::Run(void* context) {
         // Out of memory or the like before the first change: reported like any other failure.
         outcome = INSTALL_FAILED;
     }
+    worker->m_outcome = outcome;
     ::PostMessageA(worker->m_hWnd, WM_ZR_INSTALL_ENDED, static_cast<WPARAM>(outcome), 0);
     return 0;
 }

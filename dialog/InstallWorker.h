@@ -32,6 +32,9 @@ class CInstallWorker {
                HWND window);
     // Waits for the thread to end (it ends right after posting its outcome).
     void Join();
+    // The outcome of the last update started, once Join has returned (also when the window it was
+    // posted to has gone meanwhile).
+    E_INSTALL_OUTCOME Outcome() const { return m_outcome; }
 
   private:
     static unsigned __stdcall Run(void* worker);
@@ -41,6 +44,7 @@ class CInstallWorker {
     PACKAGE_HEADER m_expected = {};
     CDeploymentLog* m_pLog = nullptr;
     HWND m_hWnd = nullptr;
+    E_INSTALL_OUTCOME m_outcome = INSTALL_FAILED;
     ScopedKernelHandle m_thread;
 };
 

@@ -44,11 +44,27 @@ BOOL CPassiveProgressDlg::OnInitDialog() {
             zr::MakeDisplayedVersion(m_evaluation.package.szVersion, m_evaluation.package.nLanguage).c_str());
     GetDlgItem(IDC_PASSIVE_PROGRESS).SendMessage(PBM_SETRANGE32, 0, zr::PROGRESS_FULL);
 
-    if (!m_worker.Start(PACKAGE_FILE_NAME, m_evaluation.paths.szInstallFolder, m_evaluation.package, m_pLog, m_hWnd)) {
+    m_bRunning =
+        m_worker.Start(PACKAGE_FILE_NAME, m_evaluation.paths.szInstallFolder, m_evaluation.package, m_pLog, m_hWnd);
+    if (!m_bRunning) {
         m_outcome = INSTALL_FAILED;
         EndDialog(IDABORT);
     }
     return TRUE;
+}
+
+E_INSTALL_OUTCOME CPassiveProgressDlg::Outcome() {
+    if (m_bRunning)
+        WaitForUnseenEnd("A quit message ended the window");
+    return m_outcome;
+}
+
+void CPassiveProgressDlg::WaitForUnseenEnd(const char* why) {
+    m_worker.Join();
+    m_outcome = m_worker.Outcome();
+    m_bRunning = false;
+    if (m_pLog)
+        m_pLog->Line("%s during the update: waited for it to end", why);
 }
 
 void CPassiveProgressDlg::OnCancel() {
@@ -65,9 +81,17 @@ bool CPassiveProgressDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT
             GetDlgItem(IDC_PASSIVE_PROGRESS).SendMessage(PBM_SETPOS, wParam);
             m_taskbar.Show(m_hWnd, static_cast<unsigned>(wParam), zr::PROGRESS_FULL);
             return true;
+        case WM_ENDSESSION:
+            // The process may be ended as soon as this returns: the update is waited for here.
+            if (wParam && m_bRunning) {
+                WaitForUnseenEnd("The session ends");
+                EndDialog(IDOK);
+            }
+            return true;
         case zr::WM_ZR_INSTALL_ENDED:
             m_worker.Join();
             m_outcome = static_cast<E_INSTALL_OUTCOME>(wParam);
+            m_bRunning = false;
             m_taskbar.Clear(m_hWnd);
             // A finished bar stays up a moment, so that the end is seen and not only guessed.
             if (m_outcome == INSTALL_DONE)

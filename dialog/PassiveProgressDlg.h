@@ -18,8 +18,9 @@ class CPassiveProgressDlg : public CDialog {
     // had (then the window cannot be made, and the update is to run without it).
     static bool LoadProgressBar();
 
-    // What became of the update, once DoModal has returned something other than -1.
-    E_INSTALL_OUTCOME Outcome() const { return m_outcome; }
+    // What became of the update, once DoModal has returned something other than -1. When a quit
+    // message or the session's end closed the window first, the update is waited for here.
+    E_INSTALL_OUTCOME Outcome();
 
   protected:
     BOOL OnInitDialog() override;
@@ -27,10 +28,14 @@ class CPassiveProgressDlg : public CDialog {
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
+    // Waits for the update without the window, for `why` (in the log), and takes its outcome.
+    void WaitForUnseenEnd(const char* why);
+
     const zr::UPDATE_EVALUATION& m_evaluation;
     bool m_bEnglish;
     zr::CDeploymentLog* m_pLog;
     E_INSTALL_OUTCOME m_outcome = INSTALL_FAILED;
+    bool m_bRunning = false;  // from the thread's start until its outcome has been taken
     zr::CInstallWorker m_worker;
     zr::CTaskbarProgress m_taskbar;
 };

@@ -23,6 +23,12 @@ void CZR5048VersionUpDlg::OnCancel() {
     CDialog::OnCancel();
 }
 
+void CZR5048VersionUpDlg::OnOK() {
+    if (m_bInstalling)
+        return;
+    CDialog::OnOK();
+}
+
 bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     switch (message) {
         case WM_SETCURSOR:
@@ -37,6 +43,9 @@ bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT
             return true;
         case zr::WM_ZR_INSTALL_ENDED:
             OnInstallEnded(static_cast<E_INSTALL_OUTCOME>(wParam));
+            return true;
+        case WM_ENDSESSION:
+            OnEndSession(wParam != FALSE);
             return true;
         case WM_PAINT:
             // Only the minimised dialog draws itself; otherwise the dialog manager paints it.

@@ -17,6 +17,10 @@ class CZR5048VersionUpDlg : public CDialog {
     void SetLog(zr::CDeploymentLog* log) { m_pLog = log; }
     // True once an update has succeeded in this run (the exit code tells a deployment so).
     bool Updated() const { return m_bUpdated; }
+    // After DoModal: true when the window went while an update ran, before it could show how the
+    // update ended (a quit message ended its loop, or the session ended). The update has then been
+    // waited for and its outcome logged; *outcome is that outcome.
+    bool UpdateEndedUnseen(E_INSTALL_OUTCOME* outcome);
 
   protected:
     CStatic m_ctlUpdateVersion;
@@ -29,8 +33,9 @@ class CZR5048VersionUpDlg : public CDialog {
     zr::UPDATE_EVALUATION m_evaluation;
     zr::CDeploymentLog* m_pLog = nullptr;
     bool m_bUpdated = false;
-    bool m_bInstalling = false;  // from the confirmation until the outcome has been read
-    bool m_bWaitCursor = false;  // while the update's thread runs
+    bool m_bInstalling = false;   // from the confirmation until the outcome has been read
+    bool m_bWaitCursor = false;   // while the update's thread runs
+    bool m_bEndedUnseen = false;  // the update was waited for without the window (UpdateEndedUnseen)
     zr::CInstallWorker m_worker;
     zr::CTaskbarProgress m_taskbar;
 
@@ -38,6 +43,8 @@ class CZR5048VersionUpDlg : public CDialog {
     BOOL OnInitDialog() override;
     // Esc, Alt+F4 and the close box end the dialog, except while an update runs.
     void OnCancel() override;
+    // So does Enter (the OK command, sent when the default button is disabled), except while an update runs.
+    void OnOK() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     // The English look, laid over the Japanese template.
@@ -50,4 +57,8 @@ class CZR5048VersionUpDlg : public CDialog {
     void OnExecute();
     // The update's thread has ended with `outcome`: the dialog is usable again, and says how it went.
     void OnInstallEnded(E_INSTALL_OUTCOME outcome);
+    // The session ends (WM_ENDSESSION): an update still running is waited for before the dialog goes.
+    void OnEndSession(bool ending);
+    // Waits for the update without the window, for `why` (in the log), and keeps its outcome.
+    void WaitForUnseenEnd(const char* why);
 };

@@ -157,6 +157,15 @@ const char* PackageFaultText(E_PACKAGE_FAULT fault) {
     return "the directory is refused";
 }
 
+bool PayloadsEndAt(const PACKAGE_DIRECTORY& directory, std::uint64_t end) {
+    if (!directory.bCountPresent || directory.nPresent < directory.nCount)
+        return false;
+    std::uint64_t payloadEnd = PayloadOffset(directory.nCount);
+    for (unsigned i = 0; i < directory.nCount; ++i)
+        payloadEnd += directory.entries[i].dwSize;
+    return payloadEnd == end;
+}
+
 PACKAGE_VERDICT CheckPackageDirectory(const PACKAGE_DIRECTORY& directory,
                                       std::uint64_t payloadEnd,
                                       std::size_t installFolderLength,

@@ -72,11 +72,16 @@ struct PACKAGE_VERDICT {
 // A short English text for a package fault, for the log and the package tool.
 const char* PackageFaultText(E_PACKAGE_FAULT fault);
 
+// Whether the directory is complete and the payloads it declares end exactly at `end`. A package with
+// a signature block must end its last payload where the block begins: bytes between them (a second
+// block inside, a size or the entry count short) are damage, not a package as its maker signed it.
+bool PayloadsEndAt(const PACKAGE_DIRECTORY& directory, std::uint64_t end);
+
 // Checks everything about a package that needs no file system: a complete directory, payloads
 // present in full within the `payloadEnd` bytes the package carries before any signature block,
 // safe names, and Destination paths that fit behind an installation folder text of
 // `installFolderLength` characters. Trailing bytes after the last payload and payloads of size 0 are
-// fine.
+// fine here (PayloadsEndAt judges a signed package's end).
 PACKAGE_VERDICT CheckPackageDirectory(const PACKAGE_DIRECTORY& directory,
                                       std::uint64_t payloadEnd,
                                       std::size_t installFolderLength,

@@ -143,17 +143,13 @@ std::string EntryRefusal(unsigned index, const char* name, const char* why) {
 
 }  // namespace
 
-E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
-                              const std::wstring& installFolder,
-                              const char* installFolderText,
-                              const PACKAGE_HEADER* expected,
-                              PACKAGE_PLAN* plan,
-                              std::string* why) {
-    *plan = PACKAGE_PLAN();
-    // Everything is had before the first file is touched, so running short of memory changes nothing.
+E_INSTALL_OUTCOME JudgePackage(CPackageReader& package,
+                               const PACKAGE_HEADER* expected,
+                               PACKAGE_DIRECTORY* directory,
+                               E_BLOCK_FORM* form,
+                               std::string* why) {
     std::unique_ptr<unsigned char[]> head(new (std::nothrow) unsigned char[MAX_DIRECTORY_END]);
-    std::unique_ptr<PACKAGE_DIRECTORY> directory(new (std::nothrow) PACKAGE_DIRECTORY);
-    if (!head || !directory) {
+    if (!head) {
         *why = "out of memory";
         return INSTALL_FAILED;
     }
@@ -163,11 +159,11 @@ E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
         *why = "the package cannot be read";
         return INSTALL_PACKAGE_UNREADABLE;
     }
+    // The header believed is the one read here, through the locked handle.
     if (expected && !(DecodePackageHeader(head.get(), headSize) == *expected)) {
         *why = "the package's header is not the one shown";
         return INSTALL_PACKAGE_REFUSED;
     }
-
     // Damaged or foreign packages are refused before anything changes.
     SIGNATURE_FINDING finding;
     const PACKAGE_KEYS keys = CompiledPackageKeys();
@@ -179,9 +175,34 @@ E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
         *why = "the signature check refuses the package";
         return signature.state == SIGNATURE_READ_ERROR ? INSTALL_PACKAGE_UNREADABLE : INSTALL_PACKAGE_UNTRUSTED;
     }
+    DecodePackageDirectory(head.get(), headSize, directory);
+    // A signed or digest-only package ends its last payload where the block begins.
+    if (finding.form != BLOCK_ABSENT && !PayloadsEndAt(*directory, SignedLength(package.Size(), finding.form))) {
+        *why = "the payloads do not end where the signature block begins";
+        return INSTALL_PACKAGE_UNTRUSTED;
+    }
+    *form = finding.form;
+    return INSTALL_DONE;
+}
 
-    DecodePackageDirectory(head.get(), headSize, directory.get());
-    const PACKAGE_VERDICT verdict = CheckPackageDirectory(*directory, SignedLength(package.Size(), finding.form),
+E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
+                              const std::wstring& installFolder,
+                              const char* installFolderText,
+                              const PACKAGE_HEADER* expected,
+                              PACKAGE_PLAN* plan,
+                              std::string* why) {
+    *plan = PACKAGE_PLAN();
+    // Everything is had before the first file is touched, so running short of memory changes nothing.
+    std::unique_ptr<PACKAGE_DIRECTORY> directory(new (std::nothrow) PACKAGE_DIRECTORY);
+    if (!directory) {
+        *why = "out of memory";
+        return INSTALL_FAILED;
+    }
+    E_BLOCK_FORM form = BLOCK_ABSENT;
+    const E_INSTALL_OUTCOME judged = JudgePackage(package, expected, directory.get(), &form, why);
+    if (judged != INSTALL_DONE)
+        return judged;
+    const PACKAGE_VERDICT verdict = CheckPackageDirectory(*directory, SignedLength(package.Size(), form),
                                                           std::strlen(installFolderText), &IsAnsiLeadByte);
     if (verdict.fault != PACKAGE_OK) {
         *why = verdict.fault == PACKAGE_BAD_ENTRY_NAME || verdict.fault == PACKAGE_DESTINATION_TOO_LONG

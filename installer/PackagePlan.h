@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "format/PackageDirectory.h"
 #include "format/PackageFormat.h"
 #include "format/PackageHeader.h"
+#include "format/SignatureBlock.h"
 #include "framework/ScopedHandle.h"
 #include "installer/InstallOutcome.h"
 #include "installer/PackageReader.h"
@@ -31,6 +33,17 @@ struct PACKAGE_PLAN {
     // that no other program can rename it away and put a link in its place meanwhile.
     std::vector<ScopedKernelHandle> folders;
 };
+
+// The package judged whole, before any destination: its header against `expected` (when given), its
+// signature as the keys compiled in judge it, and a signed package's payloads ending where the block
+// begins. INSTALL_DONE when it passes, with the decoded directory in *directory and the block's form
+// in *form; otherwise the refusal (INSTALL_PACKAGE_REFUSED for another header, _UNTRUSTED,
+// _UNREADABLE, or INSTALL_FAILED when memory runs short), with *why saying why. Only reads.
+E_INSTALL_OUTCOME JudgePackage(CPackageReader& package,
+                               const PACKAGE_HEADER* expected,
+                               PACKAGE_DIRECTORY* directory,
+                               E_BLOCK_FORM* form,
+                               std::string* why);
 
 // Plans the installation of the open `package` into `installFolder` (full, ending in a backslash;
 // `installFolderText` is its ANSI text, which the path length limit binds). `expected`, when given,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "product/LanguageSettings.h"
+#include "update/LogFile.h"
 
 namespace zr {
 
@@ -64,9 +65,7 @@ CDeploymentLog::~CDeploymentLog() {
 }
 
 bool CDeploymentLog::Open(const std::wstring& path) {
-    // FILE_APPEND_DATA alone: every write lands at the end, also when another run appends meanwhile.
-    m_file.reset(::CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    m_file = OpenLogFile(path);
     return IsOpen();
 }
 
@@ -156,6 +155,11 @@ void LogEvaluation(CDeploymentLog& log, const UPDATE_EVALUATION& e) {
         case UPDATE_LANGUAGE_MISMATCH:
             log.Line("Decision: the package's language %s is not the installation's %s",
                      Language(e.package.nLanguage).c_str(), Language(e.installedLanguage).c_str());
+            break;
+        case UPDATE_PACKAGE_DAMAGED:
+            log.Line(
+                "Decision: the package is damaged or not from the maker, so its version and language are not "
+                "believed: refused");
             break;
     }
 }

@@ -20,7 +20,8 @@ class CDeploymentLog {
     CDeploymentLog& operator=(const CDeploymentLog&) = delete;
 
     // Opens `path` for appending, creating it when missing, with others allowed to read and append
-    // meanwhile. False (and the log stays closed) when it cannot be opened.
+    // meanwhile (dialog/LogFile.h). False (and the log stays closed) when it cannot be opened or is
+    // not the file named: a link at or above it, a hard link, a device.
     bool Open(const std::wstring& path);
     bool IsOpen() const { return static_cast<bool>(m_file); }
 

@@ -2,8 +2,14 @@
 
 #include <mbstring.h>
 
+#include <string>
+
+#include "files/LongPath.h"
+#include "installer/PackagePlan.h"
+#include "installer/PackageReader.h"
 #include "product/LanguageSettings.h"
 #include "product/ProductVersion.h"
+#include "trust/PackageSignature.h"
 
 namespace zr {
 
@@ -44,6 +50,40 @@ E_UPDATE_VERDICT Judge(UPDATE_EVALUATION* e, const char* packagePath) {
 
 void EvaluateUpdate(const char* packagePath, UPDATE_EVALUATION* evaluation) {
     evaluation->verdict = Judge(evaluation, packagePath);
+}
+
+namespace {
+bool SaysNothingToInstall(E_UPDATE_VERDICT verdict) {
+    return verdict == UPDATE_ALREADY_CURRENT || verdict == UPDATE_NEWER_INSTALLED ||
+           verdict == UPDATE_LANGUAGE_MISMATCH;
+}
+
+E_UPDATE_VERDICT JudgeGenuine(const char* packagePath, const PACKAGE_HEADER& evaluated) {
+    CPackageReader package;
+    if (!package.Open(WidenAnsi(packagePath)))
+        return UPDATE_PACKAGE_UNREADABLE;
+    // The installer's own judgement of the package whole, the header shown among it.
+    PACKAGE_DIRECTORY directory;
+    E_BLOCK_FORM form = BLOCK_ABSENT;
+    std::string why;
+    switch (JudgePackage(package, &evaluated, &directory, &form, &why)) {
+        case INSTALL_DONE:
+            return UPDATE_APPLIES;
+        case INSTALL_PACKAGE_UNREADABLE:
+            return UPDATE_PACKAGE_UNREADABLE;
+        default:
+            return UPDATE_PACKAGE_DAMAGED;
+    }
+}
+}  // namespace
+
+void ConfirmNothingToInstall(const char* packagePath, UPDATE_EVALUATION* evaluation) {
+    const PACKAGE_KEYS keys = CompiledPackageKeys();
+    if (keys.nCount == 0 || !SaysNothingToInstall(evaluation->verdict))
+        return;
+    const E_UPDATE_VERDICT genuine = JudgeGenuine(packagePath, evaluation->package);
+    if (genuine != UPDATE_APPLIES)
+        evaluation->verdict = genuine;
 }
 
 }  // namespace zr

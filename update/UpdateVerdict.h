@@ -14,6 +14,7 @@ enum E_UPDATE_VERDICT {
     UPDATE_ALREADY_CURRENT,       // the installed copy has this version and this language already
     UPDATE_NEWER_INSTALLED,       // the installed version text is higher than the package's
     UPDATE_LANGUAGE_MISMATCH,     // the package's language differs from the installation's
+    UPDATE_PACKAGE_DAMAGED,       // a tool with keys found nothing to install, but the package fails its check
 };
 
 }  // namespace zr

@@ -61,8 +61,8 @@ const ParseCase PARSE_CASES[] = {
     {5, {L"/quiet", L"/quiet"}, zr::RUN_QUIET, L"", true},
     {6, {L"/quiet", L"/log", L"C:\\a b\\x.log"}, zr::RUN_QUIET, L"C:\\a b\\x.log", true},
     {7, {L"-Log", L"x.log", L"/passive"}, zr::RUN_PASSIVE, L"x.log", false},
-    // The file of /log may itself look like an option.
-    {8, {L"/log", L"/quiet"}, zr::RUN_DIALOG, L"/quiet", false},
+    // The file of /log may start like an option, but is none of the tool's.
+    {8, {L"/log", L"/x.log"}, zr::RUN_DIALOG, L"/x.log", false},
     {9, {L"/log", L"x.log"}, zr::RUN_DIALOG, L"x.log", false},
     {10, {L"/?"}, zr::RUN_HELP, L"", false},
     {11, {L"-HELP"}, zr::RUN_HELP, L"", false},
@@ -78,8 +78,14 @@ const ParseCase PARSE_CASES[] = {
     {20, {L"/"}, zr::RUN_INVALID, L"", false},
     {21, {L"/?", L"/bogus"}, zr::RUN_INVALID, L"", false},
     {22, {L"/quietly"}, zr::RUN_INVALID, L"", false},
-    // The file after /log is never read as /quiet.
-    {23, {L"/passive", L"/log", L"/quiet"}, zr::RUN_PASSIVE, L"/quiet", false},
+    // One of the tool's options after /log is /log without its file, and /quiet still counts.
+    {23, {L"/passive", L"/log", L"/quiet"}, zr::RUN_INVALID, L"", true},
+    {24, {L"/log", L"/quiet"}, zr::RUN_INVALID, L"", true},
+    {25, {L"/quiet", L"/log", L"/passive"}, zr::RUN_INVALID, L"", true},
+    {26, {L"/log", L"-quiet"}, zr::RUN_INVALID, L"", true},
+    {27, {L"/log", L"-LOG", L"x.log"}, zr::RUN_INVALID, L"", false},
+    {28, {L"/log", L"/?"}, zr::RUN_INVALID, L"", false},
+    {29, {L"/log", L"-Help", L"/quiet"}, zr::RUN_INVALID, L"", true},
 };
 
 TEST(ParseArguments, ReadsOptionsWithoutRegardToCaseOrPrefix) {
@@ -98,6 +104,7 @@ TEST(ParseArguments, ReadsOptionsWithoutRegardToCaseOrPrefix) {
 TEST(ParseArguments, NamesTheArgumentThatIsWrong) {
     EXPECT_EQ(zr::ParseArguments({L"/quiet", L"/Silent"}).problem, L"/Silent");
     EXPECT_EQ(zr::ParseArguments({L"/LOG"}).problem, L"/LOG without a file");
+    EXPECT_EQ(zr::ParseArguments({L"/quiet", L"-log", L"/passive"}).problem, L"-log without a file");
 }
 
 }  // namespace

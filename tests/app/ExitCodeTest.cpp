@@ -19,6 +19,7 @@ TEST(ExitCode, OfEveryVerdictIsWindowsInstallersValue) {
         {zr::UPDATE_INSTALLATION_DAMAGED, 1603},
         {zr::UPDATE_PACKAGE_UNREADABLE, 1619},
         {zr::UPDATE_PACKAGE_REFUSED, 1620},
+        {zr::UPDATE_PACKAGE_DAMAGED, 1620},
         {zr::UPDATE_NEWER_INSTALLED, 1638},
         {zr::UPDATE_LANGUAGE_MISMATCH, 1623},
     };

@@ -11,6 +11,7 @@
 #include "framework/ScopedHandle.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ImitationInstallation.h"
+#include "tests/support/LinuxSide.h"
 #include "tests/support/ProductProcess.h"
 #include "tests/support/RunningProduct.h"
 #include "tests/support/SamplePackage.h"
@@ -222,6 +223,10 @@ TEST(QuietRun, RefusesAMistakenCommandLineWithoutAWindow) {
         {3, "/quiet /passive", 1639},
         {4, "/QUIET /?", 0},
         {5, "/quiet /log \"" + work.Path() + "no such folder\\x.log\"", 1622},
+        // The log's file forgotten: the next option is not taken for it.
+        {6, "/log /quiet", 1639},
+        {7, "/quiet /log /passive", 1639},
+        {8, "/log -quiet", 1639},
     };
     for (const MistakeCase& c : cases) {
         SCOPED_TRACE(c.row);
@@ -231,6 +236,10 @@ TEST(QuietRun, RefusesAMistakenCommandLineWithoutAWindow) {
         EXPECT_EQ(run.windowsSeen, 0);
     }
     EXPECT_TRUE(zr::test::SnapshotFolder(installed.Folder()) == before) << "the installation changed";
+    // What "/log /quiet" made before: a log named \quiet at the root of the work folder's drive.
+    const std::string root = work.Path().substr(0, 3);
+    EXPECT_EQ(::GetFileAttributesA((root + "quiet").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(::GetFileAttributesA((root + "passive").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 struct UsageCase {
@@ -249,6 +258,8 @@ TEST(CommandLine, ShowsTheUsageForHelpAndForAMistake) {
         {2, "-help", L"Usage: ZR5048VersionUp", L"使い方: ZR5048VersionUp", 0},
         {3, "/bogus", L"This command line is not valid: /bogus", L"コマンドラインが正しくありません: /bogus", 1639},
         {4, "/passive /log", L"This command line is not valid: /log without a file",
+         L"コマンドラインが正しくありません: /log without a file", 1639},
+        {5, "/log /passive", L"This command line is not valid: /log without a file",
          L"コマンドラインが正しくありません: /log without a file", 1639},
     };
     for (const UsageCase& c : cases) {
@@ -320,6 +331,86 @@ TEST(QuietRun, ADeploymentScriptBranchesOnTheExitCode) {
     EXPECT_EQ(code, 1623u);
     EXPECT_EQ(ReadFileBytes(work / "result.txt"), "updated\r\nretry later\r\nfailed 1623\r\n");
     EXPECT_TRUE(Contains(ReadFileBytes(work / "deploy log.txt"), "Exit code: 1623"));
+}
+
+// The log of an elevated run is written to the file named and nowhere else: a link at its path or
+// above it, or a hard link there, is refused (1622, nothing done), the file behind it unchanged and
+// nothing created beside it; a plain file of another program's is appended to. The links are made from
+// the Linux side (tests/support/LinuxSide.h), standing in for symbolic links and junctions.
+struct LogCase {
+    int row;
+    enum { NEW_FILE, PLAIN_FILE, LINK_TO_FILE, LINK_TO_NOTHING, HARD_LINK, LINKED_FOLDER, LINKED_FOLDER_WITH_FILE } at;
+    DWORD exitCode;
+};
+
+void RunLogCase(const LogCase& c) {
+    SCOPED_TRACE("row " + std::to_string(c.row));
+    zr::test::ImitationInstallation installed("1.4.0.0", 1);
+    ASSERT_TRUE(installed.Ok());
+    ASSERT_TRUE(zr::test::WriteFileBytes(installed.Folder() + "ReadMe.txt", "old readme"));
+    ScratchFolder work, outside;
+    ASSERT_TRUE(
+        zr::test::WriteFileBytes(work / "vupcab", zr::test::SamplePackage("1.05", 1, {{"ReadMe.txt", "new readme"}})));
+    const std::string secret = "an administrator's file\r\n";
+    ASSERT_TRUE(zr::test::WriteFileBytes(outside / "Secret.txt", secret));
+    ASSERT_TRUE(::CreateDirectoryA((work / "logs").c_str(), nullptr));
+    const std::string logPath = work / "logs\\deploy.log";
+    zr::test::SymbolicLinks links;
+    switch (c.at) {
+        case LogCase::NEW_FILE:
+            break;
+        case LogCase::PLAIN_FILE:
+            ASSERT_TRUE(zr::test::WriteFileBytes(logPath, "another program's lines\r\n"));
+            break;
+        case LogCase::LINK_TO_FILE:
+            ASSERT_TRUE(links.Make(logPath, outside / "Secret.txt"));
+            break;
+        case LogCase::LINK_TO_NOTHING:
+            ASSERT_TRUE(links.Make(logPath, outside / "Planted.txt"));
+            break;
+        case LogCase::HARD_LINK:
+            ASSERT_TRUE(::CreateHardLinkA(logPath.c_str(), (outside / "Secret.txt").c_str(), nullptr));
+            break;
+        case LogCase::LINKED_FOLDER_WITH_FILE:
+            ASSERT_TRUE(zr::test::WriteFileBytes(outside / "deploy.log", secret));
+            [[fallthrough]];
+        case LogCase::LINKED_FOLDER:
+            ASSERT_TRUE(::RemoveDirectoryA((work / "logs").c_str()));
+            ASSERT_TRUE(links.Make(work / "logs", outside.Path()));
+            break;
+    }
+    const auto outsideBefore = zr::test::SnapshotFolder(outside.Path());
+    const auto installedBefore = zr::test::SnapshotFolder(installed.Folder());
+
+    QuietRun run;
+    ASSERT_TRUE(RunsToTheEnd(work.Path(), "/quiet /log \"" + logPath + "\"", &run));
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.windowsSeen, 0);
+    EXPECT_TRUE(zr::test::SnapshotFolder(outside.Path()) == outsideBefore) << "a file behind a link changed";
+    if (c.exitCode != 0) {
+        EXPECT_TRUE(zr::test::SnapshotFolder(installed.Folder()) == installedBefore) << "something was done";
+        return;
+    }
+    EXPECT_EQ(ReadFileBytes(installed.Folder() + "ReadMe.txt"), "new readme");
+    const std::string log = ReadFileBytes(logPath);
+    if (c.at == LogCase::PLAIN_FILE) {
+        EXPECT_EQ(log.compare(0, 25, "another program's lines\r\n"), 0) << "appended, never rewritten: " << log;
+    }
+    EXPECT_TRUE(Contains(log, "Exit code: 0\r\n")) << log;
+}
+
+TEST(QuietRun, WritesItsLogToTheFileNamedOrNowhere) {
+    const LogCase cases[] = {
+        {1, LogCase::NEW_FILE, 0},
+        {2, LogCase::PLAIN_FILE, 0},
+        {3, LogCase::LINK_TO_FILE, 1622},
+        {4, LogCase::LINK_TO_NOTHING, 1622},
+        {5, LogCase::HARD_LINK, 1622},
+        {6, LogCase::LINKED_FOLDER, 1622},
+        {7, LogCase::LINKED_FOLDER_WITH_FILE, 1622},
+    };
+    for (const LogCase& c : cases)
+        ASSERT_NO_FATAL_FAILURE(RunLogCase(c));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "format/PackageFormat.h"
 #include "res/resource.h"
 #include "tests/support/ImitationInstallation.h"
 #include "tests/support/ProductProcess.h"
@@ -107,6 +108,48 @@ TEST_F(EnglishDialog, ToolWithoutKeysRefusesADamagedSignedPackage) {
 TEST_F(JapaneseDialog, ToolWithoutKeysInstallsASignedPackage) {
     ASSERT_NO_FATAL_FAILURE(
         Installs(zr::test::SignedWith(Unsigned(), TestKey::OTHER), zr::test::ProductExePath(), JAPANESE_TEXTS));
+}
+
+// A deployment run of a tool with keys never reports "nothing to do" (0, 1638, 1623) for a damaged
+// package: with a bit flipped in the version (reading lower, equal and higher than the installed one)
+// or in the language it says 1620; the genuine package still gets its own verdict. Nothing changes.
+TEST(QuietRunWithKeys, BelievesTheHeaderOnlyOfAGenuinePackage) {
+    const std::string genuine = zr::test::SignedWith(Unsigned(), TestKey::FIRST);
+    const struct {
+        int row;
+        const char* installed;  // the stand-in's ProductVersion
+        int installedLanguage;
+        std::string package;
+        DWORD exitCode;
+        const char* logLine;
+    } cases[] = {
+        {1, "1.5.0.0", 1, zr::test::FlipBit(genuine, 0), 1620, "Package: version 0.05"},
+        {2, "1.4.0.0", 1, zr::test::FlipBit(genuine, 3), 1620, "Package: version 1.04"},
+        {3, "1.5.0.0", 1, zr::test::FlipBit(genuine, 3, 1), 1620, "Package: version 1.07"},
+        {4, "1.5.0.0", 1, zr::test::FlipBit(genuine, LANGUAGE_BYTE_OFFSET, 1), 1620, "language 3"},
+        {5, "1.5.0.0", 0, zr::test::FlipBit(genuine, LANGUAGE_BYTE_OFFSET, 0), 1620, "language 0"},
+        {6, "1.5.0.0", 1, genuine, 0, "is installed already, nothing to do"},
+        {7, "1.12.0.0", 1, genuine, 1638, "is newer than 1.05"},
+        {8, "1.5.0.0", 0, genuine, 1623, "is not the installation's"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        zr::test::ImitationInstallation installed(c.installed, c.installedLanguage);
+        ASSERT_TRUE(installed.Ok());
+        zr::test::ScratchFolder work;
+        ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab", c.package));
+        const auto before = zr::test::SnapshotFolder(installed.Folder());
+        ProductProcess tool(work.Path(), "", "/quiet /log quiet.log", zr::test::KeyedProductExePath());
+        ASSERT_TRUE(tool.Started());
+        ASSERT_TRUE(tool.WaitForExit(60000));
+        EXPECT_EQ(tool.ExitCode(), c.exitCode);
+        EXPECT_EQ(zr::test::SnapshotFolder(installed.Folder()), before);
+        const std::string log = zr::test::ReadFileBytes(work / "quiet.log");
+        EXPECT_NE(log.find(c.logLine), std::string::npos) << log;
+        if (c.exitCode == 1620 && c.row != 3) {
+            EXPECT_NE(log.find("Decision: the package is damaged or not from the maker"), std::string::npos) << log;
+        }
+    }
 }
 
 // bcrypt.dll is loaded by its full system path: one planted beside the package is never taken.

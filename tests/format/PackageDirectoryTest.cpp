@@ -167,6 +167,37 @@ TEST(CheckPackageDirectory, RefusesWhatIsCutShortAndAcceptsWhatIsWhole) {
     }
 }
 
+// A signed package's payloads end where its block begins: exactly at the given end, never short of it
+// or past it, and never judged from a directory that is not whole.
+TEST(PayloadsEndAt, OnlyAWholeDirectoryWhosePayloadsEndThere) {
+    const std::string two = Package({{"EXCEL\\a.xls", "abc"}, {"Images\\b.bmp", "defg"}});
+    std::string oneCounted = two;
+    oneCounted[ENTRY_COUNT_OFFSET] = 1;
+    const struct {
+        int row;
+        std::string bytes;
+        std::uint64_t end;
+        bool ends;
+    } cases[] = {
+        {1, two, two.size(), true},
+        {2, two, two.size() + 1, false},
+        {3, two, two.size() - 1, false},
+        {4, Package({}), PayloadOffset(0), true},
+        {5, WithSize(two, 1, 3), two.size(), false},
+        {6, WithSize(two, 1, 5), two.size(), false},
+        {7, oneCounted, two.size(), false},
+        {8, two.substr(0, 12 + 36 + 35), two.size(), false},
+        {9, "", 0, false},
+        {10, WithSize(two, 1, 0xFFFFFFFFu), PayloadOffset(2) + 3 + 0xFFFFFFFFull, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        auto directory = std::make_unique<PACKAGE_DIRECTORY>();
+        DecodePackageDirectory(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size(), directory.get());
+        EXPECT_EQ(PayloadsEndAt(*directory, c.end), c.ends);
+    }
+}
+
 TEST(CheckPackageDirectory, NameOf32BytesWithoutNulIsRefused) {
     std::string bytes = Package({{"EXCEL\\a.xls", "a"}});
     bytes.replace(DIRECTORY_OFFSET, ENTRY_NAME_SIZE, std::string(ENTRY_NAME_SIZE, 'A'));

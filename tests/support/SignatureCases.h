@@ -38,6 +38,13 @@ inline std::vector<SignatureCase> SignatureCases() {
     EncodeBigEndian32(
         static_cast<std::uint32_t>(10 + SIGNATURE_BLOCK_SIZE),
         reinterpret_cast<unsigned char*>(&reaching[DIRECTORY_OFFSET + DIRECTORY_ENTRY_SIZE + ENTRY_NAME_SIZE]));
+    // Bytes between the last payload and the block: a signed package inside another block, the last
+    // size one byte short, the entry count one short.
+    std::string lastShort = plain;
+    EncodeBigEndian32(
+        9, reinterpret_cast<unsigned char*>(&lastShort[DIRECTORY_OFFSET + DIRECTORY_ENTRY_SIZE + ENTRY_NAME_SIZE]));
+    std::string countShort = plain;
+    countShort[ENTRY_COUNT_OFFSET] = 1;
     std::string unknownForm = signedFirst;
     unknownForm[signedFirst.size() - block + SIGNATURE_FORM_OFFSET + 3] = 2;
 
@@ -65,8 +72,14 @@ inline std::vector<SignatureCase> SignatureCases() {
         {"block cut short", signedFirst.substr(0, signedFirst.size() - 10), DONE, UNTRUSTED},
         {"bytes after the block", signedFirst + "trailing", DONE, UNTRUSTED},
         {"signed package of 0 entries", SignedWith(SamplePackage("1.05", 1, {}), TestKey::FIRST), DONE, DONE},
-        {"payloads reaching into the block", SignedWith(reaching, TestKey::FIRST), INSTALL_PACKAGE_REFUSED,
-         INSTALL_PACKAGE_REFUSED},
+        {"payloads reaching into the block", SignedWith(reaching, TestKey::FIRST), UNTRUSTED, UNTRUSTED},
+        {"digest only, payloads reaching into the block", WithBlock(reaching, nullptr), UNTRUSTED, UNTRUSTED},
+        {"a signed package inside a second block", SignedWith(signedFirst, TestKey::FIRST), UNTRUSTED, UNTRUSTED},
+        {"digest only, a block inside", WithBlock(digestOnly, nullptr), UNTRUSTED, UNTRUSTED},
+        {"signed, last size one byte short", SignedWith(lastShort, TestKey::FIRST), UNTRUSTED, UNTRUSTED},
+        {"digest only, last size one byte short", WithBlock(lastShort, nullptr), UNTRUSTED, UNTRUSTED},
+        {"signed, entry count one short", SignedWith(countShort, TestKey::FIRST), UNTRUSTED, UNTRUSTED},
+        {"digest only, entry count one short", WithBlock(countShort, nullptr), UNTRUSTED, UNTRUSTED},
     };
 }
 

@@ -8,6 +8,7 @@
 
 #include "framework/ScopedHandle.h"
 #include "trust/Crypto.h"
+#include "format/PackageDirectory.h"
 
 namespace zr {
 
@@ -63,6 +64,20 @@ bool HashPrefix(std::FILE* file, std::uint64_t length, Digest* digest) {
         done += piece;
     }
     return hash.Finish(digest);
+}
+
+// Whether the payloads of an open package of `size` bytes, which carries a block, end where the block
+// begins, as the tool requires; false when the directory cannot be read.
+bool PayloadsEndAtBlock(std::FILE* file, std::uint64_t size, bool* ends) {
+    const std::size_t headSize = size < MAX_DIRECTORY_END ? static_cast<std::size_t>(size) : MAX_DIRECTORY_END;
+    std::vector<unsigned char> head(headSize);
+    auto directory = std::make_unique<PACKAGE_DIRECTORY>();
+    std::rewind(file);
+    if (std::fread(head.data(), 1, headSize, file) != headSize)
+        return false;
+    DecodePackageDirectory(head.data(), headSize, directory.get());
+    *ends = PayloadsEndAt(*directory, size - SIGNATURE_BLOCK_SIZE);
+    return true;
 }
 
 // The block form at the end of an open package of `size` bytes; false when it cannot be read.
@@ -219,6 +234,16 @@ bool VerifyPackageFile(const std::string& path,
     if (result->check.state == SIGNATURE_READ_ERROR || result->check.state == SIGNATURE_UNAVAILABLE) {
         *error = "cannot read \"" + path + "\"";
         return false;
+    }
+    if (result->finding.form != BLOCK_ABSENT &&
+        (result->check.state == SIGNATURE_DIGEST_OK || result->check.state == SIGNATURE_SIGNED_BY_KEY)) {
+        bool ends = false;
+        if (!PayloadsEndAtBlock(file, size, &ends)) {
+            *error = "cannot read \"" + path + "\"";
+            return false;
+        }
+        if (!ends)
+            result->check = SIGNATURE_CHECK{SIGNATURE_DAMAGED, 0};
     }
     result->accepted = SignatureAllowsInstall(result->check, keys.size());
     return true;

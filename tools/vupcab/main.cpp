@@ -262,7 +262,8 @@ const char* StateText(zr::E_SIGNATURE_STATE state) {
         case zr::SIGNATURE_SIGNED_BY_KEY:
             return "signed by the given key";
         case zr::SIGNATURE_DAMAGED:
-            return "DAMAGED: the block is malformed or the bytes before it do not match its digest";
+            return "DAMAGED: the block is malformed, the bytes before it do not match its digest, or the payloads "
+                   "do not end where it begins";
         case zr::SIGNATURE_NOT_FROM_MAKER:
             return "NOT FROM THE MAKER: no given key signed it";
         default:
