@@ -10,27 +10,17 @@
 #include "dialog/DialogTexts.h"
 #include "dialog/ZR5048VersionUpDlg.h"
 #include "framework/MessageBox.h"
+#include "framework/TextEncoding.h"
 #include "product/LanguageSettings.h"
 #include "res/version.h"
 
 CZR5048VersionUpApp theApp;
 
 namespace {
-std::string Ansi(const std::wstring& text) {
-    if (text.empty())
-        return "";
-    const int size =
-        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string ansi(size > 0 ? size : 0, '\0');
-    if (size > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &ansi[0], size, nullptr, nullptr);
-    return ansi;
-}
-
 void ShowUsage(bool english, const std::wstring& problem) {
     std::string text;
     if (!problem.empty())
-        text = std::string(TEXT_INVALID_COMMAND_LINE.In(english)) + Ansi(problem) + "\n\n";
+        text = std::string(TEXT_INVALID_COMMAND_LINE.In(english)) + zr::NarrowToAnsi(problem) + "\n\n";
     text += TEXT_USAGE.In(english);
     AfxMessageBox(text.c_str(), MB_OK | (problem.empty() ? MB_ICONINFORMATION : MB_ICONEXCLAMATION), 0);
 }

@@ -11,6 +11,7 @@ add_library(zr_framework STATIC
     framework/FreshMessageBox.cpp
     framework/MessageBox.cpp
     framework/PaintDC.cpp
+    framework/TextEncoding.cpp
     framework/WinApp.cpp
     framework/Wnd.cpp
 )

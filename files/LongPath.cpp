@@ -4,44 +4,6 @@
 
 namespace zr {
 
-namespace {
-
-std::wstring Widen(UINT codePage, const char* text, int length) {
-    if (length == 0)
-        return std::wstring();
-    const int needed = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text, length, nullptr, 0);
-    if (needed <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    if (::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text, length, &wide[0], needed) != needed)
-        return std::wstring();
-    return wide;
-}
-
-}  // namespace
-
-std::wstring WidenAnsi(const char* text) {
-    return Widen(CP_ACP, text, static_cast<int>(std::char_traits<char>::length(text)));
-}
-
-std::string ToUtf8(const std::wstring& text) {
-    if (text.empty())
-        return std::string();
-    const int length = static_cast<int>(text.size());
-    const int needed = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0)
-        return std::string();
-    std::string utf8(static_cast<std::size_t>(needed), '\0');
-    if (::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &utf8[0], needed, nullptr, nullptr) != needed)
-        return std::string();
-    return utf8;
-}
-
-bool FromUtf8(const std::string& text, std::wstring* wide) {
-    *wide = Widen(CP_UTF8, text.data(), static_cast<int>(text.size()));
-    return !wide->empty() || text.empty();
-}
-
 bool MakeFullPath(const std::wstring& path, std::wstring* full) {
     if (path.empty())
         return false;

@@ -5,13 +5,9 @@
 
 #include <string>
 
-namespace zr {
+#include "framework/TextEncoding.h"
 
-// `text` in the ANSI code page as wide text; empty when it cannot be converted.
-std::wstring WidenAnsi(const char* text);
-// Wide text as UTF-8 and back (the recovery record's encoding); empty on failure.
-std::string ToUtf8(const std::wstring& text);
-bool FromUtf8(const std::string& text, std::wstring* wide);
+namespace zr {
 
 // The absolute form of `path` (resolved against the working directory). False when it cannot be had.
 bool MakeFullPath(const std::wstring& path, std::wstring* full);

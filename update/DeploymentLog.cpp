@@ -2,33 +2,14 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <vector>
 
+#include "framework/TextEncoding.h"
 #include "product/LanguageSettings.h"
 #include "update/LogFile.h"
 
 namespace zr {
 
 namespace {
-std::string Utf8(const wchar_t* text, int length) {
-    if (length <= 0)
-        return "";
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(size > 0 ? size : 0, '\0');
-    if (size > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, text, length, &utf8[0], size, nullptr, nullptr);
-    return utf8;
-}
-
-std::string Utf8FromAnsi(const char* text) {
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (length <= 1)
-        return "";
-    std::vector<wchar_t> wide(length);
-    ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-    return Utf8(wide.data(), length - 1);
-}
-
 std::string TimeStamp() {
     SYSTEMTIME now;
     ::GetSystemTime(&now);
@@ -87,11 +68,11 @@ void CDeploymentLog::Line(const char* format, ...) {
     va_start(arguments, format);
     std::vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
-    Append(Utf8FromAnsi(text));
+    Append(ToUtf8(WidenAnsiForDisplay(text)));
 }
 
 void CDeploymentLog::LineWide(const char* prefix, const std::wstring& text) {
-    Append(Utf8FromAnsi(prefix) + Utf8(text.c_str(), static_cast<int>(text.size())));
+    Append(ToUtf8(WidenAnsiForDisplay(prefix)) + ToUtf8(text));
 }
 
 void LogEvaluation(CDeploymentLog& log, const UPDATE_EVALUATION& e) {
