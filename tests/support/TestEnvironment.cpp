@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace zr::test {
 
@@ -19,6 +20,11 @@ std::string RequiredPath(const char* variable) {
 
 bool RunsUnderJapaneseLocale() {
     return PRIMARYLANGID(LANGIDFROMLCID(::GetUserDefaultLCID())) == LANG_JAPANESE;
+}
+
+bool RunsOnAnEmulatedCpu() {
+    const char* value = std::getenv("ZR_EMULATED_CPU");
+    return value != nullptr && std::strcmp(value, "1") == 0;
 }
 
 void JapaneseLocaleTest::SetUp() {

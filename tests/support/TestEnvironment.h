@@ -17,6 +17,10 @@ std::string RequiredPath(const char* variable);
 // True when this process runs under the Japanese user locale.
 bool RunsUnderJapaneseLocale();
 
+// True when the registration says the processor is emulated (32-bit programs through qemu-user):
+// a bound on the milliseconds a user waits then measures the emulator, not the tool.
+bool RunsOnAnEmulatedCpu();
+
 // Fixtures of tests that mean one look of the tool, which follows the user locale.
 class JapaneseLocaleTest : public ::testing::Test {
   protected:
