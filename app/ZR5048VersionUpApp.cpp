@@ -41,7 +41,7 @@ int Run() {
     std::vector<std::wstring> arguments = zr::SplitCommandLine(::GetCommandLineW());
     arguments.erase(arguments.begin());
     const zr::COMMAND_LINE command = zr::ParseArguments(arguments);
-    const bool english = IsEnglishUI();
+    const bool english = zr::IsEnglishUI();
 
     if (command.mode == zr::RUN_INVALID) {
         if (!command.quiet)

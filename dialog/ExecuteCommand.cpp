@@ -14,7 +14,7 @@
 
 void CZR5048VersionUpDlg::OnExecute() {
     // Asked at every click: the product may have been started or ended since the dialog opened.
-    if (IsProductRunning()) {
+    if (zr::IsProductRunning()) {
         if (m_pLog)
             m_pLog->Line("Refused: the product is running");
         AfxMessageBox(MSG_PRODUCT_RUNNING.In(m_bEnglish), MB_OK | MB_ICONEXCLAMATION, 0);

@@ -15,7 +15,7 @@ BOOL CZR5048VersionUpDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
-    m_bEnglish = IsEnglishUI();
+    m_bEnglish = zr::IsEnglishUI();
     if (m_bEnglish) {
         SetWindowText(TEXT_CAPTION_ENGLISH);
         GetDlgItem(IDC_INSTALLED_LABEL).SetWindowText(TEXT_INSTALLED_LABEL_ENGLISH);

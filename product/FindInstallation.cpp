@@ -9,6 +9,8 @@
 #include "product/InstalledProduct.h"
 #include "product/RegistryView.h"
 
+namespace zr {
+
 namespace {
 // The cut that turns "...\ZR5048 Emulation Software\EXCEL\" into its installation folder.
 constexpr std::size_t EXCEL_FOLDER_LENGTH = 6;
@@ -76,3 +78,5 @@ bool FindInstallation(INSTALLATION_PATHS* paths, E_REGISTRY_VIEW* view) {
     }
     return result;
 }
+
+}  // namespace zr

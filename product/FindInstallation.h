@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+namespace zr {
+
 // Room for each path, terminator included.
 inline constexpr std::size_t INSTALL_PATH_SIZE = 260;
 
@@ -23,3 +25,5 @@ enum E_REGISTRY_VIEW { REGISTRY_VIEW_WOW64_64BIT, REGISTRY_VIEW_OWN };
 
 // The same, also saying in which view the name was found; *view is set only when true is returned.
 bool FindInstallation(INSTALLATION_PATHS* paths, E_REGISTRY_VIEW* view);
+
+}  // namespace zr

@@ -2,6 +2,8 @@
 // Installer puts in place and which lies outside this tool. Nothing else about it is assumed.
 #pragma once
 
+namespace zr {
+
 // The Windows Installer's record of the folders that installations created, under HKEY_LOCAL_MACHINE.
 // Each value's name is a folder path ending in a backslash; the data is never read.
 inline constexpr char INSTALL_KEY_PATH[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders";
@@ -19,3 +21,5 @@ inline constexpr char VERSION_QUERY[] = "\\StringFileInfo\\041104b0\\ProductVers
 
 // Kept, with a non-null value, on a top-level window of the product while it runs.
 inline constexpr char PRODUCT_WINDOW_PROP[] = "ZR5048EM_PROT";
+
+}  // namespace zr

@@ -6,11 +6,13 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace zr {
+
 namespace {
 const char* const LANGUAGE_NAMES[] = {"JA", "EN", "CH", "KO"};
 }
 
-bool zr::IsEnglishLanguageName(char* name) {
+bool IsEnglishLanguageName(char* name) {
     for (unsigned char* at = reinterpret_cast<unsigned char*>(name); *at; ++at) {
         // The second byte of a double-byte character may look like a letter: leave it alone.
         if (_ismbblead(*at) && at[1]) {
@@ -42,3 +44,5 @@ const char* GetLanguageName(int code) {
         return nullptr;
     return LANGUAGE_NAMES[code];
 }
+
+}  // namespace zr

@@ -10,8 +10,6 @@ namespace zr {
 // the letter case of the name does not matter.
 bool IsEnglishLanguageName(char* name);
 
-}  // namespace zr
-
 // True when the user's locale language is not Japanese; a failed locale query counts as not Japanese.
 bool IsEnglishUI();
 
@@ -26,3 +24,5 @@ int ReadInstalledLanguage(const char* languageIni, char (&value)[LANGUAGE_VALUE_
 
 // The name of a Language code ("JA", "EN", "CH", "KO"), or null for a code without a name.
 const char* GetLanguageName(int code);
+
+}  // namespace zr

@@ -4,6 +4,8 @@
 
 #include "product/InstalledProduct.h"
 
+namespace zr {
+
 bool IsProductRunning() {
     // From the top of the Z order down.
     for (HWND window = ::GetWindow(::GetDesktopWindow(), GW_CHILD); window != nullptr;
@@ -13,3 +15,5 @@ bool IsProductRunning() {
     }
     return false;
 }
+
+}  // namespace zr

@@ -8,6 +8,8 @@
 #include "product/VersionLibrary.h"
 #include "product/VersionText.h"
 
+namespace zr {
+
 namespace {
 
 struct FreeBlock {
@@ -43,3 +45,5 @@ bool GetInstalledVersion(const char* path, CString& version) {
     version = text;
     return true;
 }
+
+}  // namespace zr

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace zr {
+
 bool MakeVersionText(const char* productVersion, char (&text)[MAX_VERSION_TEXT + 1]) {
     std::memset(text, 0, sizeof text);
     const char* firstDot = std::strchr(productVersion, '.');
@@ -20,3 +22,5 @@ bool MakeVersionText(const char* productVersion, char (&text)[MAX_VERSION_TEXT +
     std::memcpy(text + majorAndDot + padding, minor, minorLength);
     return true;
 }
+
+}  // namespace zr

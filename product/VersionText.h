@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace zr {
+
 // The longest Version text, without its terminator.
 inline constexpr std::size_t MAX_VERSION_TEXT = 9;
 
@@ -12,3 +14,5 @@ inline constexpr std::size_t MAX_VERSION_TEXT = 9;
 // rest of the text is the minor part. False, with `text` emptied, when there is no dot or the result
 // would be longer than MAX_VERSION_TEXT.
 bool MakeVersionText(const char* productVersion, char (&text)[MAX_VERSION_TEXT + 1]);
+
+}  // namespace zr

@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace zr;
+
 using zr::test::FoldersKey;
 
 const char UNTOUCHED[] = "untouched";

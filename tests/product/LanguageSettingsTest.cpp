@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace zr;
+
 using zr::test::ScratchFolder;
 using UiLanguageUnderEnglishLocale = zr::test::EnglishLocaleTest;
 using UiLanguageUnderJapaneseLocale = zr::test::JapaneseLocaleTest;

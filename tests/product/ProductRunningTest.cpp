@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace zr;
+
 using zr::test::RunningProduct;
 using Mark = RunningProduct::Mark;
 

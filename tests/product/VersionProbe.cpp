@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     if (argc != 3 || std::strlen(argv[1]) >= 260)
         return 3;
     CString version;
-    if (!GetInstalledVersion(argv[1], version))
+    if (!zr::GetInstalledVersion(argv[1], version))
         return 1;
     return version == argv[2] ? 0 : 2;
 }

@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace zr;
+
 TEST(MakeVersionText, MajorDotMinorWithAOneDigitMinorPadded) {
     const struct {
         const char* productVersion;

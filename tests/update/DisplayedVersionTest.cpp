@@ -15,6 +15,8 @@
 
 namespace {
 
+using namespace zr;
+
 using zr::test::ImitationInstallation;
 using zr::test::ScratchFolder;
 
