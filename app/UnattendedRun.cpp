@@ -12,8 +12,8 @@ namespace zr {
 namespace {
 int Run(bool passive, bool english, CDeploymentLog& log) {
     UPDATE_EVALUATION evaluation;
-    EvaluateUpdate(PACKAGE_FILE_NAME, &evaluation);
-    ConfirmNothingToInstall(PACKAGE_FILE_NAME, &evaluation);
+    EvaluateUpdate(zr::PACKAGE_FILE_NAME, &evaluation);
+    ConfirmNothingToInstall(zr::PACKAGE_FILE_NAME, &evaluation);
     LogEvaluation(log, evaluation);
     if (evaluation.verdict != UPDATE_APPLIES)
         return ExitCodeOf(evaluation.verdict);
@@ -24,7 +24,7 @@ int Run(bool passive, bool english, CDeploymentLog& log) {
         return EXIT_BUSY;
     }
 
-    E_INSTALL_OUTCOME outcome = INSTALL_FAILED;
+    zr::E_INSTALL_OUTCOME outcome = zr::INSTALL_FAILED;
     bool installed = false;
     if (passive && CPassiveProgressDlg::LoadProgressBar()) {
         CPassiveProgressDlg window(evaluation, english, &log);
@@ -34,7 +34,8 @@ int Run(bool passive, bool english, CDeploymentLog& log) {
     if (!installed) {
         // No window to keep answering: the update runs on this thread.
         CLoggedProgress progress(&log, nullptr);
-        outcome = InstallPackage(PACKAGE_FILE_NAME, evaluation.paths.szInstallFolder, &evaluation.package, &progress);
+        outcome =
+            InstallPackage(zr::PACKAGE_FILE_NAME, evaluation.paths.szInstallFolder, &evaluation.package, &progress);
     }
     LogInstallOutcome(log, outcome);
     return ExitCodeOf(outcome);

@@ -31,7 +31,7 @@ int RunDialog(zr::CDeploymentLog& log) {
     if (log.IsOpen())
         dialog.SetLog(&log);
     dialog.DoModal();
-    E_INSTALL_OUTCOME outcome = INSTALL_FAILED;
+    zr::E_INSTALL_OUTCOME outcome = zr::INSTALL_FAILED;
     if (dialog.UpdateEndedUnseen(&outcome))
         return zr::ExitCodeOf(outcome);
     return dialog.Updated() ? zr::EXIT_UPDATED : zr::EXIT_USER_DECLINED;

@@ -165,23 +165,23 @@ int Child(const std::string& what, const std::string& folder, const std::string&
         const std::string installFolder = folder + "inst\\";
         ::SetCurrentDirectoryA((folder + (what == "install" ? "work\\" : "signed\\")).c_str());
         ::QueryPerformanceCounter(&start);
-        ok = zr::InstallPackage(PACKAGE_FILE_NAME, installFolder.c_str(), nullptr, nullptr) == INSTALL_DONE;
+        ok = zr::InstallPackage(zr::PACKAGE_FILE_NAME, installFolder.c_str(), nullptr, nullptr) == zr::INSTALL_DONE;
         ::QueryPerformanceCounter(&end);
     } else if (what == "install-worker") {
         // As the dialog runs it: on its own thread, the progress posted to a window whose thread
         // pumps messages until the outcome arrives.
         const std::string installFolder = folder + "inst\\";
         ::SetCurrentDirectoryA((folder + "work\\").c_str());
-        PACKAGE_HEADER header = {};
-        ok = ReadPackageHeader(PACKAGE_FILE_NAME, &header);
+        zr::PACKAGE_HEADER header = {};
+        ok = zr::ReadPackageHeader(zr::PACKAGE_FILE_NAME, &header);
         HWND window = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         zr::CInstallWorker worker;
         ::QueryPerformanceCounter(&start);
-        ok = ok && window && worker.Start(PACKAGE_FILE_NAME, installFolder.c_str(), header, nullptr, window);
+        ok = ok && window && worker.Start(zr::PACKAGE_FILE_NAME, installFolder.c_str(), header, nullptr, window);
         MSG message;
         while (ok && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
             if (message.message == zr::WM_ZR_INSTALL_ENDED) {
-                ok = message.wParam == INSTALL_DONE;
+                ok = message.wParam == zr::INSTALL_DONE;
                 break;
             }
             ::DispatchMessageA(&message);
@@ -192,7 +192,7 @@ int Child(const std::string& what, const std::string& folder, const std::string&
             ::DestroyWindow(window);
     } else if (what == "floor") {
         ::QueryPerformanceCounter(&start);
-        ok = zr::bench::PlaceBySafeSteps(folder + "work\\" + PACKAGE_FILE_NAME, folder + "inst\\");
+        ok = zr::bench::PlaceBySafeSteps(folder + "work\\" + zr::PACKAGE_FILE_NAME, folder + "inst\\");
         ::QueryPerformanceCounter(&end);
     } else {
         // copy-flush: every copy written through to the disk (FlushFileBuffers on each), as an

@@ -33,11 +33,12 @@ void CZR5048VersionUpDlg::OnExecute() {
     GetDlgItem(IDCANCEL).EnableWindow(FALSE);
     zr::ShowWaitCursor();
     // The package the dialog shows is the one to install: a package replaced since is refused.
-    if (!m_worker.Start(PACKAGE_FILE_NAME, m_evaluation.paths.szInstallFolder, m_evaluation.package, m_pLog, m_hWnd))
-        OnInstallEnded(INSTALL_FAILED);
+    if (!m_worker.Start(zr::PACKAGE_FILE_NAME, m_evaluation.paths.szInstallFolder, m_evaluation.package, m_pLog,
+                        m_hWnd))
+        OnInstallEnded(zr::INSTALL_FAILED);
 }
 
-void CZR5048VersionUpDlg::OnInstallEnded(E_INSTALL_OUTCOME outcome) {
+void CZR5048VersionUpDlg::OnInstallEnded(zr::E_INSTALL_OUTCOME outcome) {
     m_worker.Join();
     m_taskbar.Clear(m_hWnd);
     m_bWaitCursor = false;
@@ -47,13 +48,14 @@ void CZR5048VersionUpDlg::OnInstallEnded(E_INSTALL_OUTCOME outcome) {
 
     // The dialog stays as it was during the update until the user has read how it ended: nothing may
     // close it in between, nor keys typed while waiting answer the message unread.
-    if (outcome == INSTALL_DONE) {
+    if (outcome == zr::INSTALL_DONE) {
         m_bUpdated = true;
         AfxFreshMessageBox(MSG_UPDATE_SUCCEEDED.In(m_bEnglish), MB_OK | MB_ICONINFORMATION, 0);
         m_ctlInstalledVersion.SetWindowText(
             zr::MakeDisplayedVersion(m_evaluation.package.szVersion, m_evaluation.package.nLanguage).c_str());
     } else {
-        const BilingualText& message = outcome == INSTALL_PACKAGE_UNTRUSTED ? MSG_PACKAGE_UNTRUSTED : MSG_UPDATE_FAILED;
+        const BilingualText& message =
+            outcome == zr::INSTALL_PACKAGE_UNTRUSTED ? MSG_PACKAGE_UNTRUSTED : MSG_UPDATE_FAILED;
         AfxFreshMessageBox(message.In(m_bEnglish), MB_OK | MB_ICONSTOP, 0);
         // The user may try again.
         m_btnExecute.EnableWindow(TRUE);

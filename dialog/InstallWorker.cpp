@@ -12,7 +12,7 @@ CInstallWorker::~CInstallWorker() {
 
 bool CInstallWorker::Start(const char* packagePath,
                            const char* installFolder,
-                           const PACKAGE_HEADER& expected,
+                           const zr::PACKAGE_HEADER& expected,
                            CDeploymentLog* log,
                            HWND window) {
     Join();
@@ -22,7 +22,7 @@ bool CInstallWorker::Start(const char* packagePath,
     m_expected = expected;
     m_pLog = log;
     m_hWnd = window;
-    m_outcome = INSTALL_FAILED;
+    m_outcome = zr::INSTALL_FAILED;
     // _beginthreadex rather than CreateThread: the installer uses the C runtime's files.
     m_thread.reset(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &Run, this, 0, nullptr)));
     return static_cast<bool>(m_thread);
@@ -37,14 +37,14 @@ void CInstallWorker::Join() {
 
 unsigned __stdcall CInstallWorker::Run(void* context) {
     auto* worker = static_cast<CInstallWorker*>(context);
-    E_INSTALL_OUTCOME outcome = INSTALL_FAILED;
+    zr::E_INSTALL_OUTCOME outcome = zr::INSTALL_FAILED;
     try {
         CLoggedProgress progress(worker->m_pLog, worker->m_hWnd);
         outcome = InstallPackage(worker->m_packagePath.c_str(), worker->m_installFolder.c_str(), &worker->m_expected,
                                  &progress);
     } catch (...) {
         // Out of memory or the like before the first change: reported like any other failure.
-        outcome = INSTALL_FAILED;
+        outcome = zr::INSTALL_FAILED;
     }
     worker->m_outcome = outcome;
     ::PostMessageA(worker->m_hWnd, WM_ZR_INSTALL_ENDED, static_cast<WPARAM>(outcome), 0);

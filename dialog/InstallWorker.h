@@ -27,24 +27,24 @@ class CInstallWorker {
     // False when the thread could not be started: then nothing was posted and nothing changed.
     bool Start(const char* packagePath,
                const char* installFolder,
-               const PACKAGE_HEADER& expected,
+               const zr::PACKAGE_HEADER& expected,
                CDeploymentLog* log,
                HWND window);
     // Waits for the thread to end (it ends right after posting its outcome).
     void Join();
     // The outcome of the last update started, once Join has returned (also when the window it was
     // posted to has gone meanwhile).
-    E_INSTALL_OUTCOME Outcome() const { return m_outcome; }
+    zr::E_INSTALL_OUTCOME Outcome() const { return m_outcome; }
 
   private:
     static unsigned __stdcall Run(void* worker);
 
     std::string m_packagePath;
     std::string m_installFolder;
-    PACKAGE_HEADER m_expected = {};
+    zr::PACKAGE_HEADER m_expected = {};
     CDeploymentLog* m_pLog = nullptr;
     HWND m_hWnd = nullptr;
-    E_INSTALL_OUTCOME m_outcome = INSTALL_FAILED;
+    zr::E_INSTALL_OUTCOME m_outcome = zr::INSTALL_FAILED;
     ScopedKernelHandle m_thread;
 };
 

@@ -45,15 +45,15 @@ BOOL CPassiveProgressDlg::OnInitDialog() {
     GetDlgItem(IDC_PASSIVE_PROGRESS).SendMessage(PBM_SETRANGE32, 0, zr::PROGRESS_FULL);
 
     m_bRunning =
-        m_worker.Start(PACKAGE_FILE_NAME, m_evaluation.paths.szInstallFolder, m_evaluation.package, m_pLog, m_hWnd);
+        m_worker.Start(zr::PACKAGE_FILE_NAME, m_evaluation.paths.szInstallFolder, m_evaluation.package, m_pLog, m_hWnd);
     if (!m_bRunning) {
-        m_outcome = INSTALL_FAILED;
+        m_outcome = zr::INSTALL_FAILED;
         EndDialog(IDABORT);
     }
     return TRUE;
 }
 
-E_INSTALL_OUTCOME CPassiveProgressDlg::Outcome() {
+zr::E_INSTALL_OUTCOME CPassiveProgressDlg::Outcome() {
     if (m_bRunning)
         WaitForUnseenEnd("A quit message ended the window");
     return m_outcome;
@@ -90,11 +90,11 @@ bool CPassiveProgressDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT
             return true;
         case zr::WM_ZR_INSTALL_ENDED:
             m_worker.Join();
-            m_outcome = static_cast<E_INSTALL_OUTCOME>(wParam);
+            m_outcome = static_cast<zr::E_INSTALL_OUTCOME>(wParam);
             m_bRunning = false;
             m_taskbar.Clear(m_hWnd);
             // A finished bar stays up a moment, so that the end is seen and not only guessed.
-            if (m_outcome == INSTALL_DONE)
+            if (m_outcome == zr::INSTALL_DONE)
                 GetDlgItem(IDC_PASSIVE_PROGRESS).SendMessage(PBM_SETPOS, zr::PROGRESS_FULL);
             ::SetTimer(m_hWnd, CLOSING_TIMER, CLOSING_DELAY_MS, nullptr);
             return true;

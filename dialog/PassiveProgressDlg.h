@@ -20,7 +20,7 @@ class CPassiveProgressDlg : public CDialog {
 
     // What became of the update, once DoModal has returned something other than -1. When a quit
     // message or the session's end closed the window first, the update is waited for here.
-    E_INSTALL_OUTCOME Outcome();
+    zr::E_INSTALL_OUTCOME Outcome();
 
   protected:
     BOOL OnInitDialog() override;
@@ -34,7 +34,7 @@ class CPassiveProgressDlg : public CDialog {
     const zr::UPDATE_EVALUATION& m_evaluation;
     bool m_bEnglish;
     zr::CDeploymentLog* m_pLog;
-    E_INSTALL_OUTCOME m_outcome = INSTALL_FAILED;
+    zr::E_INSTALL_OUTCOME m_outcome = zr::INSTALL_FAILED;
     bool m_bRunning = false;  // from the thread's start until its outcome has been taken
     zr::CInstallWorker m_worker;
     zr::CTaskbarProgress m_taskbar;

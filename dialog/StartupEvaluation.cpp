@@ -30,7 +30,7 @@ BOOL CZR5048VersionUpDlg::OnInitDialog() {
 
     // The decisions are made once, in the order the displays are filled; the dialog only shows them.
     const zr::UPDATE_EVALUATION& e = m_evaluation;
-    zr::EvaluateUpdate(PACKAGE_FILE_NAME, &m_evaluation);
+    zr::EvaluateUpdate(zr::PACKAGE_FILE_NAME, &m_evaluation);
     // Without a package, empty parentheses: no language is named.
     m_ctlUpdateVersion.SetWindowText(
         e.packageRead ? zr::MakeDisplayedVersion(e.package.szVersion, e.package.nLanguage).c_str() : "()");

@@ -13,18 +13,18 @@ void CZR5048VersionUpDlg::OnEndSession(bool ending) {
 
 void CZR5048VersionUpDlg::WaitForUnseenEnd(const char* why) {
     m_worker.Join();
-    const E_INSTALL_OUTCOME outcome = m_worker.Outcome();
+    const zr::E_INSTALL_OUTCOME outcome = m_worker.Outcome();
     m_bInstalling = false;
     m_bWaitCursor = false;
     m_bEndedUnseen = true;
-    m_bUpdated = outcome == INSTALL_DONE;
+    m_bUpdated = outcome == zr::INSTALL_DONE;
     if (m_pLog) {
         m_pLog->Line("%s during the update: waited for it to end", why);
         zr::LogInstallOutcome(*m_pLog, outcome);
     }
 }
 
-bool CZR5048VersionUpDlg::UpdateEndedUnseen(E_INSTALL_OUTCOME* outcome) {
+bool CZR5048VersionUpDlg::UpdateEndedUnseen(zr::E_INSTALL_OUTCOME* outcome) {
     // Still installing once the window has gone: its loop ended before the outcome arrived.
     if (m_bInstalling)
         WaitForUnseenEnd("A quit message ended the dialog");

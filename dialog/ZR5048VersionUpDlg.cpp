@@ -42,7 +42,7 @@ bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT
             m_taskbar.Show(m_hWnd, static_cast<unsigned>(wParam), zr::PROGRESS_FULL);
             return true;
         case zr::WM_ZR_INSTALL_ENDED:
-            OnInstallEnded(static_cast<E_INSTALL_OUTCOME>(wParam));
+            OnInstallEnded(static_cast<zr::E_INSTALL_OUTCOME>(wParam));
             return true;
         case WM_ENDSESSION:
             OnEndSession(wParam != FALSE);

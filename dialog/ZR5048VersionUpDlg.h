@@ -20,7 +20,7 @@ class CZR5048VersionUpDlg : public CDialog {
     // After DoModal: true when the window went while an update ran, before it could show how the
     // update ended (a quit message ended its loop, or the session ended). The update has then been
     // waited for and its outcome logged; *outcome is that outcome.
-    bool UpdateEndedUnseen(E_INSTALL_OUTCOME* outcome);
+    bool UpdateEndedUnseen(zr::E_INSTALL_OUTCOME* outcome);
 
   protected:
     CStatic m_ctlUpdateVersion;
@@ -56,7 +56,7 @@ class CZR5048VersionUpDlg : public CDialog {
     HCURSOR OnQueryDragIcon();
     void OnExecute();
     // The update's thread has ended with `outcome`: the dialog is usable again, and says how it went.
-    void OnInstallEnded(E_INSTALL_OUTCOME outcome);
+    void OnInstallEnded(zr::E_INSTALL_OUTCOME outcome);
     // The session ends (WM_ENDSESSION): an update still running is waited for before the dialog goes.
     void OnEndSession(bool ending);
     // Waits for the update without the window, for `why` (in the log), and keeps its outcome.

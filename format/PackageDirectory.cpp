@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace zr {
+
 namespace {
 
 char AsciiUpper(char c) {
@@ -204,3 +206,5 @@ PACKAGE_VERDICT CheckPackageDirectory(const PACKAGE_DIRECTORY& directory,
     }
     return {PACKAGE_OK, 0, NAME_OK};
 }
+
+}  // namespace zr

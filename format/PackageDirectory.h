@@ -9,6 +9,8 @@
 #include "format/PackageFormat.h"
 #include "format/PathText.h"
 
+namespace zr {
+
 // The header and the largest directory the layout can carry: all the bytes the directory reader needs.
 inline constexpr std::size_t MAX_DIRECTORY_END = DIRECTORY_OFFSET + DIRECTORY_ENTRY_SIZE * MAX_ENTRY_COUNT;
 // A Destination path (the installation folder's text and the entry name) holds at most 259 characters.
@@ -86,3 +88,5 @@ PACKAGE_VERDICT CheckPackageDirectory(const PACKAGE_DIRECTORY& directory,
                                       std::uint64_t payloadEnd,
                                       std::size_t installFolderLength,
                                       LeadBytePredicate isLeadByte);
+
+}  // namespace zr

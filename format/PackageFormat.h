@@ -25,6 +25,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace zr {
+
 inline constexpr char PACKAGE_FILE_NAME[] = "./vupcab";
 
 inline constexpr std::size_t VERSION_FIELD_SIZE = 10;
@@ -56,3 +58,5 @@ inline void EncodeBigEndian32(std::uint32_t value, unsigned char* bytes) {
     bytes[2] = static_cast<unsigned char>(value >> 8);
     bytes[3] = static_cast<unsigned char>(value);
 }
+
+}  // namespace zr

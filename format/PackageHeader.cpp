@@ -5,6 +5,8 @@
 
 #include "framework/ScopedHandle.h"
 
+namespace zr {
+
 PACKAGE_HEADER DecodePackageHeader(const unsigned char* bytes, std::size_t size) {
     PACKAGE_HEADER header = {};
     std::memcpy(header.szVersion, bytes, size < VERSION_FIELD_SIZE ? size : VERSION_FIELD_SIZE);
@@ -17,7 +19,7 @@ bool operator==(const PACKAGE_HEADER& a, const PACKAGE_HEADER& b) {
 }
 
 bool ReadPackageHeader(const char* path, PACKAGE_HEADER* header) {
-    zr::ScopedFile package(std::fopen(path, "rb"));
+    ScopedFile package(std::fopen(path, "rb"));
     if (!package)
         return false;
     unsigned char bytes[LANGUAGE_BYTE_OFFSET + 1] = {};
@@ -25,3 +27,5 @@ bool ReadPackageHeader(const char* path, PACKAGE_HEADER* header) {
     *header = DecodePackageHeader(bytes, read);
     return true;
 }
+
+}  // namespace zr

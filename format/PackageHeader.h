@@ -7,6 +7,8 @@
 
 #include "format/PackageFormat.h"
 
+namespace zr {
+
 struct PACKAGE_HEADER {
     char szVersion[VERSION_FIELD_SIZE + 1];  // always terminated, also when all 10 characters are used
     int nLanguage;                           // 0 to 15
@@ -21,3 +23,5 @@ bool operator==(const PACKAGE_HEADER& a, const PACKAGE_HEADER& b);
 // Reads the header of the package at `path`. False, with *header untouched, when the file cannot be
 // opened.
 bool ReadPackageHeader(const char* path, PACKAGE_HEADER* header);
+
+}  // namespace zr

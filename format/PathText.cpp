@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace zr {
+
 bool NoLeadBytes(unsigned char) {
     return false;
 }
@@ -21,3 +23,5 @@ std::size_t FolderPartLength(const char* path, LeadBytePredicate isLeadByte) {
     }
     return folder;
 }
+
+}  // namespace zr

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+namespace zr {
+
 // Tells whether a byte starts a two-byte character in the code page the names will be read in. In a
 // double-byte code page a backslash or '|' can be the second byte of a character (CP932 "ポ" is
 // 0x83 0x7C), and then it is neither a separator nor a forbidden character.
@@ -26,3 +28,5 @@ bool StartsTwoByteCharacter(const char* at, const char* end, LeadBytePredicate i
 
 // Length of a path's folder part, its last separator included; 0 for a name without a folder.
 std::size_t FolderPartLength(const char* path, LeadBytePredicate isLeadByte);
+
+}  // namespace zr

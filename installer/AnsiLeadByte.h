@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+namespace zr {
+
 inline bool IsAnsiLeadByte(unsigned char c) {
     return ::IsDBCSLeadByte(c) != FALSE;
 }
+
+}  // namespace zr

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace zr {
+
 enum E_INSTALL_OUTCOME {
     INSTALL_DONE,                // every entry is in place
     INSTALL_PACKAGE_UNREADABLE,  // missing, cannot be opened or read (also: another program holds it
@@ -32,3 +34,5 @@ class CInstallProgress {
     // Once, when the package is refused before anything changed: which entry, and why.
     virtual void OnRefused(const std::string& /*why*/) {}
 };
+
+}  // namespace zr

@@ -5,6 +5,8 @@
 
 namespace {
 
+using namespace zr;
+
 struct VerdictRow {
     zr::E_UPDATE_VERDICT verdict;
     int code;

@@ -17,6 +17,8 @@
 
 namespace {
 
+using namespace zr;
+
 struct Seen {
     std::wstring message;
     bool executeEnabled = false;

@@ -18,6 +18,8 @@
 
 namespace {
 
+using namespace zr;
+
 using zr::test::ProductProcess;
 using zr::test::TestKey;
 using EnglishDialog = zr::test::EnglishLocaleTest;

@@ -21,6 +21,8 @@
 
 namespace {
 
+using namespace zr;
+
 using zr::test::ReadFileBytes;
 using zr::test::ScratchFolder;
 using zr::test::WriteFileBytes;

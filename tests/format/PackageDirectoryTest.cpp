@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace zr;
+
 bool IsCp932LeadByte(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }

@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace zr;
+
 using zr::test::ScratchFolder;
 
 struct HeaderCase {

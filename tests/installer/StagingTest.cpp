@@ -26,6 +26,8 @@
 
 namespace {
 
+using namespace zr;
+
 using zr::test::FileExists;
 using zr::test::ReadFileBytes;
 using zr::test::ScratchFolder;

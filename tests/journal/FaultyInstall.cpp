@@ -16,5 +16,5 @@ int main(int argc, char** argv) {
         return static_cast<int>(zr::RecoverInstallation(argv[2]));
     if (std::strcmp(argv[1], "install") != 0)
         return 2;
-    return zr::InstallPackage(PACKAGE_FILE_NAME, argv[2], nullptr, nullptr) == INSTALL_DONE ? 0 : 1;
+    return zr::InstallPackage(zr::PACKAGE_FILE_NAME, argv[2], nullptr, nullptr) == zr::INSTALL_DONE ? 0 : 1;
 }

@@ -28,6 +28,8 @@
 
 namespace {
 
+using namespace zr;
+
 using zr::test::DeleteTree;
 using zr::test::FileExists;
 using zr::test::ReadFileBytes;

@@ -22,6 +22,8 @@
 
 namespace {
 
+using namespace zr;
+
 using zr::test::ReadFileBytes;
 using zr::test::ScratchFolder;
 using zr::test::SnapshotFolder;

@@ -37,11 +37,12 @@ class Installation {
                WriteFileBytes(m_install + "ReadMe.txt", "old readme") && WriteFileBytes(m_work + "vupcab", package);
     }
     bool Ok() const { return m_ok; }
-    E_INSTALL_OUTCOME Install() const {
+    zr::E_INSTALL_OUTCOME Install() const {
         char previous[MAX_PATH] = {};
         ::GetCurrentDirectoryA(sizeof previous, previous);
         ::SetCurrentDirectoryA(m_work.c_str());
-        const E_INSTALL_OUTCOME outcome = zr::InstallPackage(PACKAGE_FILE_NAME, m_install.c_str(), nullptr, nullptr);
+        const zr::E_INSTALL_OUTCOME outcome =
+            zr::InstallPackage(zr::PACKAGE_FILE_NAME, m_install.c_str(), nullptr, nullptr);
         ::SetCurrentDirectoryA(previous);
         return outcome;
     }
@@ -65,19 +66,19 @@ std::vector<zr::PublicKey> CompiledKeys() {
     Installation world(c.bytes);
     if (!world.Ok())
         return ::testing::AssertionFailure() << "cannot set up the folders";
-    const E_INSTALL_OUTCOME expected = BuiltWithKeys() ? c.withKeys : c.withoutKeys;
+    const zr::E_INSTALL_OUTCOME expected = BuiltWithKeys() ? c.withKeys : c.withoutKeys;
     const Snapshot before = world.Everything();
-    const E_INSTALL_OUTCOME outcome = world.Install();
+    const zr::E_INSTALL_OUTCOME outcome = world.Install();
     if (outcome != expected)
         return ::testing::AssertionFailure() << "outcome " << outcome << ", expected " << expected;
-    if (outcome != INSTALL_DONE && world.Everything() != before)
+    if (outcome != zr::INSTALL_DONE && world.Everything() != before)
         return ::testing::AssertionFailure() << "refused, yet files changed";
     // mkvupcab verify, given the keys this build carries, says the same.
     zr::PackageVerification verification;
     std::string error;
     if (!zr::VerifyPackageFile(world.PackagePath(), CompiledKeys(), &verification, &error))
         return ::testing::AssertionFailure() << error;
-    if (verification.accepted != (outcome != INSTALL_PACKAGE_UNTRUSTED))
+    if (verification.accepted != (outcome != zr::INSTALL_PACKAGE_UNTRUSTED))
         return ::testing::AssertionFailure() << "mkvupcab verify disagrees: accepted " << verification.accepted;
     return ::testing::AssertionSuccess();
 }
@@ -95,8 +96,8 @@ TEST(PackageSignature, SignedPackageInstallsTheFilesOfItsUnsignedTwin) {
     const std::string plain = SamplePackage("1.05", 1, SignatureCaseEntries());
     Installation unsignedWorld(plain), signedWorld(SignedWith(plain, TestKey::OTHER));
     ASSERT_TRUE(unsignedWorld.Ok() && signedWorld.Ok());
-    ASSERT_EQ(unsignedWorld.Install(), INSTALL_DONE);
-    ASSERT_EQ(signedWorld.Install(), INSTALL_DONE);
+    ASSERT_EQ(unsignedWorld.Install(), zr::INSTALL_DONE);
+    ASSERT_EQ(signedWorld.Install(), zr::INSTALL_DONE);
     EXPECT_EQ(signedWorld.Installed(), unsignedWorld.Installed());
     EXPECT_EQ(signedWorld.Installed().at("ReadMe.txt"), "new readme");
 }
@@ -104,7 +105,7 @@ TEST(PackageSignature, SignedPackageInstallsTheFilesOfItsUnsignedTwin) {
 TEST(PackageSignature, APackageSignedNativelyInstalls) {
     Installation world(ReadFileBytes(std::string(ZR_SIGNING_FIXTURES) + "/native-signed.vupcab"));
     ASSERT_TRUE(world.Ok());
-    EXPECT_EQ(world.Install(), INSTALL_DONE);
+    EXPECT_EQ(world.Install(), zr::INSTALL_DONE);
 }
 
 // Reads of a package in memory, recorded, failing at and after `failFrom`.

@@ -177,7 +177,7 @@ int Create(int argc, char** argv) {
     if (!options.from.empty()) {
         std::vector<std::string> refusals;
         std::string error;
-        if (options.contents.language < 0 || options.contents.language > MAX_LANGUAGE_CODE)
+        if (options.contents.language < 0 || options.contents.language > zr::MAX_LANGUAGE_CODE)
             return Fail("Language code " + std::to_string(options.contents.language) + " is outside 0 to 15");
         if (!zr::EntriesFromFolder(options.from, &options.contents, &refusals, &error))
             return refusals.empty() ? Fail(error) : Refused(refusals, out);
@@ -193,7 +193,7 @@ int Diff(int argc, char** argv) {
         !options.from.empty() || !options.contents.entries.empty())
         return Usage();
     const std::string out = argv[2];
-    if (options.contents.language < 0 || options.contents.language > MAX_LANGUAGE_CODE)
+    if (options.contents.language < 0 || options.contents.language > zr::MAX_LANGUAGE_CODE)
         return Fail("Language code " + std::to_string(options.contents.language) + " is outside 0 to 15");
     zr::TREE_DIFF diff;
     std::vector<std::string> refusals;
