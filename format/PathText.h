@@ -1,5 +1,5 @@
-// Path text in the 8-bit code page the names are read in: separators, two-byte characters and a
-// path's folder part. Platform-free: the code page comes in as a lead-byte predicate, so the same
+// Path text in the 8-bit code page the names are read in: separators and two-byte characters.
+// Platform-free: the code page comes in as a lead-byte predicate, so the same
 // rules run natively, in the fuzz target and against the system's ANSI code page.
 #pragma once
 
@@ -25,8 +25,5 @@ inline bool IsPathSeparator(unsigned char c) {
 // the next byte is read on its own too; that keeps '.', ':', '/' and the controls visible whatever
 // the code page.
 bool StartsTwoByteCharacter(const char* at, const char* end, LeadBytePredicate isLeadByte);
-
-// Length of a path's folder part, its last separator included; 0 for a name without a folder.
-std::size_t FolderPartLength(const char* path, LeadBytePredicate isLeadByte);
 
 }  // namespace zr

@@ -142,9 +142,6 @@ std::string CheckPackageDirectoryProperties(const std::uint8_t* data, std::size_
         }
         if (installFolder.size() + name.size() >= DESTINATION_PATH_SIZE)
             return "Destination path past the limit accepted";
-        const std::size_t folder = FolderPartLength(entry.szName, isLeadByte);
-        if (folder > name.size() || (folder > 0 && !IsSeparator(name[folder - 1])))
-            return "folder part does not end at a separator";
     }
     return {};
 }
