@@ -32,6 +32,8 @@ class CInstallWorker {
                HWND window);
     // Waits for the thread to end (it ends right after posting its outcome).
     void Join();
+    // After INSTALL_FILES_IN_USE has arrived and Join: the files and their holders.
+    const FILES_IN_USE& InUse() const { return m_inUse; }
 
   private:
     static unsigned __stdcall Run(void* worker);
@@ -42,6 +44,7 @@ class CInstallWorker {
     CDeploymentLog* m_pLog = nullptr;
     HWND m_hWnd = nullptr;
     ScopedKernelHandle m_thread;
+    FILES_IN_USE m_inUse;  // written by the thread before it posts its outcome
 };
 
 }  // namespace zr

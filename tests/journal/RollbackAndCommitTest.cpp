@@ -17,6 +17,7 @@
 #include "installer/InstallOutcome.h"
 #include "format/PackageFormat.h"
 #include "installer/PackageInstall.h"
+#include "tests/support/IntrudingFile.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/vupcab/PackageWriter.h"
 
@@ -60,11 +61,6 @@ class InstallationWorld : public ::testing::Test {
         return zr::InstallPackage(PACKAGE_FILE_NAME, m_install.c_str(), nullptr, progress);
     }
     Snapshot Everything() const { return SnapshotFolder(m_root.Path()); }
-    // Opens `path` without sharing, as a program that reads a file whole does.
-    static zr::ScopedKernelHandle Hold(const std::string& path) {
-        return zr::ScopedKernelHandle(
-            ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    }
 
     ScratchFolder m_root;
     std::string m_work;
@@ -76,7 +72,7 @@ class InstallationWorld : public ::testing::Test {
 
 struct RepeatedDestination {
     const char* what;
-    std::vector<zr::PackageFileEntry> entries;  // the last one fails: its destination is held
+    std::vector<zr::PackageFileEntry> entries;  // the last one fails: another file takes its name
 };
 
 TEST_F(InstallationWorld, AFailureAfterADestinationNamedTwicePutsBackWhatWasInstalled) {
@@ -84,28 +80,28 @@ TEST_F(InstallationWorld, AFailureAfterADestinationNamedTwicePutsBackWhatWasInst
     // newest first ends at the installed file (or at no file, for a new one).
     const RepeatedDestination CASES[] = {
         {"an installed file named twice",
-         {{"EXCEL\\Report.xls", "", "first"}, {"EXCEL\\Report.xls", "", "second"}, {"ZR5048Em.exe", "", "x"}}},
+         {{"EXCEL\\Report.xls", "", "first"}, {"EXCEL\\Report.xls", "", "second"}, {"Blocked.bin", "", "x"}}},
         {"an installed file named three times",
          {{"EXCEL\\Report.xls", "", "first"},
           {"EXCEL\\Report.xls", "", "second"},
           {"EXCEL\\Report.xls", "", "third"},
-          {"ZR5048Em.exe", "", "x"}}},
+          {"Blocked.bin", "", "x"}}},
         {"a new file named twice",
-         {{"Images\\New.bmp", "", "first"}, {"Images\\New.bmp", "", "second"}, {"ZR5048Em.exe", "", "x"}}},
+         {{"Images\\New.bmp", "", "first"}, {"Images\\New.bmp", "", "second"}, {"Blocked.bin", "", "x"}}},
         {"an installed file named twice, apart",
          {{"EXCEL\\Report.xls", "", "first"},
           {"Images\\New.bmp", "", "new"},
           {"EXCEL\\Report.xls", "", "second"},
-          {"ZR5048Em.exe", "", "x"}}},
+          {"Blocked.bin", "", "x"}}},
     };
     for (const RepeatedDestination& row : CASES) {
         SCOPED_TRACE(row.what);
         ASSERT_TRUE(WritePackage(row.entries));
         const Snapshot before = Everything();
         {
-            zr::ScopedKernelHandle held = Hold(m_install + "ZR5048Em.exe");
-            ASSERT_TRUE(held.IsValid());
-            EXPECT_EQ(Install(), INSTALL_FAILED);
+            zr::test::IntrudingFile blocked(m_install + "Blocked.bin");
+            EXPECT_EQ(Install(&blocked), INSTALL_FAILED);
+            EXPECT_TRUE(blocked.Intruded());
         }
         EXPECT_EQ(Everything(), before);
     }
@@ -169,14 +165,13 @@ TEST_F(InstallationWorld, AFileHeldForAMomentDuringTheRollbackIsPutBackAll) {
     };
     for (const Case& row : CASES) {
         SCOPED_TRACE(row.what);
-        ASSERT_TRUE(WritePackage({{row.held, "", "new"}, {"ZR5048Em.exe", "", "new exe"}}));
+        ASSERT_TRUE(WritePackage({{row.held, "", "new"}, {"Blocked.bin", "", "new"}}));
         const Snapshot before = Everything();
         {
-            zr::ScopedKernelHandle exe = Hold(m_install + "ZR5048Em.exe");  // makes the second entry fail
-            ASSERT_TRUE(exe.IsValid());
             const std::string placed = m_install + row.held;
             BriefHold hold(row.held, [&] { return placed; });
-            EXPECT_EQ(Install(&hold), INSTALL_FAILED);
+            zr::test::IntrudingFile blocked(m_install + "Blocked.bin", &hold);  // makes the second entry fail
+            EXPECT_EQ(Install(&blocked), INSTALL_FAILED);
             EXPECT_EQ(hold.Held(), placed) << "the placed file was not there to hold";
         }
         EXPECT_EQ(Everything(), before) << "a rollback must outlast a hold of " << BRIEF_HOLD_MS << " ms";
