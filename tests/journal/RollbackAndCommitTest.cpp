@@ -17,6 +17,7 @@
 #include "installer/InstallOutcome.h"
 #include "format/PackageFormat.h"
 #include "installer/PackageInstall.h"
+#include "journal/Recovery.h"
 #include "tests/support/IntrudingFile.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/vupcab/PackageWriter.h"
@@ -188,6 +189,48 @@ TEST_F(InstallationWorld, AKeptAsideFileHeldForAMomentDuringTheCommitIsStillRemo
     EXPECT_EQ(Install(&hold), INSTALL_DONE);
     EXPECT_NE(hold.Held(), "") << "nothing kept aside beside the report to hold";
     EXPECT_EQ(Everything(), after) << "nothing of the installer's may stay after a hold of " << BRIEF_HOLD_MS << " ms";
+}
+
+// Holds what the report's placing kept aside, without sharing, until the test lets go: longer than
+// any wait, so the commit cannot delete it.
+class HeldBackup : public CInstallProgress {
+  public:
+    explicit HeldBackup(std::string folder) : m_folder(std::move(folder)) {}
+    void OnEntryPlaced(const char* entryName, std::uint32_t) override {
+        if (std::string(entryName) != "EXCEL\\Report.xls")
+            return;
+        held = KeptAside(m_folder);
+        file.reset(::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    }
+    void OnBackupLeft(const std::wstring& path) override { left.push_back(path); }
+
+    std::string held;
+    zr::ScopedKernelHandle file;
+    std::vector<std::wstring> left;
+
+  private:
+    std::string m_folder;
+};
+
+TEST_F(InstallationWorld, ABackupHeldPastTheCommitPointIsNamedAndTheUpdateStillSucceeds) {
+    ASSERT_TRUE(WritePackage({{"ZR5048Em.exe", "", "new exe"}, {"EXCEL\\Report.xls", "", "new report"}}));
+    Snapshot after = Everything();
+    after["inst\\ZR5048Em.exe"] = "new exe";
+    after["inst\\EXCEL\\Report.xls"] = "new report";
+    HeldBackup hold(m_install + "EXCEL\\");
+    // The installation is the new one: a success, not the failure that would say it was put back.
+    EXPECT_EQ(Install(&hold), INSTALL_DONE);
+    ASSERT_TRUE(hold.file.IsValid()) << "nothing kept aside beside the report to hold";
+    ASSERT_EQ(hold.left.size(), 1u);
+    // The reserved name, "zr~XXXXXXXX.tmp", as held.
+    ASSERT_GE(hold.held.size(), 15u);
+    EXPECT_EQ(hold.left[0].substr(hold.left[0].size() - 15), std::wstring(hold.held.end() - 15, hold.held.end()));
+    EXPECT_EQ(ReadFileBytes(m_install + "ZR5048Em.exe"), "new exe");
+    EXPECT_EQ(ReadFileBytes(m_install + "EXCEL\\Report.xls"), "new report");
+    // Once let go, the next start finishes the record and nothing of the installer's is left.
+    hold.file.reset();
+    EXPECT_EQ(zr::RecoverInstallation(m_install.c_str()), zr::RECOVERY_DONE);
+    EXPECT_EQ(Everything(), after);
 }
 
 }  // namespace
