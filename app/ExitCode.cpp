@@ -37,6 +37,8 @@ int ExitCodeOf(E_INSTALL_OUTCOME outcome) {
         case INSTALL_PACKAGE_UNTRUSTED:
             return EXIT_PACKAGE_REFUSED;
         case INSTALL_BUSY:
+        case INSTALL_FILES_IN_USE:
+            // Nothing changed and the holder may let go: a deployment tries again later.
             return EXIT_BUSY;
         case INSTALL_FAILED:
             return EXIT_FATAL;

@@ -31,10 +31,11 @@ zr_package_keys(zr_keys_test ${CMAKE_SOURCE_DIR}/tests/fixtures/keys/test-first.
 # identity), the journal (the recovery record, the transaction that writes it ahead of every change,
 # recovery from it), the install pipeline (the package read once, planned, placed). The test variants
 # carry the fault switch (journal/FaultPoint.h); the shipped executable never links it.
-add_library(zr_files STATIC files/FileIdentity.cpp files/LongPath.cpp)
+add_library(zr_files STATIC files/FileIdentity.cpp files/FileInUse.cpp files/LongPath.cpp)
 target_link_libraries(zr_files PUBLIC zr_framework)
 set(ZR_JOURNAL_SOURCES journal/InstallTransaction.cpp journal/Recovery.cpp journal/RecoveryRecord.cpp)
-set(ZR_INSTALLER_SOURCES installer/PackageInstall.cpp installer/PackagePlan.cpp installer/PackageReader.cpp)
+set(ZR_INSTALLER_SOURCES installer/FileHolders.cpp installer/PackageInstall.cpp installer/PackagePlan.cpp
+    installer/PackageReader.cpp installer/TakeDestinations.cpp)
 add_library(zr_journal STATIC ${ZR_JOURNAL_SOURCES})
 target_link_libraries(zr_journal PUBLIC zr_files)
 add_library(zr_installer STATIC ${ZR_INSTALLER_SOURCES})
@@ -52,6 +53,7 @@ add_library(zr_product STATIC
     dialog/DialogTexts.cpp
     dialog/EnglishLook.cpp
     dialog/ExecuteCommand.cpp
+    dialog/FilesInUseMessage.cpp
     dialog/InstallWorker.cpp
     dialog/MinimisedIcon.cpp
     dialog/PassiveProgressDlg.cpp

@@ -21,6 +21,12 @@ const BilingualText MSG_PACKAGE_UNTRUSTED = {
     "The update package is damaged or is not from the maker.",
     "バージョンアップファイルが破損しているか、正規の提供元のものではありません。"};
 
+const BilingualText MSG_FILES_IN_USE = {
+    "These files are used by another program. \nPlease close it and re-try this.",
+    "次のファイルを他のプログラムが使用中です。\nそのプログラムを終了してから再試行してください。"};
+const BilingualText TEXT_IN_USE_PROGRAMS = {"Program: ", "使用中のプログラム: "};
+const BilingualText TEXT_IN_USE_MORE = {"and %u more", "ほか %u 個"};
+
 const BilingualText TEXT_USAGE = {
     "Usage: ZR5048VersionUp [/quiet | /passive] [/log FILE]\n\n"
     "/quiet\tupdates without any window or message\n"

@@ -19,6 +19,12 @@ extern const BilingualText MSG_UPDATE_FAILED;
 // The installer found the package damaged or not signed by the maker.
 extern const BilingualText MSG_PACKAGE_UNTRUSTED;
 
+// Files to be replaced are held by another program: the lead, the programs' label, and the count
+// of files beyond those listed (a printf format of one unsigned).
+extern const BilingualText MSG_FILES_IN_USE;
+extern const BilingualText TEXT_IN_USE_PROGRAMS;
+extern const BilingualText TEXT_IN_USE_MORE;
+
 // The command line's usage (/? and a mistake, which is preceded by the second text and the argument).
 extern const BilingualText TEXT_USAGE;
 extern const BilingualText TEXT_INVALID_COMMAND_LINE;

@@ -3,6 +3,7 @@
 #include "dialog/ZR5048VersionUpDlg.h"
 
 #include "dialog/DialogTexts.h"
+#include "dialog/FilesInUseMessage.h"
 #include "framework/WaitCursor.h"
 #include "product/ProductRunning.h"
 #include "update/DeploymentLog.h"
@@ -26,6 +27,10 @@ void CZR5048VersionUpDlg::OnExecute() {
         return;
     }
 
+    StartUpdate();
+}
+
+void CZR5048VersionUpDlg::StartUpdate() {
     // Nothing may end the dialog or start a second update until this one has ended.
     m_bInstalling = true;
     m_bWaitCursor = true;
@@ -48,7 +53,19 @@ void CZR5048VersionUpDlg::OnInstallEnded(zr::E_INSTALL_OUTCOME outcome) {
 
     // The dialog stays as it was during the update until the user has read how it ended: nothing may
     // close it in between, nor keys typed while waiting answer the message unread.
-    if (outcome == zr::INSTALL_DONE) {
+    if (outcome == zr::INSTALL_FILES_IN_USE) {
+        // Nothing changed: the user may close the program and take the files again, or leave it.
+        const std::string warning = FilesInUseMessage(m_worker.InUse(), m_bEnglish);
+        if (AfxFreshMessageBox(warning.c_str(), MB_RETRYCANCEL | MB_ICONEXCLAMATION, 0) == IDRETRY) {
+            if (m_pLog)
+                m_pLog->Line("The user answered Retry");
+            StartUpdate();
+            return;
+        }
+        if (m_pLog)
+            m_pLog->Line("The user answered Cancel");
+        m_btnExecute.EnableWindow(TRUE);
+    } else if (outcome == zr::INSTALL_DONE) {
         m_bUpdated = true;
         AfxFreshMessageBox(MSG_UPDATE_SUCCEEDED.In(m_bEnglish), MB_OK | MB_ICONINFORMATION, 0);
         m_ctlInstalledVersion.SetWindowText(

@@ -16,6 +16,7 @@ bool CInstallWorker::Start(const char* packagePath,
                            CDeploymentLog* log,
                            HWND window) {
     Join();
+    m_inUse = FILES_IN_USE();
     // The thread gets copies: the window's own members stay the window's.
     m_packagePath = packagePath;
     m_installFolder = installFolder;
@@ -42,6 +43,7 @@ unsigned __stdcall CInstallWorker::Run(void* context) {
         CLoggedProgress progress(worker->m_pLog, worker->m_hWnd);
         outcome = InstallPackage(worker->m_packagePath.c_str(), worker->m_installFolder.c_str(), &worker->m_expected,
                                  &progress);
+        worker->m_inUse = progress.InUse();
     } catch (...) {
         // Out of memory or the like before the first change: reported like any other failure.
         outcome = zr::INSTALL_FAILED;

@@ -35,6 +35,8 @@ class CInstallWorker {
     // The outcome of the last update started, once Join has returned (also when the window it was
     // posted to has gone meanwhile).
     zr::E_INSTALL_OUTCOME Outcome() const { return m_outcome; }
+    // After INSTALL_FILES_IN_USE has arrived and Join: the files and their holders.
+    const FILES_IN_USE& InUse() const { return m_inUse; }
 
   private:
     static unsigned __stdcall Run(void* worker);
@@ -46,6 +48,7 @@ class CInstallWorker {
     HWND m_hWnd = nullptr;
     zr::E_INSTALL_OUTCOME m_outcome = zr::INSTALL_FAILED;
     ScopedKernelHandle m_thread;
+    FILES_IN_USE m_inUse;  // written by the thread before it posts its outcome
 };
 
 }  // namespace zr

@@ -55,6 +55,8 @@ class CZR5048VersionUpDlg : public CDialog {
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnExecute();
+    // Disables the dialog's ways out and starts the update's thread (after the user's Yes, or Retry).
+    void StartUpdate();
     // The update's thread has ended with `outcome`: the dialog is usable again, and says how it went.
     void OnInstallEnded(zr::E_INSTALL_OUTCOME outcome);
     // The session ends (WM_ENDSESSION): an update still running is waited for before the dialog goes.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zr {
 
@@ -18,6 +19,19 @@ enum E_INSTALL_OUTCOME {
                                  // start; nothing changed
     INSTALL_FAILED,              // a step failed on the way: everything was put back, or is left in the
                                  // recovery record for the next start to put back
+    INSTALL_FILES_IN_USE,        // another program holds a file to be replaced, past the wait for it;
+                                 // nothing changed (no record, no staged file)
+};
+
+// The destinations another program held when the update gave up waiting, and the programs that the
+// system's Restart Manager names as holding them (none where it cannot tell).
+struct FILE_HOLDER {
+    std::wstring name;  // the application's name as the system gives it
+    unsigned long processId = 0;
+};
+struct FILES_IN_USE {
+    std::vector<std::string> files;  // entry names: the paths below the installation, ANSI
+    std::vector<FILE_HOLDER> holders;
 };
 
 // Told how an installation goes, on the thread that installs. Every member has a default that does
@@ -33,6 +47,11 @@ class CInstallProgress {
     virtual void OnEntryPlaced(const char* /*entryName*/, std::uint32_t /*size*/) {}
     // Once, when the package is refused before anything changed: which entry, and why.
     virtual void OnRefused(const std::string& /*why*/) {}
+    // Once, when the update changed nothing because files are in use: which, and by whom.
+    virtual void OnFilesInUse(const FILES_IN_USE& /*inUse*/) {}
+    // After the commit point, for each installed file kept aside that could not be deleted (held by
+    // another program): its full path; the next start deletes it.
+    virtual void OnBackupLeft(const std::wstring& /*path*/) {}
 };
 
 }  // namespace zr

@@ -2,10 +2,12 @@
 
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "files/LongPath.h"
 #include "installer/PackagePlan.h"
 #include "installer/PackageReader.h"
+#include "installer/TakeDestinations.h"
 #include "journal/FaultPoint.h"
 #include "journal/InstallTransaction.h"
 
@@ -41,7 +43,7 @@ bool CopyPayload(CPackageReader& package,
 }
 
 // Writes every planned entry through the recovery record and commits; all or nothing.
-E_INSTALL_OUTCOME Place(const PACKAGE_PLAN& plan,
+E_INSTALL_OUTCOME Place(PACKAGE_PLAN& plan,
                         CPackageReader& package,
                         const std::wstring& installFolder,
                         CInstallProgress& progress) {
@@ -66,14 +68,20 @@ E_INSTALL_OUTCOME Place(const PACKAGE_PLAN& plan,
     for (std::size_t i = 0; i < plan.entries.size(); ++i) {
         ScopedKernelHandle staged = transaction.CreateStagedFile(i);
         if (!staged || !CopyPayload(package, plan.entries[i], staged.get(), buffer.get(), progress, &done) ||
-            !transaction.PutInPlace(i, staged)) {
+            !transaction.PutInPlace(i, staged, plan.entries[i].installed)) {
             staged.reset();  // the rollback deletes the staged file, which nobody else may have open
             transaction.Rollback();
             return INSTALL_FAILED;
         }
         progress.OnEntryPlaced(plan.entries[i].szName, plan.entries[i].dwSize);
     }
-    return transaction.Commit() ? INSTALL_DONE : INSTALL_FAILED;
+    std::vector<std::wstring> left;
+    if (transaction.Commit(&left))
+        return INSTALL_DONE;
+    for (const std::wstring& backup : left)
+        progress.OnBackupLeft(backup);
+    // Past the commit point the installation is the new one; what is left the next start removes.
+    return transaction.Committed() ? INSTALL_DONE : INSTALL_FAILED;
 }
 
 }  // namespace
@@ -98,6 +106,15 @@ E_INSTALL_OUTCOME InstallPackage(const char* packagePath,
         told.OnRefused(why);
         return planned;
     }
+    // Before the record or any staged file exists: a file in use changes nothing at all.
+    FILES_IN_USE inUse;
+    const E_INSTALL_OUTCOME taken = TakeDestinations(&plan, &inUse, &why);
+    if (taken == INSTALL_FILES_IN_USE)
+        told.OnFilesInUse(inUse);
+    else if (taken != INSTALL_DONE)
+        told.OnRefused(why);
+    if (taken != INSTALL_DONE)
+        return taken;
     return Place(plan, package, install, told);
 }
 

@@ -24,6 +24,9 @@ struct PLANNED_ENTRY {
     std::uint32_t dwSize;
     std::uint64_t nPayloadOffset;  // where its payload lies in the package
     bool bReplaces;                // a file stands at the destination once the earlier entries are placed
+    // The installed file standing there, taken before anything changes (installer/TakeDestinations.h)
+    // and renamed aside through this handle; none for a new file or a destination named again.
+    ScopedKernelHandle installed;
 };
 
 struct PACKAGE_PLAN {

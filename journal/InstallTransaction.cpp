@@ -7,10 +7,11 @@
 #include <cwchar>
 #include <vector>
 
-#include "framework/SystemLibrary.h"
-#include "framework/ScopedHandle.h"
-#include "journal/FaultPoint.h"
+#include "files/FileInUse.h"
 #include "files/LongPath.h"
+#include "framework/ScopedHandle.h"
+#include "framework/SystemLibrary.h"
+#include "journal/FaultPoint.h"
 #include "journal/Recovery.h"
 
 namespace zr {
@@ -20,7 +21,9 @@ namespace {
 // Renames without replacing anything: a name that turns out to be taken fails the step instead of
 // losing what stands there.
 bool Rename(const std::wstring& from, const std::wstring& to) {
-    return ::MoveFileExW(LongPathForm(from).c_str(), LongPathForm(to).c_str(), 0) != FALSE;
+    const std::wstring longFrom = LongPathForm(from);
+    const std::wstring longTo = LongPathForm(to);
+    return RetriedWhileInUse([&] { return ::MoveFileExW(longFrom.c_str(), longTo.c_str(), 0) != FALSE; });
 }
 
 // A new file nobody else may open while it is written; DELETE access so that it can be renamed
@@ -51,7 +54,9 @@ bool RenameOpenFile(ScopedKernelHandle& file, const std::wstring& from, const st
         rename->RootDirectory = nullptr;
         rename->FileNameLength = static_cast<DWORD>(nameBytes);
         std::copy(target.begin(), target.end(), rename->FileName);
-        if (setInformation(file.get(), FileRenameInfo, rename, static_cast<DWORD>(storage.size()))) {
+        if (RetriedWhileInUse([&] {
+                return setInformation(file.get(), FileRenameInfo, rename, static_cast<DWORD>(storage.size())) != FALSE;
+            })) {
             file.reset();
             return true;
         }
@@ -145,13 +150,17 @@ bool CInstallTransaction::AnnounceStaged() {
 ScopedKernelHandle CInstallTransaction::CreateStagedFile(std::size_t index) {
     if (!m_bOpen || !m_bAnnounced || index >= m_staged.size())
         return ScopedKernelHandle();
-    ScopedKernelHandle file = CreateNewPrivateFile(m_staged[index].staged.backup);
+    ScopedKernelHandle file;
+    RetriedWhileInUse([&] {
+        file = CreateNewPrivateFile(m_staged[index].staged.backup);
+        return static_cast<bool>(file);
+    });
     if (file)
         FaultPoint();
     return file;
 }
 
-bool CInstallTransaction::PutInPlace(std::size_t index, ScopedKernelHandle& staged) {
+bool CInstallTransaction::PutInPlace(std::size_t index, ScopedKernelHandle& staged, ScopedKernelHandle& installed) {
     if (!m_bOpen || !m_bAnnounced || index >= m_staged.size() || !staged)
         return false;
     const STAGED_ENTRY& entry = m_staged[index];
@@ -163,7 +172,9 @@ bool CInstallTransaction::PutInPlace(std::size_t index, ScopedKernelHandle& stag
     // Renames never replace and files are created new only: a name that does not stand as staged
     // fails the step instead of losing what is there.
     if (entry.destination.kind == CHANGE_INSTALLED_ASIDE) {
-        if (!Rename(entry.destination.path, entry.destination.backup))
+        const bool aside = installed ? RenameOpenFile(installed, entry.destination.path, entry.destination.backup)
+                                     : Rename(entry.destination.path, entry.destination.backup);
+        if (!aside)
             return false;
         FaultPoint();
     }
@@ -173,7 +184,7 @@ bool CInstallTransaction::PutInPlace(std::size_t index, ScopedKernelHandle& stag
     return true;
 }
 
-bool CInstallTransaction::Commit() {
+bool CInstallTransaction::Commit(std::vector<std::wstring>* left) {
     if (!m_bOpen)
         return false;
     // Whether the commit line reached the disk is unknown when the append fails: the record then
@@ -182,7 +193,7 @@ bool CInstallTransaction::Commit() {
         return Finish(false);
     m_record.bCommitted = true;
     FaultPoint();
-    return Finish(CarryOutRecord(m_record));
+    return Finish(CarryOutRecord(m_record, left));
 }
 
 bool CInstallTransaction::Rollback() {

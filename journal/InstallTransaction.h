@@ -41,15 +41,19 @@ class CInstallTransaction {
     // else, for the caller to write; DELETE access, so it is renamed in through this handle. Null on
     // failure.
     ScopedKernelHandle CreateStagedFile(std::size_t index);
-    // Flushes the written `staged` file to the disk, keeps the installed file aside and renames the
-    // staged file into the freed name through its handle (which is closed). False on any failure;
-    // call Rollback then.
-    bool PutInPlace(std::size_t index, ScopedKernelHandle& staged);
+    // Flushes the written `staged` file to the disk, keeps the installed file aside (through
+    // `installed`, the handle taken on it before anything changed, when given; by its name otherwise,
+    // as for a destination the run itself placed before) and renames the staged file into the freed
+    // name through its handle. Both handles are closed. A file held by another program for a moment
+    // is waited for (files/FileInUse.h). False on any failure; call Rollback then.
+    bool PutInPlace(std::size_t index, ScopedKernelHandle& staged, ScopedKernelHandle& installed);
 
     // The commit point, then every installed file kept aside deleted and the record removed. False
-    // when a backup cannot be deleted: the installation is new, and the record stays for the next
-    // start to finish.
-    bool Commit();
+    // when a backup cannot be deleted (its path is added to *left when given): the installation is
+    // new (Committed() says so), and the record stays for the next start to finish.
+    bool Commit(std::vector<std::wstring>* left = nullptr);
+    // Whether the commit line was written: the installation is the new one from then on.
+    bool Committed() const { return m_record.bCommitted; }
     // Puts everything back and removes the record. False when something could not be put back: the
     // record stays, and the next start finishes the work.
     bool Rollback();
@@ -75,7 +79,8 @@ class CInstallTransaction {
 // Renames the file open as `file` (opened with DELETE access) to `to` (a full path on its volume),
 // never replacing what stands there. Through the handle where the system offers it, so the file that
 // is renamed is the one that was written; otherwise, or when the system refuses the call, by its
-// path `from` after closing the handle. The handle is closed either way.
+// path `from` after closing the handle. A moment's hold by another program is waited for. The
+// handle is closed either way.
 bool RenameOpenFile(ScopedKernelHandle& file, const std::wstring& from, const std::wstring& to);
 
 }  // namespace zr

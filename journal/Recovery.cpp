@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "files/FileInUse.h"
 #include "journal/FaultPoint.h"
 #include "files/LongPath.h"
 
@@ -12,19 +13,11 @@ namespace zr {
 namespace {
 
 // A file held by a virus scanner or an indexer for a moment should not make the update fail.
+// A held file is waited for longer (files/FileInUse.h).
 constexpr int ATTEMPTS = 5;
-constexpr DWORD FIRST_PAUSE_MS = 25;
 
 bool WithRetries(const std::function<bool()>& step) {
-    DWORD pause = FIRST_PAUSE_MS;
-    for (int attempt = 1;; ++attempt) {
-        if (step())
-            return true;
-        if (attempt == ATTEMPTS)
-            return false;
-        ::Sleep(pause);
-        pause *= 2;
-    }
+    return RetriedWhileInUse(step, ATTEMPTS);
 }
 
 bool Exists(const std::wstring& path) {
@@ -63,14 +56,18 @@ bool RestoreIfPresent(const std::wstring& backup, const std::wstring& path) {
 
 }  // namespace
 
-bool CarryOutRecord(const RECOVERY_RECORD& record) {
+bool CarryOutRecord(const RECOVERY_RECORD& record, std::vector<std::wstring>* left) {
     bool complete = true;
     if (record.bCommitted) {
         for (const RECORDED_CHANGE& change : record.changes) {
             // A staged file still standing after the commit point was never renamed in: that cannot
             // happen in a run that reached the commit point, but leaving it would leave it for good.
-            if (change.kind == CHANGE_INSTALLED_ASIDE || change.kind == CHANGE_STAGED)
-                complete &= DeleteIfPresent(change.backup);
+            if (change.kind == CHANGE_INSTALLED_ASIDE || change.kind == CHANGE_STAGED) {
+                const bool gone = DeleteIfPresent(change.backup);
+                if (!gone && left)
+                    left->push_back(change.backup);
+                complete &= gone;
+            }
             FaultPoint();
         }
         return complete;

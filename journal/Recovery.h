@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "journal/RecoveryRecord.h"
 
@@ -13,8 +14,10 @@ namespace zr {
 // at its name). After it: the installed files kept aside and any staged file left deleted. Only the
 // record's own paths are touched, all of them below its installation folder. Each step is
 // idempotent, so a record may be carried out again after an interruption; a failing step is retried
-// a few times and the rest still done. True when nothing is left to do.
-bool CarryOutRecord(const RECOVERY_RECORD& record);
+// a few times (a file another program holds, for about three seconds) and the rest still done. True
+// when nothing is left to do; otherwise the paths still standing that should be gone are added to
+// *left, when given.
+bool CarryOutRecord(const RECOVERY_RECORD& record, std::vector<std::wstring>* left = nullptr);
 
 enum E_RECOVERY {
     RECOVERY_NOTHING,     // no record: the installation is as the last run left it

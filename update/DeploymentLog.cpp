@@ -165,6 +165,9 @@ void LogInstallOutcome(CDeploymentLog& log, E_INSTALL_OUTCOME outcome) {
         case INSTALL_FAILED:
             log.Line("Outcome: failed, everything was put back");
             break;
+        case INSTALL_FILES_IN_USE:
+            log.Line("Outcome: files are in use by another program, nothing changed");
+            break;
     }
 }
 

@@ -26,6 +26,23 @@ void CLoggedProgress::OnRefused(const std::string& why) {
         m_pLog->Line("Refused: %s", why.c_str());
 }
 
+void CLoggedProgress::OnFilesInUse(const FILES_IN_USE& inUse) {
+    m_inUse = inUse;
+    if (!m_pLog)
+        return;
+    for (const std::string& file : inUse.files)
+        m_pLog->Line("In use: %s", file.c_str());
+    for (const FILE_HOLDER& holder : inUse.holders)
+        m_pLog->LineWide("Held by: ", holder.name + L" (process " + std::to_wstring(holder.processId) + L")");
+    if (inUse.holders.empty())
+        m_pLog->Line("Held by: a program the system does not name");
+}
+
+void CLoggedProgress::OnBackupLeft(const std::wstring& path) {
+    if (m_pLog)
+        m_pLog->LineWide("Left for the next start (in use): ", path);
+}
+
 void CLoggedProgress::Post(unsigned thousandths) {
     if (thousandths > PROGRESS_FULL)
         thousandths = PROGRESS_FULL;

@@ -1,5 +1,6 @@
-// What an update tells while it runs: the log hears of the plan, every file placed and a refusal's
-// reason, and a window (the dialog's, /passive's) gets the progress in thousandths.
+// What an update tells while it runs: the log hears of the plan, every file placed, a refusal's
+// reason and the files in use with their holders, and a window (the dialog's, /passive's) gets the progress in
+// thousandths.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +27,11 @@ class CLoggedProgress : public CInstallProgress {
     void OnBytesPlaced(std::uint64_t bytesDone) override;
     void OnEntryPlaced(const char* entryName, std::uint32_t size) override;
     void OnRefused(const std::string& why) override;
+    void OnFilesInUse(const FILES_IN_USE& inUse) override;
+    void OnBackupLeft(const std::wstring& path) override;
+
+    // What OnFilesInUse was told, for the window to ask about; empty before.
+    const FILES_IN_USE& InUse() const { return m_inUse; }
 
   private:
     void Post(unsigned thousandths);
@@ -34,6 +40,7 @@ class CLoggedProgress : public CInstallProgress {
     HWND m_hWnd;
     std::uint64_t m_total = 0;
     unsigned m_posted = ~0u;
+    FILES_IN_USE m_inUse;
 };
 
 }  // namespace zr

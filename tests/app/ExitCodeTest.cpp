@@ -44,6 +44,8 @@ TEST(ExitCode, OfEveryInstallOutcomeIsWindowsInstallersValue) {
         {INSTALL_PACKAGE_UNTRUSTED, 1620},
         {INSTALL_BUSY, 1618},
         {INSTALL_FAILED, 1603},
+        // Nothing changed, and the holder may let go: retried later, like the product running.
+        {INSTALL_FILES_IN_USE, 1618},
     };
     for (const OutcomeRow& row : rows) {
         SCOPED_TRACE(row.outcome);

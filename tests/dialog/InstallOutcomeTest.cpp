@@ -54,7 +54,9 @@ std::wstring AnswerMessageBox(HWND dialog) {
                 if (std::wstring(name) == L"Static" && buffer[0])
                     text = buffer;
             }
-            ::PostMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+            // OK, or Cancel where the box asks Retry or Cancel.
+            HWND button = ::GetDlgItem(box, IDOK);
+            ::PostMessageW(button ? button : ::GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0);
             return text;
         }
         ::Sleep(25);
@@ -118,6 +120,9 @@ TEST(InstallOutcome, EachEndOfTheUpdateShowsItsMessageAndLeavesTheDialogUsable) 
         {INSTALL_PACKAGE_REFUSED, L"Version up failure.", L"バージョンアップ失敗", false},
         {INSTALL_BUSY, L"Version up failure.", L"バージョンアップ失敗", false},
         {INSTALL_FAILED, L"Version up failure.", L"バージョンアップ失敗", false},
+        // Cancelled: nothing changed, Execute is there for another try.
+        {INSTALL_FILES_IN_USE, L"These files are used by another program. \nPlease close it and re-try this.\n",
+         L"次のファイルを他のプログラムが使用中です。\nそのプログラムを終了してから再試行してください。\n", false},
     };
     for (const OutcomeCase& c : cases) {
         SCOPED_TRACE(c.outcome);

@@ -385,13 +385,33 @@ class HoldWhenPlaced {
     zr::ScopedKernelHandle m_file;
 };
 
-// 5. An update fails (an installed file is held open) and its rollback is kept from finishing (the new
-// file already placed is held open too). At leisure, the start folder is replaced by a link to another
-// folder of the user's, holding files named like the Working files; then everything is let go and the
-// tool started again: its recovery before anyone clicks must not touch anything outside.
+// Another program's file made at `path` as soon as the tool's first file of the reserved form appears
+// in the watched folder: after the plan, so the tool's rename of a new file into that name fails (it
+// never replaces), which is how a test makes an update fail half way now that the files it replaces
+// are taken before anything is written.
+class IntrudeWhenStaged {
+  public:
+    explicit IntrudeWhenStaged(std::string path) : m_path(std::move(path)) {}
+    void OnChange(const std::string& change) {
+        if (m_done || change.compare(0, 6, "added ") != 0 || change.find("zr~") == std::string::npos)
+            return;
+        m_done = zr::test::WriteFileBytes(m_path, "another program's");
+    }
+    bool Done() const { return m_done; }
+
+  private:
+    std::string m_path;
+    std::atomic<bool> m_done{false};
+};
+
+// 5. An update fails (another program's file takes a new file's name half way) and its rollback is
+// kept from finishing (the new file already placed is held open). At leisure, the start folder is replaced by a link to
+// another folder of the user's, holding files named like the Working files; then everything is let go and the tool
+// started again: its recovery before anyone clicks must not touch anything outside.
 TEST_F(AttackedTool, ARollbackKeptFromFinishingThenALinkLetsTheNextStartTouchNothingOutside) {
-    AttackWorld world({{"EXCEL\\A.xls", "new a"}, {"EXCEL\\B.xls", Payload("new b", 24 << 20)}},
-                      {{"EXCEL\\A.xls", "old a"}, {"EXCEL\\B.xls", "old b"}});
+    AttackWorld world(
+        {{"EXCEL\\A.xls", "new a"}, {"EXCEL\\B.xls", Payload("new b", 24 << 20)}, {"EXCEL\\C.xls", "new c"}},
+        {{"EXCEL\\A.xls", "old a"}, {"EXCEL\\B.xls", "old b"}});
     ASSERT_TRUE(world.ok);
     const std::string start = world.work / "start", aside = world.work / "start.real";
     ASSERT_TRUE(::CreateDirectoryA(start.c_str(), nullptr));
@@ -402,17 +422,19 @@ TEST_F(AttackedTool, ARollbackKeptFromFinishingThenALinkLetsTheNextStartTouchNot
     const std::string excel = world.installed.Folder() + "EXCEL";
 
     {
-        zr::ScopedKernelHandle heldB(::CreateFileA((excel + "\\B.xls").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                   OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(heldB.IsValid());
+        IntrudeWhenStaged intruder(excel + "\\C.xls");
         HoldWhenPlaced heldA(excel + "\\A.xls", "A.xls");
         ProductProcess tool(start + "\\");
         ASSERT_TRUE(tool.Opens());
-        FolderWatch placed(excel, [&](const std::string& change) { heldA.OnChange(change); });
+        FolderWatch placed(excel, [&](const std::string& change) {
+            intruder.OnChange(change);
+            heldA.OnChange(change);
+        });
         ASSERT_TRUE(placed.Watching());
         std::wstring result;
         ASSERT_TRUE(Executes(tool, &result));
-        ASSERT_EQ(Narrow(result), Narrow(FAILED)) << "an installed file held open must make the update fail";
+        ASSERT_TRUE(intruder.Done());
+        ASSERT_EQ(Narrow(result), Narrow(FAILED)) << "a new file's name taken must make the update fail";
         ASSERT_TRUE(heldA.Held()) << "the new A.xls never appeared, or could not be held";
         ASSERT_EQ(heldA.HeldBytes(), "new a") << "the rollback finished before the new file could be held";
         EXPECT_TRUE(tool.Closes());
@@ -422,7 +444,6 @@ TEST_F(AttackedTool, ARollbackKeptFromFinishingThenALinkLetsTheNextStartTouchNot
         SymbolicLinks links;
         ASSERT_TRUE(links.Make(start, world.outside.Path()));
         heldA.LetGo();
-        heldB.reset();
 
         FolderWatch watch(world.outside.Path());
         ASSERT_TRUE(watch.Watching());
@@ -657,26 +678,28 @@ TEST_F(AttackedTool, ALinkBelowTheInstallationFolderMakesThePackageRefused) {
 TEST_F(AttackedTool, ExecuteChangesNothingInTheStartFolder) {
     struct Row {
         const char* what;
-        bool bHeld;  // an installed file held open makes the update fail
+        bool bHeld;  // another program's file at a new file's name makes the update fail half way
     };
     static const Row ROWS[] = {{"a successful update", false}, {"a failed update", true}};
     for (std::size_t row = 0; row < sizeof ROWS / sizeof ROWS[0]; ++row) {
         SCOPED_TRACE(std::string("row ") + std::to_string(row) + ": " + ROWS[row].what);
         std::vector<SampleEntry> entries = ManyEntries("EXCEL\\V", 4, 64 << 10);
         entries.push_back({"Images\\Logo.bmp", "new logo"});
+        entries.push_back({"EXCEL\\Big.xls", Payload("big", 16 << 20)});
+        entries.push_back({"Images\\New.bmp", "new"});
         AttackWorld world(entries, {{"Images\\Logo.bmp", "old logo"}});
         ASSERT_TRUE(world.ok);
         const FileManifest outsideBefore = TakeManifest(world.outside.Path());
-        zr::ScopedKernelHandle held;
-        if (ROWS[row].bHeld) {
-            held.reset(::CreateFileA((world.installed.Folder() + "Images\\Logo.bmp").c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-            ASSERT_TRUE(held.IsValid());
-        }
         const FileManifest startBefore = TakeManifest(world.work.Path());
 
         ProductProcess tool(world.work.Path());
         ASSERT_TRUE(tool.Opens());
+        IntrudeWhenStaged intruder(world.installed.Folder() + "Images\\New.bmp");
+        FolderWatch staged(world.installed.Folder() + "EXCEL", [&](const std::string& change) {
+            if (ROWS[row].bHeld)
+                intruder.OnChange(change);
+        });
+        ASSERT_TRUE(staged.Watching());
         FolderWatch watch(world.work.Path());
         ASSERT_TRUE(watch.Watching());
         std::wstring result;
@@ -684,7 +707,7 @@ TEST_F(AttackedTool, ExecuteChangesNothingInTheStartFolder) {
         EXPECT_EQ(Narrow(result), Narrow(ROWS[row].bHeld ? FAILED : SUCCEEDED));
         EXPECT_EQ(watch.Changes(), NO_CHANGE) << "the start folder was changed";
         EXPECT_TRUE(zr::test::Unchanged(startBefore, TakeManifest(world.work.Path())));
-        held.reset();
+        EXPECT_EQ(intruder.Done(), ROWS[row].bHeld);
         EXPECT_TRUE(InstallationAfter(world, result));
         EXPECT_TRUE(zr::test::Unchanged(outsideBefore, TakeManifest(world.outside.Path())));
         EXPECT_TRUE(tool.Closes());

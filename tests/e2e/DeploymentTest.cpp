@@ -10,12 +10,15 @@
 
 #include "framework/ScopedHandle.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FolderWatch.h"
+#include "tests/support/HeldFile.h"
 #include "tests/support/ImitationInstallation.h"
 #include "tests/support/LinuxSide.h"
 #include "tests/support/ProductProcess.h"
 #include "tests/support/RunningProduct.h"
 #include "tests/support/SamplePackage.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/StandInRestartManager.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {
@@ -92,7 +95,8 @@ const QuietCase QUIET_CASES[] = {
     {7, "1.4.0.0", 1, nullptr, 1, QuietCase::PLAIN, 1619, false, "Package: cannot be read"},
     {8, "1.4.0.0", 1, "1.05", 1, QuietCase::PRODUCT_RUNNING, 1618, false, "Refused: the product is running"},
     {9, "1.4.0.0", 1, "1.05", 1, QuietCase::PACKAGE_CUT, 1620, false, "Outcome: the package is refused"},
-    {10, "1.4.0.0", 1, "1.05", 1, QuietCase::DESTINATION_HELD, 1603, false, "Outcome: failed"},
+    // Taken before anything is written: nothing changes, and a deployment retries later.
+    {10, "1.4.0.0", 1, "1.05", 1, QuietCase::DESTINATION_HELD, 1618, false, "In use: ReadMe.txt"},
     // An empty file carries no version: refused, not taken for an older package.
     {11, "1.4.0.0", 1, "1.05", 1, QuietCase::PACKAGE_EMPTY, 1620, false, "the package carries no version"},
 };
@@ -121,8 +125,8 @@ void RunQuietCase(const QuietCase& c) {
     const auto before = zr::test::SnapshotFolder(installed.Folder());
     zr::ScopedKernelHandle held;
     if (c.situation == QuietCase::DESTINATION_HELD) {
-        // The last entry's destination is held open without sharing by another program: the first entry
-        // is placed by then, and must be put back.
+        // The last entry's destination is held open without sharing by another program: met before
+        // anything is written.
         held.reset(::CreateFileA((installed.Folder() + "ReadMe.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                  0, nullptr));
         ASSERT_TRUE(held);
@@ -149,6 +153,80 @@ void RunQuietCase(const QuietCase& c) {
 TEST(QuietRun, EndsWithWindowsInstallersExitCodes) {
     for (const QuietCase& c : QUIET_CASES)
         ASSERT_NO_FATAL_FAILURE(RunQuietCase(c));
+}
+
+// A destination held by another process, in each of three ways, in both unattended modes: 1618,
+// nothing changed and no file of the installer's ever made, the file and (through the stand-in
+// Restart Manager; Wine's own names nobody) its holder in the log.
+TEST(QuietRun, AFileInUseChangesNothingExitsBusyAndIsLogged) {
+    const struct {
+        int row;
+        zr::test::Hold how;
+        const char* mode;
+        bool named;  // the stand-in Restart Manager answers
+    } CASES[] = {
+        {1, zr::test::Hold::READ_SHARING, "/quiet", true},
+        {2, zr::test::Hold::READ_WRITE_SHARING, "/quiet", true},
+        {3, zr::test::Hold::BYTE_RANGE_LOCK, "/quiet", true},
+        {4, zr::test::Hold::READ_SHARING, "/passive", true},
+        {5, zr::test::Hold::READ_WRITE_SHARING, "/passive", true},
+        {6, zr::test::Hold::BYTE_RANGE_LOCK, "/passive", true},
+        {7, zr::test::Hold::READ_SHARING, "/quiet", false},
+    };
+    for (const auto& c : CASES) {
+        SCOPED_TRACE("row " + std::to_string(c.row));
+        zr::test::ImitationInstallation installed("1.4.0.0", 1);
+        ASSERT_TRUE(installed.Ok());
+        const std::string report = installed.Folder() + "EXCEL\\Report.xls";
+        ASSERT_TRUE(zr::test::WriteFileBytes(report, "old report"));
+        ScratchFolder work;
+        ASSERT_TRUE(zr::test::WriteFileBytes(
+            work / "vupcab",
+            zr::test::SamplePackage("1.05", 1, {{"ReadMe.txt", "new readme"}, {"EXCEL\\Report.xls", "new report"}})));
+        zr::test::HeldFile held(report, c.how);
+        ASSERT_TRUE(held.Holding());
+        std::unique_ptr<zr::test::StandInRestartManager> standIn;
+        if (c.named) {
+            standIn = std::make_unique<zr::test::StandInRestartManager>(
+                report + "|" + std::to_string(held.ProcessId()) + "|Spreadsheet");
+            ASSERT_TRUE(standIn->Ready());
+        }
+        const auto before = zr::test::SnapshotFolder(installed.Folder());
+        zr::test::FolderWatch watch(installed.Folder());
+        ASSERT_TRUE(watch.Watching());
+        QuietRun run;
+        ASSERT_TRUE(
+            RunsToTheEnd(work.Path(), std::string(c.mode) + " /log \"" + work.Path() + "deploy log.txt\"", &run));
+        for (const std::string& change : watch.Changes())
+            EXPECT_EQ(change.find("zr~"), std::string::npos) << change;
+        EXPECT_EQ(run.exitCode, 1618u);
+        EXPECT_TRUE(zr::test::SnapshotFolder(installed.Folder()) == before) << "the installation changed";
+        const std::string log = ReadFileBytes(work / "deploy log.txt");
+        EXPECT_TRUE(Contains(log, "In use: EXCEL\\Report.xls\r\n")) << log;
+        EXPECT_FALSE(Contains(log, "In use: ReadMe.txt")) << log;
+        EXPECT_TRUE(Contains(log, c.named ? "Held by: Spreadsheet (process " + std::to_string(held.ProcessId()) + ")"
+                                          : std::string("Held by: a program the system does not name")))
+            << log;
+        EXPECT_TRUE(Contains(log, "Outcome: files are in use by another program, nothing changed")) << log;
+        EXPECT_TRUE(Contains(log, "Exit code: 1618\r\n")) << log;
+    }
+}
+
+// A holder that lets go after about a second: the update waits and completes, asking nothing.
+TEST(QuietRun, AHoldThatEndsWithinTheWaitIsWaitedFor) {
+    zr::test::ImitationInstallation installed("1.4.0.0", 1);
+    ASSERT_TRUE(installed.Ok());
+    const std::string report = installed.Folder() + "EXCEL\\Report.xls";
+    ASSERT_TRUE(zr::test::WriteFileBytes(report, "old report"));
+    ScratchFolder work;
+    ASSERT_TRUE(zr::test::WriteFileBytes(work / "vupcab",
+                                         zr::test::SamplePackage("1.05", 1, {{"EXCEL\\Report.xls", "new report"}})));
+    zr::test::HeldFile held(report, zr::test::Hold::READ_SHARING, 1000);
+    ASSERT_TRUE(held.Holding());
+    QuietRun run;
+    ASSERT_TRUE(RunsToTheEnd(work.Path(), "/quiet", &run));
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(ReadFileBytes(report), "new report");
 }
 
 TEST(QuietRun, LogsEveryStepOfASuccessfulUpdateAndAppends) {

@@ -8,11 +8,14 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/support/FolderWatch.h"
+#include "tests/support/HeldFile.h"
 #include "tests/support/ImitationInstallation.h"
 #include "tests/support/ProductProcess.h"
 #include "tests/support/RunningProduct.h"
 #include "tests/support/SamplePackage.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/StandInRestartManager.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/WindowsDllSearchOrder.h"
 
@@ -125,6 +128,71 @@ void PackageRemovedAfterStartFails(const Texts& texts) {
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_EXECUTE)));
 
     EXPECT_TRUE(tool.Closes());
+}
+
+// The warning's lead, before the files and the programs.
+const wchar_t* const IN_USE_ENGLISH = L"These files are used by another program. \nPlease close it and re-try this.\n";
+const wchar_t* const IN_USE_JAPANESE =
+    L"次のファイルを他のプログラムが使用中です。\nそのプログラムを終了してから再試行してください。\n";
+
+// Another process holds the report, in each of three ways; the stand-in Restart Manager names it
+// (Wine's own names nobody). The warning names the file and the program; Cancel leaves everything as
+// it was and Execute enabled; Retry after the holder let go installs the package.
+void AFileInUseIsNamedAndRetried(const Texts& texts, bool english) {
+    for (const zr::test::Hold how :
+         {zr::test::Hold::READ_SHARING, zr::test::Hold::READ_WRITE_SHARING, zr::test::Hold::BYTE_RANGE_LOCK}) {
+        SCOPED_TRACE(zr::test::HoldName(how));
+        ExecuteFixture f;
+        ASSERT_TRUE(f.Ready());
+        const std::string report = f.installed.Folder() + "EXCEL\\Report.xls";
+        zr::test::HeldFile held(report, how);
+        ASSERT_TRUE(held.Holding());
+        zr::test::StandInRestartManager standIn(report + "|" + std::to_string(held.ProcessId()) + "|Spreadsheet");
+        ASSERT_TRUE(standIn.Ready());
+        const auto before = zr::test::SnapshotFolder(f.installed.Folder());
+        zr::test::FolderWatch watch(f.installed.Folder());
+        ASSERT_TRUE(watch.Watching());
+        ProductProcess tool(f.work.Path());
+        ASSERT_TRUE(tool.Opens());
+        HWND dialog = tool.Dialog();
+        const std::wstring warning = std::wstring(english ? IN_USE_ENGLISH : IN_USE_JAPANESE) +
+                                     L"\nEXCEL\\Report.xls\n\n" + (english ? L"Program: " : L"使用中のプログラム: ") +
+                                     L"Spreadsheet (" + std::to_wstring(held.ProcessId()) + L")";
+
+        f.Click(dialog);
+        ASSERT_TRUE(tool.Answers(texts.confirm, IDYES));
+        if (how == zr::test::Hold::READ_SHARING) {
+            ASSERT_NE(tool.WaitForMessageBox(), nullptr);
+            ::Sleep(300);  // drawn
+            zr::test::SaveScreenshot(english ? "files-in-use-english" : "files-in-use-japanese");
+        }
+        ASSERT_TRUE(tool.Answers(warning.c_str(), IDCANCEL));
+        EXPECT_EQ(zr::test::SnapshotFolder(f.installed.Folder()), before);
+        EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_EXECUTE)));
+        EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDCANCEL)));
+        EXPECT_EQ(zr::test::ControlText(dialog, IDC_INSTALLED_VERSION), L"1.04(EN)");
+        for (const std::string& change : watch.Changes())
+            EXPECT_EQ(change.find("zr~"), std::string::npos) << change;
+
+        // Asked again while still held, then retried once the holder has let go.
+        f.Click(dialog);
+        ASSERT_TRUE(tool.Answers(texts.confirm, IDYES));
+        ASSERT_NE(tool.WaitForMessageBox(), nullptr);
+        held.LetGo();
+        ASSERT_TRUE(tool.Answers(warning.c_str(), IDRETRY));
+        ASSERT_TRUE(tool.Answers(texts.succeeded, IDOK));
+        EXPECT_EQ(zr::test::ReadFileBytes(report), "new report");
+        EXPECT_EQ(zr::test::ReadFileBytes(f.installed.Folder() + "Images\\Logo.bmp"), "new logo");
+        EXPECT_EQ(zr::test::ReadFileBytes(f.installed.Folder() + "ReadMe.txt"), "new readme");
+        EXPECT_TRUE(tool.Closes(zr::test::Closing::ESCAPE, zr::test::CLOSED_AFTER_UPDATE));
+    }
+}
+
+TEST_F(EnglishDialog, AFileInUseIsNamedAndTheUpdateRetriedOrLeft) {
+    AFileInUseIsNamedAndRetried(ENGLISH_TEXTS, true);
+}
+TEST_F(JapaneseDialog, AFileInUseIsNamedAndTheUpdateRetriedOrLeft) {
+    AFileInUseIsNamedAndRetried(JAPANESE_TEXTS, false);
 }
 
 TEST_F(EnglishDialog, ExecuteUpdatesAndReportsSuccess) {

@@ -16,6 +16,7 @@
 #include "files/LongPath.h"
 #include "format/PackageFormat.h"
 #include "installer/PackageInstall.h"
+#include "tests/support/IntrudingFile.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/vupcab/PackageWriter.h"
 
@@ -226,16 +227,17 @@ TEST(InstallerPathForms, ADeepInstallationIsUpdatedAndPutBackUnderWindowsPathLim
     for (const char* function : {"CreateFileW", "MoveFileExW", "DeleteFileW", "GetFileAttributesW"})
         ASSERT_TRUE(limit.Watches(function)) << function << " is not imported: the installer's names go unseen";
     {
-        // The last entry fails, after two were placed: the rollback too must reach the deep names.
-        zr::ScopedKernelHandle lock(
-            ::CreateFileA((deep + "b").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(lock.IsValid());
-        contents.entries = {{"a", "", "new a"}, {"c", "", "new c"}, {"b", "", "new b"}};
+        // The last entry fails, after two were placed (another program's file stands at its new name):
+        // the rollback too must reach the deep names.
+        contents.entries = {{"a", "", "new a"}, {"b", "", "new b"}, {"c", "", "new c"}};
         ASSERT_TRUE(WriteFileBytes(work / "vupcab", zr::BuildPackageBytes(contents)));
-        EXPECT_EQ(zr::InstallPackage(PACKAGE_FILE_NAME, deep.c_str(), nullptr, nullptr), INSTALL_FAILED);
+        zr::test::IntrudingFile intruder(deep + "c");
+        EXPECT_EQ(zr::InstallPackage(PACKAGE_FILE_NAME, deep.c_str(), nullptr, &intruder), INSTALL_FAILED);
+        EXPECT_TRUE(intruder.Intruded());
     }
     EXPECT_EQ(g_refused, std::vector<std::wstring>()) << "refused by Windows:" << Listed(g_refused);
     EXPECT_EQ(ReadFileBytes(deep + "a"), "old a");
+    EXPECT_EQ(ReadFileBytes(deep + "b"), "old b");
     EXPECT_FALSE(zr::test::FileExists(deep + "c"));
 
     g_refused.clear();

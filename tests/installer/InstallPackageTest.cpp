@@ -21,6 +21,7 @@
 #include "installer/PackagePlan.h"
 #include "installer/PackageReader.h"
 #include "tests/support/RefusedPackages.h"
+#include "tests/support/IntrudingFile.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/vupcab/PackageWriter.h"
 
@@ -438,18 +439,21 @@ TEST_F(InstallPackageTest, ThePlanHoldsEveryFolderOnTheWayOpen) {
 
 // --- failures on the way ----------------------------------------------------------------------
 
-enum class Obstacle { READ_ONLY_DESTINATION, LOCKED_DESTINATION };
+enum class Obstacle { READ_ONLY_DESTINATION, LOCKED_DESTINATION, INTRUDER_AFTER };
 
 // What each obstacle promises: a read-only file is seen while planning, so the package is refused
-// before anything changes; a file another program holds shows only when it is renamed, and the
-// update fails with everything put back.
+// before anything changes; a file another program holds is met when the destinations are taken,
+// before anything is written, and changes nothing either; another program's file appearing at the
+// name of a new file after the entry (the package then carries one more, new, entry there) fails
+// the update half way, with everything put back.
 const struct {
     Obstacle obstacle;
     const char* what;
     E_INSTALL_OUTCOME outcome;
 } OBSTACLES[] = {
     {Obstacle::READ_ONLY_DESTINATION, "read-only destination", INSTALL_PACKAGE_REFUSED},
-    {Obstacle::LOCKED_DESTINATION, "destination open without sharing", INSTALL_FAILED},
+    {Obstacle::LOCKED_DESTINATION, "destination open without sharing", INSTALL_FILES_IN_USE},
+    {Obstacle::INTRUDER_AFTER, "another program's file at the next, new, name", INSTALL_FAILED},
 };
 
 TEST_F(InstallPackageTest, FailureAtAnyEntryPutsEveryFileBack) {
@@ -467,9 +471,13 @@ TEST_F(InstallPackageTest, FailureAtAnyEntryPutsEveryFileBack) {
         for (std::size_t k = 0; k + 1 < entries.size(); ++k) {  // nothing stands in a new file's way
             SCOPED_TRACE(std::string(o.what) + " at entry " + std::to_string(k + 1));
             const std::string destination = m_install + entries[k].nameField;
+            std::vector<RawEntry> withIntruder = entries;
+            withIntruder.insert(withIntruder.begin() + k + 1, {"Images\\Intruded.bmp", "never"});
+            ASSERT_TRUE(WritePackage(obstacle == Obstacle::INTRUDER_AFTER ? withIntruder : entries));
             const Snapshot before = Everything();
 
             zr::ScopedKernelHandle lock;
+            zr::test::IntrudingFile intruder(m_install + "Images\\Intruded.bmp");
             if (obstacle == Obstacle::READ_ONLY_DESTINATION) {
                 ASSERT_TRUE(::SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_READONLY));
             }
@@ -478,7 +486,10 @@ TEST_F(InstallPackageTest, FailureAtAnyEntryPutsEveryFileBack) {
                 ASSERT_TRUE(lock.IsValid());
             }
 
-            EXPECT_EQ(InstallSaying(), o.outcome);
+            EXPECT_EQ(obstacle == Obstacle::INTRUDER_AFTER
+                          ? zr::InstallPackage(PACKAGE_FILE_NAME, m_installFolder.c_str(), nullptr, &intruder)
+                          : InstallSaying(),
+                      o.outcome);
 
             lock.reset();
             ::SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -487,6 +498,7 @@ TEST_F(InstallPackageTest, FailureAtAnyEntryPutsEveryFileBack) {
     }
 
     // With nothing in the way, the same package goes in whole.
+    ASSERT_TRUE(WritePackage(entries));
     const Snapshot before = Everything();
     ASSERT_TRUE(Install());
     std::map<std::string, std::string> changes;

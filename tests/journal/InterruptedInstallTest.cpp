@@ -289,12 +289,9 @@ TEST_P(InterruptedInstallTest, AnotherCopyMeetingARunningInstallationTouchesNoth
 }
 
 TEST_P(InterruptedInstallTest, ARestoreThatFailsKeepsTheRecordUntilTheNextStart) {
-    // The child places the executable, then fails on Report.xls (held here without sharing); while it
-    // rolls back, the new executable is held open without sharing by another program, so it cannot
-    // be put back: failure, and the record stays.
-    zr::ScopedKernelHandle report(
-        ::CreateFileA((m_install + "EXCEL\\Report.xls").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(report.IsValid());
+    // The child places the executable, then fails on Images\New.bmp (another program's file takes the
+    // new file's name once the executable is placed); while it rolls back, the new executable is held
+    // open without sharing by another program, so it cannot be put back: failure, and the record stays.
     FaultyChild child(m_work, "install", m_install, 0, 150);
     // Watched by its size alone: opening the file to look would make the child's move of the original
     // aside fail whenever the two meet, and the run would end before anything is placed.
@@ -312,6 +309,7 @@ TEST_P(InterruptedInstallTest, ARestoreThatFailsKeepsTheRecordUntilTheNextStart)
             ::Sleep(10);
     }
     ASSERT_TRUE(placed.IsValid());
+    ASSERT_TRUE(WriteFileBytes(m_install + "Images\\New.bmp", "another program's"));
     char held[16] = {};
     DWORD read = 0;
     ASSERT_TRUE(::ReadFile(placed.get(), held, sizeof held, &read, nullptr));
@@ -323,7 +321,6 @@ TEST_P(InterruptedInstallTest, ARestoreThatFailsKeepsTheRecordUntilTheNextStart)
     EXPECT_EQ(RunChild(m_work, "install", m_install), EXIT_INSTALL_FAILED) << "never installs over a record";
 
     placed.reset();
-    report.reset();
     EXPECT_EQ(RunChild(m_work, "recover", m_install), static_cast<DWORD>(zr::RECOVERY_DONE));
     EXPECT_EQ(State(), "old");
 }

@@ -17,6 +17,8 @@
 #include "installer/InstallOutcome.h"
 #include "format/PackageFormat.h"
 #include "installer/PackageInstall.h"
+#include "journal/Recovery.h"
+#include "tests/support/IntrudingFile.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/vupcab/PackageWriter.h"
 
@@ -62,11 +64,6 @@ class InstallationWorld : public ::testing::Test {
         return zr::InstallPackage(PACKAGE_FILE_NAME, m_install.c_str(), nullptr, progress);
     }
     Snapshot Everything() const { return SnapshotFolder(m_root.Path()); }
-    // Opens `path` without sharing, as a program that reads a file whole does.
-    static zr::ScopedKernelHandle Hold(const std::string& path) {
-        return zr::ScopedKernelHandle(
-            ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    }
 
     ScratchFolder m_root;
     std::string m_work;
@@ -78,7 +75,7 @@ class InstallationWorld : public ::testing::Test {
 
 struct RepeatedDestination {
     const char* what;
-    std::vector<zr::PackageFileEntry> entries;  // the last one fails: its destination is held
+    std::vector<zr::PackageFileEntry> entries;  // the last one fails: another file takes its name
 };
 
 TEST_F(InstallationWorld, AFailureAfterADestinationNamedTwicePutsBackWhatWasInstalled) {
@@ -86,28 +83,28 @@ TEST_F(InstallationWorld, AFailureAfterADestinationNamedTwicePutsBackWhatWasInst
     // newest first ends at the installed file (or at no file, for a new one).
     const RepeatedDestination CASES[] = {
         {"an installed file named twice",
-         {{"EXCEL\\Report.xls", "", "first"}, {"EXCEL\\Report.xls", "", "second"}, {"ZR5048Em.exe", "", "x"}}},
+         {{"EXCEL\\Report.xls", "", "first"}, {"EXCEL\\Report.xls", "", "second"}, {"Blocked.bin", "", "x"}}},
         {"an installed file named three times",
          {{"EXCEL\\Report.xls", "", "first"},
           {"EXCEL\\Report.xls", "", "second"},
           {"EXCEL\\Report.xls", "", "third"},
-          {"ZR5048Em.exe", "", "x"}}},
+          {"Blocked.bin", "", "x"}}},
         {"a new file named twice",
-         {{"Images\\New.bmp", "", "first"}, {"Images\\New.bmp", "", "second"}, {"ZR5048Em.exe", "", "x"}}},
+         {{"Images\\New.bmp", "", "first"}, {"Images\\New.bmp", "", "second"}, {"Blocked.bin", "", "x"}}},
         {"an installed file named twice, apart",
          {{"EXCEL\\Report.xls", "", "first"},
           {"Images\\New.bmp", "", "new"},
           {"EXCEL\\Report.xls", "", "second"},
-          {"ZR5048Em.exe", "", "x"}}},
+          {"Blocked.bin", "", "x"}}},
     };
     for (const RepeatedDestination& row : CASES) {
         SCOPED_TRACE(row.what);
         ASSERT_TRUE(WritePackage(row.entries));
         const Snapshot before = Everything();
         {
-            zr::ScopedKernelHandle held = Hold(m_install + "ZR5048Em.exe");
-            ASSERT_TRUE(held.IsValid());
-            EXPECT_EQ(Install(), INSTALL_FAILED);
+            zr::test::IntrudingFile blocked(m_install + "Blocked.bin");
+            EXPECT_EQ(Install(&blocked), INSTALL_FAILED);
+            EXPECT_TRUE(blocked.Intruded());
         }
         EXPECT_EQ(Everything(), before);
     }
@@ -171,14 +168,13 @@ TEST_F(InstallationWorld, AFileHeldForAMomentDuringTheRollbackIsPutBackAll) {
     };
     for (const Case& row : CASES) {
         SCOPED_TRACE(row.what);
-        ASSERT_TRUE(WritePackage({{row.held, "", "new"}, {"ZR5048Em.exe", "", "new exe"}}));
+        ASSERT_TRUE(WritePackage({{row.held, "", "new"}, {"Blocked.bin", "", "new"}}));
         const Snapshot before = Everything();
         {
-            zr::ScopedKernelHandle exe = Hold(m_install + "ZR5048Em.exe");  // makes the second entry fail
-            ASSERT_TRUE(exe.IsValid());
             const std::string placed = m_install + row.held;
             BriefHold hold(row.held, [&] { return placed; });
-            EXPECT_EQ(Install(&hold), INSTALL_FAILED);
+            zr::test::IntrudingFile blocked(m_install + "Blocked.bin", &hold);  // makes the second entry fail
+            EXPECT_EQ(Install(&blocked), INSTALL_FAILED);
             EXPECT_EQ(hold.Held(), placed) << "the placed file was not there to hold";
         }
         EXPECT_EQ(Everything(), before) << "a rollback must outlast a hold of " << BRIEF_HOLD_MS << " ms";
@@ -195,6 +191,48 @@ TEST_F(InstallationWorld, AKeptAsideFileHeldForAMomentDuringTheCommitIsStillRemo
     EXPECT_EQ(Install(&hold), INSTALL_DONE);
     EXPECT_NE(hold.Held(), "") << "nothing kept aside beside the report to hold";
     EXPECT_EQ(Everything(), after) << "nothing of the installer's may stay after a hold of " << BRIEF_HOLD_MS << " ms";
+}
+
+// Holds what the report's placing kept aside, without sharing, until the test lets go: longer than
+// any wait, so the commit cannot delete it.
+class HeldBackup : public CInstallProgress {
+  public:
+    explicit HeldBackup(std::string folder) : m_folder(std::move(folder)) {}
+    void OnEntryPlaced(const char* entryName, std::uint32_t) override {
+        if (std::string(entryName) != "EXCEL\\Report.xls")
+            return;
+        held = KeptAside(m_folder);
+        file.reset(::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    }
+    void OnBackupLeft(const std::wstring& path) override { left.push_back(path); }
+
+    std::string held;
+    zr::ScopedKernelHandle file;
+    std::vector<std::wstring> left;
+
+  private:
+    std::string m_folder;
+};
+
+TEST_F(InstallationWorld, ABackupHeldPastTheCommitPointIsNamedAndTheUpdateStillSucceeds) {
+    ASSERT_TRUE(WritePackage({{"ZR5048Em.exe", "", "new exe"}, {"EXCEL\\Report.xls", "", "new report"}}));
+    Snapshot after = Everything();
+    after["inst\\ZR5048Em.exe"] = "new exe";
+    after["inst\\EXCEL\\Report.xls"] = "new report";
+    HeldBackup hold(m_install + "EXCEL\\");
+    // The installation is the new one: a success, not the failure that would say it was put back.
+    EXPECT_EQ(Install(&hold), INSTALL_DONE);
+    ASSERT_TRUE(hold.file.IsValid()) << "nothing kept aside beside the report to hold";
+    ASSERT_EQ(hold.left.size(), 1u);
+    // The reserved name, "zr~XXXXXXXX.tmp", as held.
+    ASSERT_GE(hold.held.size(), 15u);
+    EXPECT_EQ(hold.left[0].substr(hold.left[0].size() - 15), std::wstring(hold.held.end() - 15, hold.held.end()));
+    EXPECT_EQ(ReadFileBytes(m_install + "ZR5048Em.exe"), "new exe");
+    EXPECT_EQ(ReadFileBytes(m_install + "EXCEL\\Report.xls"), "new report");
+    // Once let go, the next start finishes the record and nothing of the installer's is left.
+    hold.file.reset();
+    EXPECT_EQ(zr::RecoverInstallation(m_install.c_str()), zr::RECOVERY_DONE);
+    EXPECT_EQ(Everything(), after);
 }
 
 }  // namespace

@@ -1,0 +1,127 @@
+#include "installer/TakeDestinations.h"
+
+#include <windows.h>
+
+#include <map>
+#include <vector>
+
+#include "files/FileInUse.h"
+#include "files/LongPath.h"
+#include "framework/SystemLibrary.h"
+#include "installer/FileHolders.h"
+
+namespace zr {
+
+namespace {
+
+constexpr DWORD FIRST_PAUSE_MS = 25;
+constexpr DWORD LONGEST_PAUSE_MS = 800;
+
+// The attributes of the open file. The basic information alone where the system offers it: the whole
+// of GetFileInformationByHandle asks for the volume's serial number too, which under Wine costs
+// about a millisecond a file.
+bool AttributesOf(HANDLE file, DWORD* attributes) {
+    static const auto getInformation = ZR_KERNEL_FUNCTION(GetFileInformationByHandleEx);
+    if (getInformation) {
+        FILE_BASIC_INFO basic = {};
+        if (!getInformation(file, FileBasicInfo, &basic, sizeof basic))
+            return false;
+        *attributes = basic.FileAttributes;
+        return true;
+    }
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!::GetFileInformationByHandle(file, &information))
+        return false;
+    *attributes = information.dwFileAttributes;
+    return true;
+}
+
+// Opens the installed file at `destination` for renaming it aside. GENERIC_READ only to ask for a
+// shared lock: a byte-range lock another program keeps is a hold too, as a spreadsheet keeps one.
+// False with the last error set when it cannot be taken now.
+bool TakeOne(const std::wstring& destination, ScopedKernelHandle* taken) {
+    ScopedKernelHandle file(::CreateFileW(LongPathForm(destination).c_str(), GENERIC_READ | DELETE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file)
+        return false;
+    DWORD attributes = 0;
+    if (!AttributesOf(file.get(), &attributes) ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        ::SetLastError(ERROR_FILE_INVALID);  // no longer the plain file the plan judged
+        return false;
+    }
+    // Shared, and let go at once: readers are not disturbed, only another's exclusive lock shows.
+    OVERLAPPED whole = {};
+    if (!::LockFileEx(file.get(), LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
+        const DWORD error = ::GetLastError();
+        ::SetLastError(error == ERROR_IO_PENDING ? ERROR_LOCK_VIOLATION : error);
+        return false;
+    }
+    ::UnlockFileEx(file.get(), 0, MAXDWORD, MAXDWORD, &whole);
+    *taken = std::move(file);
+    return true;
+}
+
+std::wstring PathKey(const std::wstring& path) {
+    std::wstring key = path;
+    if (!key.empty())
+        ::CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+    return key;
+}
+
+}  // namespace
+
+E_INSTALL_OUTCOME TakeDestinations(PACKAGE_PLAN* plan, FILES_IN_USE* inUse, std::string* why) {
+    // Only a file installed before the update: a destination named again replaces the update's own
+    // file, which nobody else can hold.
+    std::vector<PLANNED_ENTRY*> waiting;
+    std::map<std::wstring, bool> seen;
+    for (PLANNED_ENTRY& entry : plan->entries) {
+        const bool first = seen.emplace(PathKey(entry.destination), true).second;
+        if (entry.bReplaces && first)
+            waiting.push_back(&entry);
+    }
+    const auto release = [plan] {
+        for (PLANNED_ENTRY& entry : plan->entries)
+            entry.installed.reset();
+    };
+
+    DWORD waited = 0;
+    DWORD pause = FIRST_PAUSE_MS;
+    for (;;) {
+        std::vector<PLANNED_ENTRY*> held;
+        for (PLANNED_ENTRY* entry : waiting) {
+            if (TakeOne(entry->destination, &entry->installed))
+                continue;
+            const DWORD error = ::GetLastError();
+            if (!IsInUseError(error)) {
+                release();
+                *why = std::string("\"") + entry->szName + "\" cannot be opened to be replaced (error " +
+                       std::to_string(error) + ")";
+                return INSTALL_FAILED;
+            }
+            held.push_back(entry);
+        }
+        if (held.empty())
+            return INSTALL_DONE;
+        if (waited >= IN_USE_PATIENCE_MS) {
+            release();
+            *inUse = FILES_IN_USE();
+            std::vector<std::wstring> paths;
+            for (const PLANNED_ENTRY* entry : held) {
+                inUse->files.push_back(entry->szName);
+                paths.push_back(entry->destination);
+            }
+            inUse->holders = FindFileHolders(paths);
+            return INSTALL_FILES_IN_USE;
+        }
+        waiting = held;
+        const DWORD slept = pause < IN_USE_PATIENCE_MS - waited ? pause : IN_USE_PATIENCE_MS - waited;
+        ::Sleep(slept);
+        waited += slept;
+        pause = pause * 2 < LONGEST_PAUSE_MS ? pause * 2 : LONGEST_PAUSE_MS;
+    }
+}
+
+}  // namespace zr
