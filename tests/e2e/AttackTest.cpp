@@ -24,6 +24,7 @@
 #include "tests/support/FileManifest.h"
 #include "tests/support/FolderWatch.h"
 #include "tests/support/ImitationInstallation.h"
+#include "tests/support/IntrudingFile.h"
 #include "tests/support/LinuxSide.h"
 #include "tests/support/ProductProcess.h"
 #include "tests/support/SamplePackage.h"
@@ -385,25 +386,6 @@ class HoldWhenPlaced {
     zr::ScopedKernelHandle m_file;
 };
 
-// Another program's file made at `path` as soon as the tool's first file of the reserved form appears
-// in the watched folder: after the plan, so the tool's rename of a new file into that name fails (it
-// never replaces), which is how a test makes an update fail half way now that the files it replaces
-// are taken before anything is written.
-class IntrudeWhenStaged {
-  public:
-    explicit IntrudeWhenStaged(std::string path) : m_path(std::move(path)) {}
-    void OnChange(const std::string& change) {
-        if (m_done || change.compare(0, 6, "added ") != 0 || change.find("zr~") == std::string::npos)
-            return;
-        m_done = zr::test::WriteFileBytes(m_path, "another program's");
-    }
-    bool Done() const { return m_done; }
-
-  private:
-    std::string m_path;
-    std::atomic<bool> m_done{false};
-};
-
 // 5. An update fails (another program's file takes a new file's name half way) and its rollback is
 // kept from finishing (the new file already placed is held open). At leisure, the start folder is replaced by a link to
 // another folder of the user's, holding files named like the Working files; then everything is let go and the tool
@@ -422,7 +404,7 @@ TEST_F(AttackedTool, ARollbackKeptFromFinishingThenALinkLetsTheNextStartTouchNot
     const std::string excel = world.installed.Folder() + "EXCEL";
 
     {
-        IntrudeWhenStaged intruder(excel + "\\C.xls");
+        zr::test::IntrudeWhenStaged intruder(excel + "\\C.xls");
         HoldWhenPlaced heldA(excel + "\\A.xls", "A.xls");
         ProductProcess tool(start + "\\");
         ASSERT_TRUE(tool.Opens());
@@ -694,7 +676,7 @@ TEST_F(AttackedTool, ExecuteChangesNothingInTheStartFolder) {
 
         ProductProcess tool(world.work.Path());
         ASSERT_TRUE(tool.Opens());
-        IntrudeWhenStaged intruder(world.installed.Folder() + "Images\\New.bmp");
+        zr::test::IntrudeWhenStaged intruder(world.installed.Folder() + "Images\\New.bmp");
         FolderWatch staged(world.installed.Folder() + "EXCEL", [&](const std::string& change) {
             if (ROWS[row].bHeld)
                 intruder.OnChange(change);

@@ -10,7 +10,9 @@
 
 #include "framework/ScopedHandle.h"
 #include "res/resource.h"
+#include "tests/support/FolderWatch.h"
 #include "tests/support/ImitationInstallation.h"
+#include "tests/support/IntrudingFile.h"
 #include "tests/support/ProductProcess.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestEnvironment.h"
@@ -84,7 +86,7 @@ struct QuitCase {
     int row;
     const char* arguments;
     UINT message;  // WM_QUIT to the dialog's thread, or WM_ENDSESSION to its window
-    bool fails;    // the last destination is held open by another program: the update is put back
+    bool fails;    // another program's file takes a new file's name half way: the update is put back
     DWORD exitCode;
 };
 
@@ -98,14 +100,19 @@ TEST_F(UpdateEnd, AQuitMessageWaitsForTheUpdateAndExitsWithWhatHappened) {
         SCOPED_TRACE("row " + std::to_string(c.row));
         zr::test::ImitationInstallation installed("1.4.0.0", 1);
         ASSERT_TRUE(installed.Ok());
-        const std::string held = installed.Folder() + "EXCEL\\Large" + std::to_string(ENTRIES - 1) + ".xls";
-        ASSERT_TRUE(zr::test::WriteFileBytes(held, "old"));
-        const auto before = zr::test::SnapshotFolder(installed.Folder());
-        zr::ScopedKernelHandle holder;
-        if (c.fails) {
-            holder.reset(::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-            ASSERT_TRUE(holder);
+        // A failing update: the last file is new, and another program's file takes its name once the
+        // tool has begun writing, so renaming the new one in fails and everything is put back.
+        const std::string last = installed.Folder() + "EXCEL\\Large" + std::to_string(ENTRIES - 1) + ".xls";
+        if (!c.fails) {
+            ASSERT_TRUE(zr::test::WriteFileBytes(last, "old"));
         }
+        const auto before = zr::test::SnapshotFolder(installed.Folder());
+        zr::test::IntrudeWhenStaged intruder(last);
+        zr::test::FolderWatch watch(installed.Folder() + "EXCEL", [&](const std::string& change) {
+            if (c.fails)
+                intruder.OnChange(change);
+        });
+        ASSERT_TRUE(watch.Watching());
         const std::string logPath = *s_work / ("quit" + std::to_string(c.row) + ".log");
         ProductProcess tool(s_work->Path(), "", std::string(c.arguments) + " /log \"" + logPath + "\"");
         HWND window = nullptr;
@@ -129,7 +136,7 @@ TEST_F(UpdateEnd, AQuitMessageWaitsForTheUpdateAndExitsWithWhatHappened) {
             ASSERT_TRUE(::PostMessageW(window, WM_ENDSESSION, TRUE, 0));
         ASSERT_TRUE(tool.WaitForExit(120000));
         EXPECT_EQ(tool.ExitCode(), c.exitCode);
-        holder.reset();
+        EXPECT_EQ(intruder.Done(), c.fails);
         if (c.fails) {
             EXPECT_TRUE(zr::test::SnapshotFolder(installed.Folder()) == before)
                 << "the installation is not the old one";
@@ -176,13 +183,16 @@ TEST_F(UpdateEnd, KeysTypedDuringTheUpdateDoNotAnswerItsOutcome) {
         SCOPED_TRACE("row " + std::to_string(c.row));
         zr::test::ImitationInstallation installed("1.4.0.0", 1);
         ASSERT_TRUE(installed.Ok());
-        const std::string held = installed.Folder() + "EXCEL\\Large" + std::to_string(ENTRIES - 1) + ".xls";
-        ASSERT_TRUE(zr::test::WriteFileBytes(held, "old"));
-        zr::ScopedKernelHandle holder;
-        if (c.fails) {
-            holder.reset(::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-            ASSERT_TRUE(holder);
+        const std::string last = installed.Folder() + "EXCEL\\Large" + std::to_string(ENTRIES - 1) + ".xls";
+        if (!c.fails) {
+            ASSERT_TRUE(zr::test::WriteFileBytes(last, "old"));
         }
+        zr::test::IntrudeWhenStaged intruder(last);
+        zr::test::FolderWatch watch(installed.Folder() + "EXCEL", [&](const std::string& change) {
+            if (c.fails)
+                intruder.OnChange(change);
+        });
+        ASSERT_TRUE(watch.Watching());
         ProductProcess tool(s_work->Path());
         ASSERT_TRUE(tool.Opens());
         ::PostMessageW(::GetDlgItem(tool.Dialog(), IDC_EXECUTE), BM_CLICK, 0, 0);
@@ -205,7 +215,6 @@ TEST_F(UpdateEnd, KeysTypedDuringTheUpdateDoNotAnswerItsOutcome) {
         ::Sleep(1000);
         EXPECT_TRUE(::IsWindow(box) && ::IsWindowVisible(box)) << "the outcome message went unread";
         ASSERT_TRUE(tool.Answers(c.outcome, IDOK));
-        holder.reset();
         EXPECT_TRUE(tool.Closes());
     }
 }

@@ -1,4 +1,5 @@
-// Another program's file appearing at a new file's destination once the update has planned: the
+// Another program's file appearing at a new file's destination once the update has planned (in the
+// test process; IntrudeWhenStaged below does it from outside, for the real tool): the
 // installer never replaces in one step, so renaming the new file into that name fails and the update
 // is put back. Since the files an update replaces are taken before it writes anything, this is how a
 // test makes an update fail half way. The rollback removes the intruder with the name it recorded.
@@ -6,10 +7,12 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
 #include "installer/InstallOutcome.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace zr::test {
 
@@ -41,6 +44,25 @@ class IntrudingFile : public CInstallProgress {
     std::string m_path;
     CInstallProgress* m_next;
     bool m_bIntruded = false;
+};
+
+// Another program's file made at `path` as soon as the tool's first file of the reserved form appears
+// in the watched folder: after the plan, so the tool's rename of a new file into that name fails (it
+// never replaces), which is how a test makes an update fail half way now that the files it replaces
+// are taken before anything is written.
+class IntrudeWhenStaged {
+  public:
+    explicit IntrudeWhenStaged(std::string path) : m_path(std::move(path)) {}
+    void OnChange(const std::string& change) {
+        if (m_done || change.compare(0, 6, "added ") != 0 || change.find("zr~") == std::string::npos)
+            return;
+        m_done = WriteFileBytes(m_path, "another program's");
+    }
+    bool Done() const { return m_done; }
+
+  private:
+    std::string m_path;
+    std::atomic<bool> m_done{false};
 };
 
 }  // namespace zr::test
