@@ -50,6 +50,30 @@ constexpr std::size_t ENTRY_SIZE = 8u << 20;
     return ::testing::AssertionSuccess();
 }
 
+// The installation's last file, for an update that goes through or, when `fails`, fails half way:
+// then the file is new, and another program's file takes its name once the tool has begun writing,
+// so renaming the new one in fails and everything is put back.
+class LastFile {
+  public:
+    LastFile(const std::string& installFolder, bool fails)
+        : m_intruder(installFolder + "EXCEL\\Large" + std::to_string(ENTRIES - 1) + ".xls"),
+          m_watch(installFolder + "EXCEL", [this, fails](const std::string& change) {
+              if (fails)
+                  m_intruder.OnChange(change);
+          }) {
+        m_ok = m_watch.Watching() &&
+               (fails ||
+                zr::test::WriteFileBytes(installFolder + "EXCEL\\Large" + std::to_string(ENTRIES - 1) + ".xls", "old"));
+    }
+    bool Ok() const { return m_ok; }
+    bool Taken() const { return m_intruder.Done(); }
+
+  private:
+    zr::test::IntrudeWhenStaged m_intruder;
+    zr::test::FolderWatch m_watch;
+    bool m_ok = false;
+};
+
 // Every entry in place with the package's size.
 bool HoldsTheNewFiles(const std::string& folder) {
     for (int i = 0; i < ENTRIES; ++i) {
@@ -100,19 +124,9 @@ TEST_F(UpdateEnd, AQuitMessageWaitsForTheUpdateAndExitsWithWhatHappened) {
         SCOPED_TRACE("row " + std::to_string(c.row));
         zr::test::ImitationInstallation installed("1.4.0.0", 1);
         ASSERT_TRUE(installed.Ok());
-        // A failing update: the last file is new, and another program's file takes its name once the
-        // tool has begun writing, so renaming the new one in fails and everything is put back.
-        const std::string last = installed.Folder() + "EXCEL\\Large" + std::to_string(ENTRIES - 1) + ".xls";
-        if (!c.fails) {
-            ASSERT_TRUE(zr::test::WriteFileBytes(last, "old"));
-        }
+        LastFile last(installed.Folder(), c.fails);
+        ASSERT_TRUE(last.Ok());
         const auto before = zr::test::SnapshotFolder(installed.Folder());
-        zr::test::IntrudeWhenStaged intruder(last);
-        zr::test::FolderWatch watch(installed.Folder() + "EXCEL", [&](const std::string& change) {
-            if (c.fails)
-                intruder.OnChange(change);
-        });
-        ASSERT_TRUE(watch.Watching());
         const std::string logPath = *s_work / ("quit" + std::to_string(c.row) + ".log");
         ProductProcess tool(s_work->Path(), "", std::string(c.arguments) + " /log \"" + logPath + "\"");
         HWND window = nullptr;
@@ -136,7 +150,7 @@ TEST_F(UpdateEnd, AQuitMessageWaitsForTheUpdateAndExitsWithWhatHappened) {
             ASSERT_TRUE(::PostMessageW(window, WM_ENDSESSION, TRUE, 0));
         ASSERT_TRUE(tool.WaitForExit(120000));
         EXPECT_EQ(tool.ExitCode(), c.exitCode);
-        EXPECT_EQ(intruder.Done(), c.fails);
+        EXPECT_EQ(last.Taken(), c.fails);
         if (c.fails) {
             EXPECT_TRUE(zr::test::SnapshotFolder(installed.Folder()) == before)
                 << "the installation is not the old one";
@@ -183,16 +197,8 @@ TEST_F(UpdateEnd, KeysTypedDuringTheUpdateDoNotAnswerItsOutcome) {
         SCOPED_TRACE("row " + std::to_string(c.row));
         zr::test::ImitationInstallation installed("1.4.0.0", 1);
         ASSERT_TRUE(installed.Ok());
-        const std::string last = installed.Folder() + "EXCEL\\Large" + std::to_string(ENTRIES - 1) + ".xls";
-        if (!c.fails) {
-            ASSERT_TRUE(zr::test::WriteFileBytes(last, "old"));
-        }
-        zr::test::IntrudeWhenStaged intruder(last);
-        zr::test::FolderWatch watch(installed.Folder() + "EXCEL", [&](const std::string& change) {
-            if (c.fails)
-                intruder.OnChange(change);
-        });
-        ASSERT_TRUE(watch.Watching());
+        LastFile last(installed.Folder(), c.fails);
+        ASSERT_TRUE(last.Ok());
         ProductProcess tool(s_work->Path());
         ASSERT_TRUE(tool.Opens());
         ::PostMessageW(::GetDlgItem(tool.Dialog(), IDC_EXECUTE), BM_CLICK, 0, 0);
