@@ -23,16 +23,22 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size) {
     return ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
 }
 
-// Copies one entry's payload into its staged file.
+// Copies one entry's payload into its staged file, giving the signature's judge (when it waits for
+// them) the same bytes in the same read.
 bool CopyPayload(CPackageReader& package,
                  const PLANNED_ENTRY& entry,
                  HANDLE staged,
                  char* buffer,
+                 CSignatureJudge* signature,
                  CInstallProgress& progress,
                  std::uint64_t* done) {
     for (std::uint32_t copied = 0; copied < entry.dwSize;) {
         const std::size_t chunk = entry.dwSize - copied < COPY_BUFFER_SIZE ? entry.dwSize - copied : COPY_BUFFER_SIZE;
-        if (!package.ReadAt(entry.nPayloadOffset + copied, buffer, chunk) || !WriteAll(staged, buffer, chunk))
+        if (!package.ReadAt(entry.nPayloadOffset + copied, buffer, chunk))
+            return false;
+        if (signature)
+            signature->Hash(buffer, chunk);
+        if (!WriteAll(staged, buffer, chunk))
             return false;
         copied += static_cast<std::uint32_t>(chunk);
         *done += chunk;
@@ -42,7 +48,8 @@ bool CopyPayload(CPackageReader& package,
     return true;
 }
 
-// Writes every planned entry through the recovery record and commits; all or nothing.
+// Stages every payload, lets the signature's verdict decide, then swaps the installed files for the
+// staged ones and commits: all or nothing, and the installation is mixed only while the renames run.
 E_INSTALL_OUTCOME Place(PACKAGE_PLAN& plan,
                         CPackageReader& package,
                         const std::wstring& installFolder,
@@ -50,29 +57,39 @@ E_INSTALL_OUTCOME Place(PACKAGE_PLAN& plan,
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[COPY_BUFFER_SIZE]);
     if (!buffer)
         return INSTALL_FAILED;
+    // A failure below returns at once: the transaction, neither committed nor rolled back, rolls back
+    // as it goes.
     CInstallTransaction transaction;
     if (!transaction.Begin(installFolder))
         return INSTALL_BUSY;
     for (const PLANNED_ENTRY& entry : plan.entries) {
-        if (!transaction.StageEntry(entry.destination, entry.bReplaces)) {
-            transaction.Rollback();
+        if (!transaction.StageEntry(entry.destination, entry.bReplaces))
             return INSTALL_FAILED;
-        }
     }
-    if (!transaction.AnnounceStaged()) {
-        transaction.Rollback();
+    if (!transaction.AnnounceStaged())
         return INSTALL_FAILED;
-    }
     progress.OnPlanned(static_cast<unsigned>(plan.entries.size()), plan.nTotalBytes);
     std::uint64_t done = 0;
     for (std::size_t i = 0; i < plan.entries.size(); ++i) {
-        ScopedKernelHandle staged = transaction.CreateStagedFile(i);
-        if (!staged || !CopyPayload(package, plan.entries[i], staged.get(), buffer.get(), progress, &done) ||
-            !transaction.PutInPlace(i, staged, plan.entries[i].installed)) {
-            staged.reset();  // the rollback deletes the staged file, which nobody else may have open
-            transaction.Rollback();
+        const HANDLE staged = transaction.CreateStagedFile(i);
+        if (!staged ||
+            !CopyPayload(package, plan.entries[i], staged, buffer.get(), plan.signature.get(), progress, &done))
             return INSTALL_FAILED;
+    }
+    if (plan.signature) {
+        std::string why;
+        const E_INSTALL_OUTCOME verdict = SignatureOutcome(plan.signature->Verdict(), &why);
+        if (verdict != INSTALL_DONE) {
+            // Nothing installed was touched: only the staged files go.
+            progress.OnRefused(why);
+            return verdict;
         }
+    }
+    if (!transaction.BeginSwap())
+        return INSTALL_FAILED;
+    for (std::size_t i = 0; i < plan.entries.size(); ++i) {
+        if (!transaction.PutInPlace(i, plan.entries[i].installed))
+            return INSTALL_FAILED;
         progress.OnEntryPlaced(plan.entries[i].szName, plan.entries[i].dwSize);
     }
     std::vector<std::wstring> left;
@@ -108,7 +125,7 @@ E_INSTALL_OUTCOME InstallPackage(const char* packagePath,
     }
     // Before the record or any staged file exists: a file in use changes nothing at all.
     FILES_IN_USE inUse;
-    const E_INSTALL_OUTCOME taken = TakeDestinations(&plan, &inUse, &why);
+    const E_INSTALL_OUTCOME taken = TakeDestinations(&plan, package.Identity(), &inUse, &why);
     if (taken == INSTALL_FILES_IN_USE)
         told.OnFilesInUse(inUse);
     else if (taken != INSTALL_DONE)

@@ -1,6 +1,8 @@
 // Installing a package all or nothing: the whole package is judged and planned on disk before the
 // first file is written (installer/PackagePlan.h), then placed through the recovery record
-// (journal/InstallTransaction.h), and a failure on the way puts every file back.
+// (journal/InstallTransaction.h): every payload staged, read once and hashed in the same read for
+// a signed package, the signature's verdict had, and only then the installed files swapped. A failure
+// on the way puts every file back; a package whose signature fails leaves the installation untouched.
 #pragma once
 
 #include "format/PackageHeader.h"

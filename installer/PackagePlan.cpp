@@ -7,7 +7,6 @@
 #include <memory>
 #include <new>
 
-#include "files/FileIdentity.h"
 #include "files/LongPath.h"
 #include "format/DestinationRule.h"
 #include "format/PackageDirectory.h"
@@ -117,8 +116,9 @@ class CFolderCheck {
     std::map<std::wstring, E_WAY> m_judged;  // upper-cased folder
 };
 
-// What stands at `destination` now.
-DESTINATION_FACTS StandingAt(const std::wstring& destination, const FILE_IDENTITY& package) {
+// What stands at `destination` now. Whether it is the package itself is asked of the handle that
+// takes it (installer/TakeDestinations.h).
+DESTINATION_FACTS StandingAt(const std::wstring& destination) {
     DESTINATION_FACTS facts;
     const DWORD attributes = ::GetFileAttributesW(LongPathForm(destination).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -132,22 +132,28 @@ DESTINATION_FACTS StandingAt(const std::wstring& destination, const FILE_IDENTIT
     else
         facts.standing = STANDS_FILE;
     facts.bReadOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    FILE_IDENTITY existing;
-    facts.bIsPackage = facts.standing == STANDS_FILE && GetFileIdentity(destination, &existing) && existing == package;
     return facts;
 }
+
+}  // namespace
 
 std::string EntryRefusal(unsigned index, const char* name, const char* why) {
     return "entry " + std::to_string(index + 1) + " \"" + name + "\": " + why;
 }
 
-}  // namespace
+E_INSTALL_OUTCOME SignatureOutcome(const SIGNATURE_CHECK& check, std::string* why) {
+    if (SignatureAllowsInstall(check, CompiledPackageKeys().nCount))
+        return INSTALL_DONE;
+    *why = "the signature check refuses the package";
+    return check.state == SIGNATURE_READ_ERROR ? INSTALL_PACKAGE_UNREADABLE : INSTALL_PACKAGE_UNTRUSTED;
+}
 
 E_INSTALL_OUTCOME JudgePackage(CPackageReader& package,
                                const PACKAGE_HEADER* expected,
                                PACKAGE_DIRECTORY* directory,
                                E_BLOCK_FORM* form,
-                               std::string* why) {
+                               std::string* why,
+                               std::unique_ptr<CSignatureJudge>* deferred) {
     std::unique_ptr<unsigned char[]> head(new (std::nothrow) unsigned char[MAX_DIRECTORY_END]);
     if (!head) {
         *why = "out of memory";
@@ -164,24 +170,37 @@ E_INSTALL_OUTCOME JudgePackage(CPackageReader& package,
         *why = "the package's header is not the one shown";
         return INSTALL_PACKAGE_REFUSED;
     }
-    // Damaged or foreign packages are refused before anything changes.
-    SIGNATURE_FINDING finding;
-    const PACKAGE_KEYS keys = CompiledPackageKeys();
-    const SIGNATURE_CHECK signature =
-        CheckPackageSignature([&package](std::uint64_t offset, void* buffer,
-                                         std::size_t size) { return package.ReadAt(offset, buffer, size); },
-                              package.Size(), keys, &finding);
-    if (!SignatureAllowsInstall(signature, keys.nCount)) {
-        *why = "the signature check refuses the package";
-        return signature.state == SIGNATURE_READ_ERROR ? INSTALL_PACKAGE_UNREADABLE : INSTALL_PACKAGE_UNTRUSTED;
+    // Damaged or foreign packages are refused before anything changes; one whose digest is needed is
+    // refused once its bytes have been read, still before anything installed changes.
+    const PackageReadAt readAt = [&package](std::uint64_t offset, void* buffer, std::size_t size) {
+        return package.ReadAt(offset, buffer, size);
+    };
+    std::unique_ptr<CSignatureJudge> judge(new (std::nothrow)
+                                               CSignatureJudge(readAt, package.Size(), CompiledPackageKeys()));
+    if (!judge) {
+        *why = "out of memory";
+        return INSTALL_FAILED;
+    }
+    if (judge->BytesToHash() == 0 || !deferred) {
+        judge->HashRest(readAt);
+        const E_INSTALL_OUTCOME signature = SignatureOutcome(judge->Verdict(), why);
+        if (signature != INSTALL_DONE)
+            return signature;
     }
     DecodePackageDirectory(head.get(), headSize, directory);
+    const E_BLOCK_FORM found = judge->Finding().form;
     // A signed or digest-only package ends its last payload where the block begins.
-    if (finding.form != BLOCK_ABSENT && !PayloadsEndAt(*directory, SignedLength(package.Size(), finding.form))) {
+    if (found != BLOCK_ABSENT && !PayloadsEndAt(*directory, SignedLength(package.Size(), found))) {
         *why = "the payloads do not end where the signature block begins";
         return INSTALL_PACKAGE_UNTRUSTED;
     }
-    *form = finding.form;
+    *form = found;
+    if (judge->BytesToHash() > 0) {
+        // The payloads follow the directory without a gap and end at the block: what is hashed here
+        // and what the staging hashes are every byte before the block, each once.
+        judge->Hash(head.get(), static_cast<std::size_t>(PayloadOffset(directory->nCount)));
+        *deferred = std::move(judge);
+    }
     return INSTALL_DONE;
 }
 
@@ -199,7 +218,7 @@ E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
         return INSTALL_FAILED;
     }
     E_BLOCK_FORM form = BLOCK_ABSENT;
-    const E_INSTALL_OUTCOME judged = JudgePackage(package, expected, directory.get(), &form, why);
+    const E_INSTALL_OUTCOME judged = JudgePackage(package, expected, directory.get(), &form, why, &plan->signature);
     if (judged != INSTALL_DONE)
         return judged;
     const PACKAGE_VERDICT verdict = CheckPackageDirectory(*directory, SignedLength(package.Size(), form),
@@ -241,10 +260,9 @@ E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
             if (placed.count(key)) {
                 facts.standing = STANDS_FILE;  // the earlier entry's file, which this one replaces
             } else {
-                const DESTINATION_FACTS standing = StandingAt(planned.destination, package.Identity());
+                const DESTINATION_FACTS standing = StandingAt(planned.destination);
                 facts.standing = standing.standing;
                 facts.bReadOnly = standing.bReadOnly;
-                facts.bIsPackage = standing.bIsPackage;
                 facts.bUnknown = standing.bUnknown;
             }
         }

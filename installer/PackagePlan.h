@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "framework/ScopedHandle.h"
 #include "installer/InstallOutcome.h"
 #include "installer/PackageReader.h"
+#include "trust/PackageSignature.h"
 
 namespace zr {
 
@@ -32,6 +34,9 @@ struct PLANNED_ENTRY {
 struct PACKAGE_PLAN {
     std::vector<PLANNED_ENTRY> entries;  // in directory order
     std::uint64_t nTotalBytes = 0;
+    // The signature's judge while it still waits for the payloads' bytes (they are hashed as they are
+    // staged); none when its verdict was had without them.
+    std::unique_ptr<CSignatureJudge> signature;
     // Every folder the link check judged, held open without delete sharing until the update ends, so
     // that no other program can rename it away and put a link in its place meanwhile.
     std::vector<ScopedKernelHandle> folders;
@@ -42,17 +47,29 @@ struct PACKAGE_PLAN {
 // begins. INSTALL_DONE when it passes, with the decoded directory in *directory and the block's form
 // in *form; otherwise the refusal (INSTALL_PACKAGE_REFUSED for another header, _UNTRUSTED,
 // _UNREADABLE, or INSTALL_FAILED when memory runs short), with *why saying why. Only reads.
+// With `deferred` given, a verdict that waits for the digest is left to the caller: *deferred gets the
+// judge with the header and the directory hashed, to be given every payload's bytes in order as they
+// are read anyway; without it every byte is read and hashed here.
 E_INSTALL_OUTCOME JudgePackage(CPackageReader& package,
                                const PACKAGE_HEADER* expected,
                                PACKAGE_DIRECTORY* directory,
                                E_BLOCK_FORM* form,
-                               std::string* why);
+                               std::string* why,
+                               std::unique_ptr<CSignatureJudge>* deferred = nullptr);
+
+// A refusal's detail for the log: which entry (counted from 0 in `index`) and why.
+std::string EntryRefusal(unsigned index, const char* name, const char* why);
+
+// What becomes of a package whose signature's verdict `check` was had: INSTALL_DONE when the keys
+// compiled in allow it, else the refusal, with *why saying so.
+E_INSTALL_OUTCOME SignatureOutcome(const SIGNATURE_CHECK& check, std::string* why);
 
 // Plans the installation of the open `package` into `installFolder` (full, ending in a backslash;
 // `installFolderText` is its ANSI text, which the path length limit binds). `expected`, when given,
 // is the header the package must carry. INSTALL_DONE means planned; otherwise the refusal
 // (INSTALL_PACKAGE_REFUSED, _UNTRUSTED, _UNREADABLE, or INSTALL_FAILED when memory runs short), with
-// *why saying which entry and why. Changes nothing on disk.
+// *why saying which entry and why. Changes nothing on disk. A signed package's verdict waits in
+// plan->signature for its payloads' bytes.
 E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
                               const std::wstring& installFolder,
                               const char* installFolderText,

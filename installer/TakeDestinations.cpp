@@ -7,6 +7,7 @@
 
 #include "files/FileInUse.h"
 #include "files/LongPath.h"
+#include "format/DestinationRule.h"
 #include "framework/SystemLibrary.h"
 #include "installer/FileHolders.h"
 
@@ -72,7 +73,10 @@ std::wstring PathKey(const std::wstring& path) {
 
 }  // namespace
 
-E_INSTALL_OUTCOME TakeDestinations(PACKAGE_PLAN* plan, FILES_IN_USE* inUse, std::string* why) {
+E_INSTALL_OUTCOME TakeDestinations(PACKAGE_PLAN* plan,
+                                   const FILE_IDENTITY& package,
+                                   FILES_IN_USE* inUse,
+                                   std::string* why) {
     // Only a file installed before the update: a destination named again replaces the update's own
     // file, which nobody else can hold.
     std::vector<PLANNED_ENTRY*> waiting;
@@ -95,6 +99,15 @@ E_INSTALL_OUTCOME TakeDestinations(PACKAGE_PLAN* plan, FILES_IN_USE* inUse, std:
             if (TakeOne(entry->destination, &entry->installed))
                 continue;
             const DWORD error = ::GetLastError();
+            // The package is held without delete sharing, so a file taken is never the package, and
+            // only a file that cannot be taken needs asking whether it is (a hard link of it, say).
+            FILE_IDENTITY standing;
+            if (IsInUseError(error) && GetFileIdentity(entry->destination, &standing) && standing == package) {
+                release();
+                *why = EntryRefusal(static_cast<unsigned>(entry - plan->entries.data()), entry->szName,
+                                    DestinationFaultText(DESTINATION_IS_PACKAGE));
+                return INSTALL_PACKAGE_REFUSED;
+            }
             if (!IsInUseError(error)) {
                 release();
                 *why = std::string("\"") + entry->szName + "\" cannot be opened to be replaced (error " +

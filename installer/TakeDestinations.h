@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "files/FileIdentity.h"
 #include "installer/InstallOutcome.h"
 #include "installer/PackagePlan.h"
 
@@ -15,8 +16,12 @@ namespace zr {
 // entry's `installed`. A file another program holds (a sharing or a lock violation) is tried again
 // for about IN_USE_PATIENCE_MS in all. INSTALL_DONE when every one is taken; INSTALL_FILES_IN_USE with
 // *inUse naming the held files and the programs holding them; INSTALL_FAILED when one cannot be
-// opened for another reason (*why says which). Nothing is changed on disk either way; on failure no
-// handle stays taken.
-E_INSTALL_OUTCOME TakeDestinations(PACKAGE_PLAN* plan, FILES_IN_USE* inUse, std::string* why);
+// opened for another reason (*why says which); INSTALL_PACKAGE_REFUSED when one is the file
+// `package` itself, held open without delete sharing (a hard link of the package or another name of
+// it in the installation; *why says which entry). Nothing is changed on disk either way; on failure no handle stays taken.
+E_INSTALL_OUTCOME TakeDestinations(PACKAGE_PLAN* plan,
+                                   const FILE_IDENTITY& package,
+                                   FILES_IN_USE* inUse,
+                                   std::string* why);
 
 }  // namespace zr

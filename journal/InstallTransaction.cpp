@@ -1,6 +1,7 @@
 #include "journal/InstallTransaction.h"
 
 #include <windows.h>
+#include <process.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -33,12 +34,40 @@ ScopedKernelHandle CreateNewPrivateFile(const std::wstring& path) {
                                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
-// Paths as keys, compared as the file system compares names: without case.
-std::wstring PathKey(const std::wstring& path) {
-    std::wstring key = path;
-    if (!key.empty())
-        ::CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
-    return key;
+constexpr unsigned FLUSHING_THREADS = 4;
+
+struct FLUSH_WORK {
+    const std::vector<HANDLE>* files;
+    volatile LONG next;
+    volatile LONG failed;
+};
+
+unsigned __stdcall FlushSome(void* context) {
+    auto* work = static_cast<FLUSH_WORK*>(context);
+    for (;;) {
+        const LONG index = ::InterlockedIncrement(&work->next) - 1;
+        if (index >= static_cast<LONG>(work->files->size()))
+            return 0;
+        if (!::FlushFileBuffers((*work->files)[index]))
+            ::InterlockedExchange(&work->failed, 1);
+    }
+}
+
+// Flushes every file in `files` to the disk, several at a time: flushes under way together are
+// merged by the disk and the file system into fewer commits than one after another would need.
+bool FlushFilesTogether(const std::vector<HANDLE>& files) {
+    FLUSH_WORK work = {&files, 0, 0};
+    std::vector<ScopedKernelHandle> helpers;
+    for (unsigned i = 1; i < FLUSHING_THREADS && i < files.size(); ++i) {
+        ScopedKernelHandle thread(
+            reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 64 * 1024, &FlushSome, &work, 0, nullptr)));
+        if (thread)
+            helpers.push_back(std::move(thread));
+    }
+    FlushSome(&work);  // this thread takes its share too, and all of it when no helper started
+    for (const ScopedKernelHandle& thread : helpers)
+        ::WaitForSingleObject(thread.get(), INFINITE);
+    return work.failed == 0;
 }
 
 }  // namespace
@@ -83,127 +112,158 @@ bool CInstallTransaction::Begin(const std::wstring& installFolder) {
         return false;
     if (!m_file.Create(installFolder))
         return false;
-    m_record = RECOVERY_RECORD();
-    m_record.installFolder = installFolder;
+    m_announced = RECOVERY_RECORD();
+    m_announced.installFolder = installFolder;
+    m_made = m_announced;
     m_bOpen = true;
-    if (!m_file.Append(FormatRecordHeader(installFolder))) {
-        m_bOpen = false;
-        m_file.Remove();
-        return false;
-    }
+    // The first name comes from the process and the time, to start apart from names another run may
+    // have left.
+    m_nNextName = (::GetCurrentProcessId() << 16) ^ ::GetTickCount();
     FaultPoint();
     return true;
 }
 
-bool CInstallTransaction::NewReservedName(const std::wstring& folder, std::wstring* name) {
-    // The first name comes from the process and the time, to start apart from names another run may
-    // have left; a name is taken only when nothing stands there and this run has not handed it out.
-    if (m_nNextName == 0)
-        m_nNextName = (::GetCurrentProcessId() << 16) ^ ::GetTickCount();
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        wchar_t text[16];
-        std::swprintf(text, 16, L"zr~%08X.tmp", m_nNextName++);
-        *name = folder + text;
-        if (::GetFileAttributesW(LongPathForm(*name).c_str()) == INVALID_FILE_ATTRIBUTES &&
-            IsMissingFileError(::GetLastError()) &&
-            std::find(m_reserved.begin(), m_reserved.end(), PathKey(*name)) == m_reserved.end()) {
-            m_reserved.push_back(PathKey(*name));
-            return true;
-        }
-    }
-    return false;
+std::wstring CInstallTransaction::NewReservedName(const std::wstring& path) {
+    wchar_t text[16];
+    std::swprintf(text, 16, L"zr~%08X.tmp", static_cast<unsigned>(m_nNextName++));
+    return FolderPart(path) + text;
 }
 
 bool CInstallTransaction::StageEntry(const std::wstring& destination, bool replaces) {
-    if (!m_bOpen || m_bAnnounced || !IsBelowFolder(destination, m_record.installFolder))
+    if (!m_bOpen || m_bAnnounced || !IsBelowFolder(destination, m_announced.installFolder))
         return false;
     STAGED_ENTRY entry;
-    entry.staged.kind = CHANGE_STAGED;
-    entry.staged.path = destination;
-    entry.destination.path = destination;
-    entry.destination.kind = replaces ? CHANGE_INSTALLED_ASIDE : CHANGE_CREATED;
-    if (replaces && !NewReservedName(FolderPart(destination), &entry.destination.backup))
-        return false;
-    if (!NewReservedName(FolderPart(destination), &entry.staged.backup))
-        return false;
-    m_staged.push_back(entry);
+    entry.nStaged = m_announced.changes.size();
+    m_announced.changes.push_back(RECORDED_CHANGE{CHANGE_STAGED, destination, NewReservedName(destination)});
+    entry.nDestination = m_announced.changes.size();
+    m_announced.changes.push_back(
+        replaces ? RECORDED_CHANGE{CHANGE_INSTALLED_ASIDE, destination, NewReservedName(destination)}
+                 : RECORDED_CHANGE{CHANGE_CREATED, destination, std::wstring()});
+    m_staged.push_back(std::move(entry));
     return true;
 }
 
 bool CInstallTransaction::AnnounceStaged() {
     if (!m_bOpen || m_bAnnounced)
         return false;
-    std::string text;
-    for (const STAGED_ENTRY& entry : m_staged) {
-        for (const RECORDED_CHANGE* change : {&entry.staged, &entry.destination}) {
-            m_record.changes.push_back(*change);
-            text += FormatRecordChange(*change);
-        }
-    }
-    m_bAnnounced = true;
+    std::string text = FormatRecordHeader(m_announced.installFolder);
+    for (const RECORDED_CHANGE& change : m_announced.changes)
+        text += FormatRecordChange(change);
     if (!m_file.Append(text))
         return false;
+    m_bAnnounced = true;
     FaultPoint();
     return true;
 }
 
-ScopedKernelHandle CInstallTransaction::CreateStagedFile(std::size_t index) {
-    if (!m_bOpen || !m_bAnnounced || index >= m_staged.size())
-        return ScopedKernelHandle();
-    ScopedKernelHandle file;
-    RetriedWhileInUse([&] {
-        file = CreateNewPrivateFile(m_staged[index].staged.backup);
-        return static_cast<bool>(file);
-    });
-    if (file)
-        FaultPoint();
-    return file;
+bool CInstallTransaction::UseReservedName(std::size_t change, const std::function<bool(const std::wstring&)>& use) {
+    RECORDED_CHANGE& recorded = m_announced.changes[change];
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        if (use(recorded.backup))
+            return true;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            return false;
+        // Another's file at the name: the record stops naming it before anything else happens, so that
+        // no rollback or later start ever takes it for the installer's.
+        const std::wstring moved = NewReservedName(recorded.path);
+        if (!m_file.Append(FormatReservationMoved(recorded, moved)))
+            return false;
+        recorded.backup = moved;
+    }
+    return false;
 }
 
-bool CInstallTransaction::PutInPlace(std::size_t index, ScopedKernelHandle& staged, ScopedKernelHandle& installed) {
-    if (!m_bOpen || !m_bAnnounced || index >= m_staged.size() || !staged)
+HANDLE CInstallTransaction::CreateStagedFile(std::size_t index) {
+    if (!m_bOpen || !m_bAnnounced || m_bSwapping || index >= m_staged.size() || m_staged[index].file)
+        return nullptr;
+    STAGED_ENTRY& entry = m_staged[index];
+    const bool created = UseReservedName(entry.nStaged, [&entry](const std::wstring& name) {
+        return RetriedWhileInUse([&] {
+            entry.file = CreateNewPrivateFile(name);
+            return static_cast<bool>(entry.file);
+        });
+    });
+    if (!created)
+        return nullptr;
+    m_made.changes.push_back(m_announced.changes[entry.nStaged]);
+    FaultPoint();
+    return entry.file.get();
+}
+
+bool CInstallTransaction::BeginSwap() {
+    if (!m_bOpen || !m_bAnnounced || m_bSwapping)
         return false;
-    const STAGED_ENTRY& entry = m_staged[index];
-    // On the disk before the commit point can be written: a power loss after it must not leave a
-    // new file without its contents once the backups are gone.
-    if (!::FlushFileBuffers(staged.get()))
+    std::vector<HANDLE> files;
+    for (const STAGED_ENTRY& entry : m_staged) {
+        if (!entry.file)
+            return false;
+        files.push_back(entry.file.get());
+    }
+    // On the disk before the commit point can be written: a power loss after it must not leave a new
+    // file without its contents once the backups are gone.
+    if (!FlushFilesTogether(files))
         return false;
     FaultPoint();
+    if (!m_file.Append(RECORD_SWAP_LINE))
+        return false;
+    m_bSwapping = true;
+    m_made.bSwapping = true;
+    FaultPoint();
+    return true;
+}
+
+bool CInstallTransaction::PutInPlace(std::size_t index, ScopedKernelHandle& installed) {
+    if (!m_bOpen || !m_bSwapping || index >= m_staged.size() || !m_staged[index].file)
+        return false;
+    STAGED_ENTRY& entry = m_staged[index];
+    const std::size_t aside = entry.nDestination;
+    m_made.changes.push_back(m_announced.changes[aside]);
     // Renames never replace and files are created new only: a name that does not stand as staged
     // fails the step instead of losing what is there.
-    if (entry.destination.kind == CHANGE_INSTALLED_ASIDE) {
-        const bool aside = installed ? RenameOpenFile(installed, entry.destination.path, entry.destination.backup)
-                                     : Rename(entry.destination.path, entry.destination.backup);
-        if (!aside)
+    if (m_announced.changes[aside].kind == CHANGE_INSTALLED_ASIDE) {
+        const std::wstring path = m_announced.changes[aside].path;
+        const bool kept = UseReservedName(aside, [&](const std::wstring& name) {
+            // The handle goes with the first try; a name found taken is tried again by path.
+            return installed ? RenameOpenFile(installed, path, name) : Rename(path, name);
+        });
+        m_made.changes.back() = m_announced.changes[aside];
+        if (!kept)
             return false;
         FaultPoint();
     }
-    if (!RenameOpenFile(staged, entry.staged.backup, entry.staged.path))
+    const RECORDED_CHANGE& staged = m_announced.changes[entry.nStaged];
+    if (!RenameOpenFile(entry.file, staged.backup, staged.path))
         return false;
     FaultPoint();
     return true;
 }
 
 bool CInstallTransaction::Commit(std::vector<std::wstring>* left) {
-    if (!m_bOpen)
+    if (!m_bOpen || !m_bSwapping)
         return false;
     // Whether the commit line reached the disk is unknown when the append fails: the record then
     // stays as it is, and the next start finishes one way or the other from what it reads.
     if (!m_file.Append(RECORD_COMMIT_LINE))
         return Finish(false);
-    m_record.bCommitted = true;
+    m_made.bCommitted = true;
     FaultPoint();
-    return Finish(CarryOutRecord(m_record, left));
+    return Finish(CarryOutRecord(m_made, left));
 }
 
 bool CInstallTransaction::Rollback() {
     if (!m_bOpen)
         return false;
-    return Finish(CarryOutRecord(m_record));
+    // The staged files are opened by nobody else: they can be deleted once this run lets go of them.
+    for (STAGED_ENTRY& entry : m_staged)
+        entry.file.reset();
+    return Finish(CarryOutRecord(m_made));
 }
 
 bool CInstallTransaction::Finish(bool complete) {
     m_bOpen = false;
+    for (STAGED_ENTRY& entry : m_staged)
+        entry.file.reset();
     if (complete && m_file.Remove())
         return true;
     m_file.Abandon();  // the next start finishes from the record

@@ -1,12 +1,15 @@
 // Places a package's files into the installation so that it ends wholly old or wholly new whatever
-// happens to the process or the power: every change is announced in the recovery record before it is
-// made, each payload is written to a new file under a reserved name beside its destination (inside
-// the installation, so it takes the installation's permissions and no other program can reach it),
-// and files are only ever renamed into free names (nothing is replaced in one step).
+// happens to the process or the power, in three phases: every payload is staged (written to a new
+// file under a reserved name beside its destination, inside the installation, so it takes the
+// installation's permissions and no other program can reach it), the package is verified by the
+// caller, and only then are the installed files swapped for the staged ones, by renames alone. Every
+// change is announced in the recovery record before it is made, the record says when the swap
+// begins, and files are only ever renamed into free names (nothing is replaced in one step).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,57 +26,66 @@ class CInstallTransaction {
     CInstallTransaction(const CInstallTransaction&) = delete;
     CInstallTransaction& operator=(const CInstallTransaction&) = delete;
 
-    // Takes the installation: creates its recovery record (`installFolder` full, ending in a
+    // Takes the installation: creates its recovery record, empty (`installFolder` full, ending in a
     // backslash). False, with nothing touched, when a record exists already (another copy is
-    // installing, or a run was interrupted and not yet recovered) or the record cannot be written.
+    // installing, or a run was interrupted and not yet recovered) or it cannot be created.
     bool Begin(const std::wstring& installFolder);
 
-    // Reserves the names for placing a file at `destination` (full, below the installation): the
-    // staged file's and, when `replaces` (a file stands there once the entries staged before it are
-    // placed), the name the installed file is kept aside under. The plan has judged the destination.
+    // Names the changes for placing a file at `destination` (full, below the installation): the staged
+    // file's reserved name and, when `replaces` (a file stands there once the entries staged before it
+    // are placed), the name the installed file is kept aside under. Nothing is asked of the file
+    // system: a name is tried when it is used. The plan has judged the destination.
     bool StageEntry(const std::wstring& destination, bool replaces);
-    // Writes every staged change to the record in one write, flushed, before the first is made: a
-    // recorded change that is never made is undone as a no-op, so the record says at every instant
-    // how to put everything back, at the cost of one flush for the whole package.
+    // Writes the record's header and every change named in one write, flushed, before the first is
+    // made: a recorded change that is never made is undone as a no-op, so the record says at every
+    // instant how to put everything back.
     bool AnnounceStaged();
 
-    // Creates the new file of the `index`-th staged entry under its reserved name, opened by nobody
-    // else, for the caller to write; DELETE access, so it is renamed in through this handle. Null on
-    // failure.
-    ScopedKernelHandle CreateStagedFile(std::size_t index);
-    // Flushes the written `staged` file to the disk, keeps the installed file aside (through
-    // `installed`, the handle taken on it before anything changed, when given; by its name otherwise,
-    // as for a destination the run itself placed before) and renames the staged file into the freed
-    // name through its handle. Both handles are closed. A file held by another program for a moment
-    // is waited for (files/FileInUse.h). False on any failure; call Rollback then.
-    bool PutInPlace(std::size_t index, ScopedKernelHandle& staged, ScopedKernelHandle& installed);
+    // Staging: creates the new file of the `index`-th entry under its reserved name, opened by nobody
+    // else, and holds it until it is renamed in; the caller writes it through the returned handle,
+    // which stays the transaction's. A reserved name found taken is another's file: the record moves
+    // the reservation to a new name before it is tried. Null on failure.
+    HANDLE CreateStagedFile(std::size_t index);
+    // Ends the staging: every staged file flushed to the disk (several at a time, so the disk and the
+    // file system merge the flushes), then the record's swap line, flushed. Until that line the
+    // installation is untouched, and a rollback or the next start only deletes staged files.
+    bool BeginSwap();
+    // The swap of the `index`-th entry: the installed file kept aside (through `installed`, the handle
+    // taken on it before anything changed, when given; by its name otherwise, as for a destination the
+    // run itself placed before) and the staged file renamed into the freed name through its handle.
+    // Both handles are closed. A file held by another program for a moment is waited for
+    // (files/FileInUse.h). False on any failure; call Rollback then.
+    bool PutInPlace(std::size_t index, ScopedKernelHandle& installed);
 
     // The commit point, then every installed file kept aside deleted and the record removed. False
     // when a backup cannot be deleted (its path is added to *left when given): the installation is
     // new (Committed() says so), and the record stays for the next start to finish.
     bool Commit(std::vector<std::wstring>* left = nullptr);
     // Whether the commit line was written: the installation is the new one from then on.
-    bool Committed() const { return m_record.bCommitted; }
+    bool Committed() const { return m_made.bCommitted; }
     // Puts everything back and removes the record. False when something could not be put back: the
     // record stays, and the next start finishes the work.
     bool Rollback();
 
   private:
     struct STAGED_ENTRY {
-        RECORDED_CHANGE staged;       // CHANGE_STAGED: the destination and the new file's reserved name
-        RECORDED_CHANGE destination;  // CHANGE_INSTALLED_ASIDE or CHANGE_CREATED
+        std::size_t nStaged;       // in m_announced.changes: CHANGE_STAGED
+        std::size_t nDestination;  // CHANGE_INSTALLED_ASIDE or CHANGE_CREATED
+        ScopedKernelHandle file;   // the staged file, from its creation until it is renamed in
     };
 
-    bool NewReservedName(const std::wstring& folder, std::wstring* name);
+    std::wstring NewReservedName(const std::wstring& path);
+    bool UseReservedName(std::size_t change, const std::function<bool(const std::wstring& name)>& use);
     bool Finish(bool complete);
 
     CRecordFile m_file;
-    RECOVERY_RECORD m_record;
+    RECOVERY_RECORD m_announced;  // what the record on the disk says
+    RECOVERY_RECORD m_made;       // the changes begun so far: what this run's own rollback undoes
     std::vector<STAGED_ENTRY> m_staged;
-    std::vector<std::wstring> m_reserved;  // upper-cased reserved names handed out in this run
     bool m_bAnnounced = false;
+    bool m_bSwapping = false;
     bool m_bOpen = false;
-    unsigned m_nNextName = 0;
+    std::uint32_t m_nNextName = 0;
 };
 
 // Renames the file open as `file` (opened with DELETE access) to `to` (a full path on its volume),

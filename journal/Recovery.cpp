@@ -73,7 +73,10 @@ bool CarryOutRecord(const RECOVERY_RECORD& record, std::vector<std::wstring>* le
         return complete;
     }
     // Newest first: the same destination twice is put back through each of its states in turn.
+    // Before the swap nothing installed was renamed: only the staged files are the run's.
     for (auto change = record.changes.rbegin(); change != record.changes.rend(); ++change) {
+        if (!record.bSwapping && change->kind != CHANGE_STAGED)
+            continue;
         if (change->kind == CHANGE_CREATED)
             complete &= DeleteIfPresent(change->path);
         else if (change->kind == CHANGE_STAGED)

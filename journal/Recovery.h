@@ -9,14 +9,14 @@
 
 namespace zr {
 
-// Carries out what a record asks. Before the commit point: every change undone, newest first (files
-// the run created and its staged files deleted, every file kept aside put back over whatever stands
-// at its name). After it: the installed files kept aside and any staged file left deleted. Only the
-// record's own paths are touched, all of them below its installation folder. Each step is
-// idempotent, so a record may be carried out again after an interruption; a failing step is retried
-// a few times (a file another program holds, for about three seconds) and the rest still done. True
-// when nothing is left to do; otherwise the paths still standing that should be gone are added to
-// *left, when given.
+// Carries out what a record asks. Before the swap: its staged files deleted. Before the commit point:
+// every change undone, newest first (files the run created and its staged files deleted, every file
+// kept aside put back over whatever stands at its name). After it: the installed files kept aside and
+// any staged file left deleted. Only the record's own paths are touched, all of them below its
+// installation folder. Each step is idempotent, so a record may be carried out again after an
+// interruption; a failing step is retried a few times (a file another program holds, for about three
+// seconds) and the rest still done. True when nothing is left to do; otherwise the paths still
+// standing that should be gone are added to *left, when given.
 bool CarryOutRecord(const RECOVERY_RECORD& record, std::vector<std::wstring>* left = nullptr);
 
 enum E_RECOVERY {

@@ -6,7 +6,9 @@ namespace zr {
 
 namespace {
 
-constexpr char RECORD_MAGIC_LINE[] = "ZR5048 recovery record 2\n";
+constexpr char RECORD_MAGIC_LINE[] = "ZR5048 recovery record 3\n";
+// The form before the swap had a phase of its own: installed files were renamed from its first change.
+constexpr char RECORD_FORM_2_LINE[] = "ZR5048 recovery record 2";
 
 // A component of a path the record may name: no empty, "." or ".." part, nothing Windows would read
 // as a stream, device or wildcard, no trailing dot or space (which Windows would drop).
@@ -82,6 +84,10 @@ std::string FormatRecordChange(const RECORDED_CHANGE& change) {
     return line + "\n";
 }
 
+std::string FormatReservationMoved(const RECORDED_CHANGE& change, const std::wstring& moved) {
+    return "R\t" + ToUtf8(change.path) + "\t" + ToUtf8(change.backup) + "\t" + ToUtf8(moved) + "\n";
+}
+
 bool IsReservedBackupName(const std::wstring& name) {
     if (name.size() != 15 || name.compare(0, 3, L"zr~") != 0 || name.compare(11, 4, L".tmp") != 0)
         return false;
@@ -111,10 +117,12 @@ E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
     const std::string magic(RECORD_MAGIC_LINE, sizeof RECORD_MAGIC_LINE - 2);
     if (lines.empty())
         return magic.compare(0, bytes.size(), bytes) == 0 ? RECORD_OK : RECORD_BAD_HEADER;
-    if (lines[0] != magic)
+    RECOVERY_RECORD read;
+    if (lines[0] == RECORD_FORM_2_LINE)
+        read.bSwapping = true;
+    else if (lines[0] != magic)
         return RECORD_BAD_HEADER;
 
-    RECOVERY_RECORD read;
     std::vector<std::string> fields;
     if (lines.size() >= 2) {
         if (!SplitFields(lines[1], &fields) || fields.size() != 2 || fields[0] != "I" ||
@@ -126,35 +134,55 @@ E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
     if (lines.size() < 3)
         return RECORD_OK;  // cut short before the first change: nothing to undo
     const std::wstring recordPath = read.installFolder + RECORD_FILE_NAME;
+    // A reserved name of the form, in the folder of its path, and not the path itself.
+    const auto isReservedBeside = [](const std::wstring& name, const std::wstring& path) {
+        const std::wstring folder = FolderPart(name);
+        return SamePathText(folder, FolderPart(path)) && IsReservedBackupName(name.substr(folder.size())) &&
+               !SamePathText(name, path);
+    };
 
     for (std::size_t i = 2; i < lines.size(); ++i) {
         if (read.bCommitted)
             return RECORD_BAD_LINE;  // nothing follows the commit point
-        if (lines[i] == "K") {
-            read.bCommitted = true;
+        if (lines[i] == "K" || lines[i] == "V") {
+            const bool commit = lines[i] == "K";
+            // The commit point comes after the swap began, which begins once.
+            if (commit != read.bSwapping)
+                return RECORD_BAD_LINE;
+            (commit ? read.bCommitted : read.bSwapping) = true;
             continue;
         }
         if (!SplitFields(lines[i], &fields) || fields[0].size() != 1)
             return RECORD_BAD_LINE;
+        const char kind = fields[0][0];
+        const std::size_t expected = kind == CHANGE_CREATED ? 2 : kind == 'R' ? 4 : 3;
         RECORDED_CHANGE change;
-        change.kind = static_cast<E_CHANGE_KIND>(fields[0][0]);
-        const std::size_t expected = change.kind == CHANGE_CREATED ? 2 : 3;
-        if ((change.kind != CHANGE_CREATED && change.kind != CHANGE_INSTALLED_ASIDE && change.kind != CHANGE_STAGED) ||
-            fields.size() != expected || !FromUtf8(fields[1], &change.path) ||
-            (expected == 3 && !FromUtf8(fields[2], &change.backup)))
+        change.kind = static_cast<E_CHANGE_KIND>(kind);
+        std::wstring moved;
+        if ((kind != CHANGE_CREATED && kind != CHANGE_INSTALLED_ASIDE && kind != CHANGE_STAGED && kind != 'R') ||
+            (kind == 'R' && lines[0] == RECORD_FORM_2_LINE) || fields.size() != expected ||
+            !FromUtf8(fields[1], &change.path) || (expected >= 3 && !FromUtf8(fields[2], &change.backup)) ||
+            (expected == 4 && !FromUtf8(fields[3], &moved)))
             return RECORD_BAD_LINE;
         if (!IsBelowFolder(change.path, read.installFolder) ||
             !IsPlainRelativePath(change.path.substr(read.installFolder.size()), false) ||
             SamePathText(change.path, recordPath))
             return RECORD_PATH_OUTSIDE;
-        if (expected == 3) {
-            const std::wstring backupFolder = FolderPart(change.backup);
-            if (!SamePathText(backupFolder, FolderPart(change.path)) ||
-                !IsReservedBackupName(change.backup.substr(backupFolder.size())) ||
-                SamePathText(change.backup, change.path))
-                return RECORD_BAD_BACKUP;
+        if (expected >= 3 &&
+            (!isReservedBeside(change.backup, change.path) || (expected == 4 && !isReservedBeside(moved, change.path))))
+            return RECORD_BAD_BACKUP;
+        if (kind != 'R') {
+            read.changes.push_back(change);
+            continue;
         }
-        read.changes.push_back(change);
+        // In place, so that a destination named twice is still put back through its states in turn.
+        auto earlier = read.changes.begin();
+        while (earlier != read.changes.end() &&
+               (earlier->kind == CHANGE_CREATED || earlier->path != change.path || earlier->backup != change.backup))
+            ++earlier;
+        if (earlier == read.changes.end())
+            return RECORD_BAD_LINE;
+        earlier->backup = moved;
     }
     *record = read;
     return RECORD_OK;

@@ -4,17 +4,23 @@
 // the lock as well), and outlives only an interrupted run.
 //
 // Text in UTF-8, one line each, fields separated by a tab (which no file name can contain):
-//   ZR5048 recovery record 2
+//   ZR5048 recovery record 3
 //   I <tab> installation folder       full path, ending in a backslash
 //   S <tab> path <tab> staged         the new file for `path`, written under a reserved name beside it:
 //                                     deleted wherever the run ended (once renamed in, it is gone)
 //   B <tab> path <tab> backup         an installed file kept aside: put back before the commit point,
 //                                     deleted after it
 //   C <tab> path                      a file this run creates where none stood: undone by deleting it
+//   R <tab> path <tab> old <tab> new  the reservation of the S or B line for `path` under the name
+//                                     `old` moved to `new`: another's file was found at `old`
+//   V                                 the swap begins: every staged file is on the disk, and installed
+//                                     files are renamed from here on; before it, only staged files
+//                                     exist to be undone, and B and C lines are not acted on
 //   K                                 the commit point: the installation is complete
 // Every path lies below the installation folder: the record names nothing anywhere else, so a record
 // that does is not one the installer wrote. The first line names the form; a record of another form
-// (an older one included) is never acted on.
+// is never acted on, except form 2, the same lines without R and V, written by the installer that
+// renamed files from its first change on: it is read as swapping from its start.
 // Every line ends with a line feed; a last line without one was cut short by the end of the process
 // before its change began, and counts as not written.
 #pragma once
@@ -47,13 +53,17 @@ struct RECORDED_CHANGE {
 
 struct RECOVERY_RECORD {
     std::wstring installFolder;
-    std::vector<RECORDED_CHANGE> changes;  // in the order they were written
+    std::vector<RECORDED_CHANGE> changes;  // in the order they were written, reservations as moved
+    bool bSwapping = false;                // installed files may have been renamed: B and C count
     bool bCommitted = false;
 };
 
 // One record line as the writer puts it, line feed included.
 std::string FormatRecordHeader(const std::wstring& installFolder);
 std::string FormatRecordChange(const RECORDED_CHANGE& change);
+// The reservation of `change` (an S or B line) moved to the name `moved` beside it.
+std::string FormatReservationMoved(const RECORDED_CHANGE& change, const std::wstring& moved);
+inline constexpr char RECORD_SWAP_LINE[] = "V\n";
 inline constexpr char RECORD_COMMIT_LINE[] = "K\n";
 
 // Whether `name` is of the reserved form the installer gives files it keeps aside or stages:
@@ -65,7 +75,8 @@ enum E_RECORD_FAULT {
     RECORD_TOO_LARGE,
     RECORD_BAD_HEADER,
     RECORD_OTHER_INSTALLATION,  // names another installation folder than the one it lies in
-    RECORD_BAD_LINE,            // unknown kind, wrong fields, not UTF-8, a line after the commit point
+    RECORD_BAD_LINE,            // unknown kind, wrong fields, not UTF-8, a line after the commit point, a
+                                // commit point without the swap, a moved reservation never made
     RECORD_PATH_OUTSIDE,        // a path not below the installation folder, or unsafe
     RECORD_BAD_BACKUP,          // not of the reserved form, or not in the folder of its file
 };

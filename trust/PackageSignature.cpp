@@ -17,23 +17,6 @@ SIGNATURE_CHECK Found(E_SIGNATURE_STATE state, unsigned key = 0) {
     return SIGNATURE_CHECK{state, key};
 }
 
-// SHA-256 of the package's first `length` bytes.
-E_SIGNATURE_STATE HashPrefix(const PackageReadAt& readAt, std::uint64_t length, Digest* digest) {
-    CSha256 hash;
-    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[READ_PIECE]);
-    if (!hash.IsValid() || !buffer)
-        return SIGNATURE_UNAVAILABLE;
-    for (std::uint64_t offset = 0; offset < length;) {
-        const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(READ_PIECE, length - offset));
-        if (!readAt(offset, buffer.get(), piece))
-            return SIGNATURE_READ_ERROR;
-        if (!hash.Add(buffer.get(), piece))
-            return SIGNATURE_UNAVAILABLE;
-        offset += piece;
-    }
-    return hash.Finish(digest) ? SIGNATURE_DIGEST_OK : SIGNATURE_UNAVAILABLE;
-}
-
 }  // namespace
 
 KeyId KeyIdOf(const PublicKey& key) {
@@ -45,42 +28,96 @@ KeyId KeyIdOf(const PublicKey& key) {
     return id;
 }
 
+CSignatureJudge::CSignatureJudge(const PackageReadAt& readAt, std::uint64_t packageSize, const PACKAGE_KEYS& keys)
+    : m_keys(keys) {
+    if (packageSize >= SIGNATURE_BLOCK_SIZE) {
+        unsigned char bytes[SIGNATURE_BLOCK_SIZE] = {};
+        if (!readAt(packageSize - SIGNATURE_BLOCK_SIZE, bytes, sizeof bytes)) {
+            m_settled = SIGNATURE_READ_ERROR;
+            return;
+        }
+        m_finding.form = DecodeSignatureBlock(bytes, &m_block);
+        if (m_finding.form == BLOCK_SIGNED)
+            m_finding.keyId = m_block.keyId;
+    }
+    if (m_finding.form == BLOCK_ABSENT)
+        return;
+    if (m_finding.form == BLOCK_MALFORMED) {
+        m_settled = SIGNATURE_DAMAGED;
+        return;
+    }
+    if (keys.nCount > 0 && m_finding.form == BLOCK_DIGEST_ONLY) {
+        m_settled = SIGNATURE_DIGEST_OK;  // refused by the policy without reading a gigabyte
+        return;
+    }
+    m_hash.reset(new (std::nothrow) CSha256);
+    if (!m_hash || !m_hash->IsValid()) {
+        m_settled = SIGNATURE_UNAVAILABLE;
+        return;
+    }
+    m_signedLength = packageSize - SIGNATURE_BLOCK_SIZE;
+    m_bSettled = false;
+}
+
+void CSignatureJudge::Settle(E_SIGNATURE_STATE state) {
+    m_settled = state;
+    m_bSettled = true;
+}
+
+void CSignatureJudge::Hash(const void* bytes, std::size_t size) {
+    if (m_bSettled)
+        return;
+    if (size > m_signedLength - m_hashed)
+        Settle(SIGNATURE_DAMAGED);
+    else if (!m_hash->Add(bytes, size))
+        Settle(SIGNATURE_UNAVAILABLE);
+    else
+        m_hashed += size;
+}
+
+void CSignatureJudge::HashRest(const PackageReadAt& readAt) {
+    if (BytesToHash() == 0)
+        return;
+    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[READ_PIECE]);
+    if (!buffer)
+        Settle(SIGNATURE_UNAVAILABLE);
+    while (BytesToHash() > 0) {
+        const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(READ_PIECE, BytesToHash()));
+        if (readAt(m_hashed, buffer.get(), piece))
+            Hash(buffer.get(), piece);
+        else
+            Settle(SIGNATURE_READ_ERROR);
+    }
+}
+
+SIGNATURE_CHECK CSignatureJudge::Verdict() {
+    if (m_bSettled)
+        return Found(m_settled);
+    Digest digest = {};
+    if (m_hashed != m_signedLength)
+        return Found(SIGNATURE_DAMAGED);
+    if (!m_hash->Finish(&digest))
+        return Found(SIGNATURE_UNAVAILABLE);
+    if (digest != m_block.digest)
+        return Found(SIGNATURE_DAMAGED);
+    if (m_finding.form == BLOCK_DIGEST_ONLY || m_keys.nCount == 0)
+        return Found(SIGNATURE_DIGEST_OK);
+    for (std::size_t k = 0; k < m_keys.nCount; ++k) {
+        if (KeyIdOf(m_keys.keys[k]) == m_block.keyId && VerifyDigest(m_keys.keys[k], digest, m_block.signature))
+            return Found(SIGNATURE_SIGNED_BY_KEY, static_cast<unsigned>(k));
+    }
+    return Found(SIGNATURE_NOT_FROM_MAKER);
+}
+
 SIGNATURE_CHECK CheckPackageSignature(const PackageReadAt& readAt,
                                       std::uint64_t packageSize,
                                       const PACKAGE_KEYS& keys,
                                       SIGNATURE_FINDING* finding) {
-    SIGNATURE_FINDING found;
-    SIGNATURE_BLOCK block = {};
-    if (packageSize >= SIGNATURE_BLOCK_SIZE) {
-        unsigned char bytes[SIGNATURE_BLOCK_SIZE] = {};
-        if (!readAt(packageSize - SIGNATURE_BLOCK_SIZE, bytes, sizeof bytes))
-            return Found(SIGNATURE_READ_ERROR);
-        found.form = DecodeSignatureBlock(bytes, &block);
-        if (found.form == BLOCK_SIGNED)
-            found.keyId = block.keyId;
-    }
+    CSignatureJudge judge(readAt, packageSize, keys);
+    judge.HashRest(readAt);
     if (finding)
-        *finding = found;
-    if (found.form == BLOCK_ABSENT)
-        return Found(SIGNATURE_NO_BLOCK);
-    if (found.form == BLOCK_MALFORMED)
-        return Found(SIGNATURE_DAMAGED);
-    if (keys.nCount > 0 && found.form == BLOCK_DIGEST_ONLY)
-        return Found(SIGNATURE_DIGEST_OK);  // refused by the policy without reading a gigabyte
-
-    Digest digest = {};
-    const E_SIGNATURE_STATE hashed = HashPrefix(readAt, packageSize - SIGNATURE_BLOCK_SIZE, &digest);
-    if (hashed != SIGNATURE_DIGEST_OK)
-        return Found(hashed);
-    if (digest != block.digest)
-        return Found(SIGNATURE_DAMAGED);
-    if (found.form == BLOCK_DIGEST_ONLY || keys.nCount == 0)
-        return Found(SIGNATURE_DIGEST_OK);
-    for (std::size_t k = 0; k < keys.nCount; ++k) {
-        if (KeyIdOf(keys.keys[k]) == block.keyId && VerifyDigest(keys.keys[k], digest, block.signature))
-            return Found(SIGNATURE_SIGNED_BY_KEY, static_cast<unsigned>(k));
-    }
-    return Found(SIGNATURE_NOT_FROM_MAKER);
+        *finding = judge.Finding();
+    return judge.Verdict();
 }
 
 }  // namespace zr

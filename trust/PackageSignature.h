@@ -6,8 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "format/SignatureBlock.h"
+#include "trust/Crypto.h"
 
 namespace zr {
 
@@ -31,9 +33,43 @@ struct SIGNATURE_FINDING {
     KeyId keyId = {};                  // the block's, for a signed block
 };
 
-// Looks at the last SIGNATURE_BLOCK_SIZE bytes of a package of `packageSize` bytes and, when they
-// are a block, hashes every byte before it and checks its signature against `keys`. Without a block
-// nothing else is read, and with keys a digest-only block is not hashed (no key can pass it).
+// The judge of one package: it reads the block at the package's end first, then takes the bytes
+// before the block in order, each exactly once, from whoever reads them anyway (the installer hashes
+// the payloads as it copies them), and gives its verdict at the end. Without a block, or with keys and
+// a digest-only block (no key can pass it), the verdict needs no byte hashed.
+class CSignatureJudge {
+  public:
+    // Reads the last SIGNATURE_BLOCK_SIZE bytes of a package of `packageSize` bytes through `readAt`.
+    CSignatureJudge(const PackageReadAt& readAt, std::uint64_t packageSize, const PACKAGE_KEYS& keys);
+    CSignatureJudge(const CSignatureJudge&) = delete;
+    CSignatureJudge& operator=(const CSignatureJudge&) = delete;
+
+    const SIGNATURE_FINDING& Finding() const { return m_finding; }
+    // How many bytes the verdict still waits for, from offset HashedSoFar() on: zero when it needs none.
+    std::uint64_t BytesToHash() const { return m_bSettled ? 0 : m_signedLength - m_hashed; }
+    std::uint64_t HashedSoFar() const { return m_hashed; }
+    // The next `size` bytes of the package, in order; bytes past the signed length are a fault.
+    void Hash(const void* bytes, std::size_t size);
+    // Reads the bytes still waited for through `readAt` and hashes them.
+    void HashRest(const PackageReadAt& readAt);
+    // The verdict on what was read and hashed: a digest still short of the signed length counts as damaged.
+    SIGNATURE_CHECK Verdict();
+
+  private:
+    void Settle(E_SIGNATURE_STATE state);
+
+    std::unique_ptr<CSha256> m_hash;  // only when a digest is needed: bcrypt is loaded for signed packages alone
+    SIGNATURE_FINDING m_finding;
+    SIGNATURE_BLOCK m_block = {};
+    PACKAGE_KEYS m_keys;
+    std::uint64_t m_signedLength = 0;
+    std::uint64_t m_hashed = 0;
+    // The verdict when no digest is needed, or once the hashing has failed (m_bSettled).
+    E_SIGNATURE_STATE m_settled = SIGNATURE_NO_BLOCK;
+    bool m_bSettled = true;
+};
+
+// The judge over the whole package at once: the block, then every byte before it read and hashed.
 SIGNATURE_CHECK CheckPackageSignature(const PackageReadAt& readAt,
                                       std::uint64_t packageSize,
                                       const PACKAGE_KEYS& keys,

@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -194,6 +195,22 @@ class InterruptedInstallTest : public ::testing::TestWithParam<bool> {
         return ::testing::AssertionSuccess();
     }
 
+    // The phase a record was ended in: before its swap line, after it, or after the commit point.
+    static std::string PhaseOf(const std::string& record) {
+        if (record.find("\nK\n") != std::string::npos)
+            return "committed";
+        return record.find("\nV\n") != std::string::npos ? "swapping" : "staging";
+    }
+    // Every file as before but for files of the installer's reserved form beside them.
+    ::testing::AssertionResult OnlyStagedFilesAdded() const {
+        Snapshot now = Everything();
+        for (auto file = now.begin(); file != now.end();)
+            file = file->first.find("zr~") != std::string::npos ? now.erase(file) : std::next(file);
+        if (now != m_before)
+            return ::testing::AssertionFailure() << "the installation's own files changed";
+        return ::testing::AssertionSuccess();
+    }
+
     ScratchFolder m_root;
     std::unique_ptr<ScratchFolder> m_otherVolume;
     std::string m_work;
@@ -211,6 +228,7 @@ INSTANTIATE_TEST_SUITE_P(StartFolder,
 
 TEST_P(InterruptedInstallTest, EndedAtEveryStepTheNextStartLeavesItWhollyOldOrWhollyNew) {
     unsigned firstNew = 0, steps = 0;
+    std::map<std::string, unsigned> phases;  // runs ended in each phase, as their records say
     for (unsigned k = 1; k < 400; ++k) {
         SCOPED_TRACE("ended at step " + std::to_string(k));
         RestoreBefore();
@@ -224,6 +242,11 @@ TEST_P(InterruptedInstallTest, EndedAtEveryStepTheNextStartLeavesItWhollyOldOrWh
         EXPECT_TRUE(NoTornFile());
         // What the next start finds: a dead record, recovered silently by a fresh process.
         ASSERT_TRUE(FileExists(m_install + "zr~recovery.dat"));
+        const std::string phase = PhaseOf(ReadFileBytes(m_install + "zr~recovery.dat"));
+        ++phases[phase];
+        if (phase == "staging") {
+            EXPECT_TRUE(OnlyStagedFilesAdded()) << "nothing installed is renamed before the swap";
+        }
         EXPECT_EQ(RunChild(m_work, "recover", m_install), static_cast<DWORD>(zr::RECOVERY_DONE));
         const std::string state = State();
         if (state == "new" && firstNew == 0)
@@ -233,6 +256,8 @@ TEST_P(InterruptedInstallTest, EndedAtEveryStepTheNextStartLeavesItWhollyOldOrWh
         EXPECT_EQ(RunChild(m_work, "recover", m_install), static_cast<DWORD>(zr::RECOVERY_NOTHING));
     }
     EXPECT_GT(steps, 20u) << "the installation did not finish within the steps tried";
+    for (const char* phase : {"staging", "swapping", "committed"})
+        EXPECT_GT(phases[phase], 0u) << "no run was ended while " << phase;
     EXPECT_GT(firstNew, steps / 2) << "the commit point comes after every file is in place";
     // And the installation can be updated again.
     RestoreBefore();

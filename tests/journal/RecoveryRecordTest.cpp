@@ -20,7 +20,7 @@ using zr::test::ScratchFolder;
 using zr::test::WriteFileBytes;
 
 const std::wstring kInstall = L"C:\\Inst\\";
-const std::string kMagic = "ZR5048 recovery record 2\n";
+const std::string kMagic = "ZR5048 recovery record 3\n";
 const std::string kHeader = kMagic + "I\tC:\\Inst\\\n";
 
 struct RecordCase {
@@ -47,11 +47,16 @@ INSTANTIATE_TEST_SUITE_P(
     Cases,
     RecordReader,
     ::testing::Values(
-        RecordCase{__LINE__, "every kind",
-                   kHeader + "S\tC:\\Inst\\EXCEL\\b.xls\tC:\\Inst\\EXCEL\\zr~0000ABCD.tmp\n"
-                             "B\tC:\\Inst\\EXCEL\\b.xls\tC:\\Inst\\EXCEL\\zr~12345678.tmp\n"
-                             "S\tC:\\Inst\\a.xls\tC:\\Inst\\zr~0000ABCE.tmp\nC\tC:\\Inst\\a.xls\nK\n",
-                   zr::RECORD_OK, 4},
+        RecordCase{
+            __LINE__, "every kind",
+            kHeader +
+                "S\tC:\\Inst\\EXCEL\\b.xls\tC:\\Inst\\EXCEL\\zr~0000ABCD.tmp\n"
+                "B\tC:\\Inst\\EXCEL\\b.xls\tC:\\Inst\\EXCEL\\zr~12345678.tmp\n"
+                "S\tC:\\Inst\\a.xls\tC:\\Inst\\zr~0000ABCE.tmp\nC\tC:\\Inst\\a.xls\nV\n"
+                "R\tC:\\Inst\\EXCEL\\b.xls\tC:\\Inst\\EXCEL\\zr~12345678.tmp\tC:\\Inst\\EXCEL\\zr~12345679.tmp\nK\n",
+            zr::RECORD_OK, 4},
+        RecordCase{__LINE__, "the form before the swap had a line of its own: committed without one",
+                   "ZR5048 recovery record 2\nI\tC:\\Inst\\\nC\tC:\\Inst\\a\nK\n", zr::RECORD_OK, 1},
         RecordCase{__LINE__, "installation folder in another case", kMagic + "I\tc:\\inst\\\nC\tC:\\INST\\a\n",
                    zr::RECORD_OK, 1},
         RecordCase{__LINE__, "last line cut short: its change never began", kHeader + "C\tC:\\Inst\\a\nC\tC:\\In",
@@ -63,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{__LINE__, "the earlier form",
                    "ZR5048 recovery record 1\nI\tC:\\Inst\\\nW\tC:\\\nC\tC:\\Inst\\a\nC\tC:\\victim.txt\n",
                    zr::RECORD_BAD_HEADER, 0},
-        RecordCase{__LINE__, "a later form", "ZR5048 recovery record 3\n", zr::RECORD_BAD_HEADER, 0},
+        RecordCase{__LINE__, "a later form", "ZR5048 recovery record 4\n", zr::RECORD_BAD_HEADER, 0},
         RecordCase{__LINE__, "text that is no header", "hello", zr::RECORD_BAD_HEADER, 0},
         RecordCase{__LINE__, "a working folder line", kHeader + "W\tC:\\\nC\tC:\\victim.txt\n", zr::RECORD_BAD_LINE, 0},
         RecordCase{__LINE__, "another installation", kMagic + "I\tC:\\Windows\\\n", zr::RECORD_OTHER_INSTALLATION, 0},
@@ -73,8 +78,26 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{__LINE__, "created file with a backup", kHeader + "C\tC:\\Inst\\a\tC:\\Inst\\zr~0000ABCD.tmp\n",
                    zr::RECORD_BAD_LINE, 0},
         RecordCase{__LINE__, "backup missing", kHeader + "B\tC:\\Inst\\a\n", zr::RECORD_BAD_LINE, 0},
-        RecordCase{__LINE__, "a change after the commit point", kHeader + "K\nC\tC:\\Inst\\a\n", zr::RECORD_BAD_LINE,
+        RecordCase{__LINE__, "a change after the commit point", kHeader + "V\nK\nC\tC:\\Inst\\a\n", zr::RECORD_BAD_LINE,
                    0},
+        RecordCase{__LINE__, "a commit point without the swap", kHeader + "C\tC:\\Inst\\a\nK\n", zr::RECORD_BAD_LINE,
+                   0},
+        RecordCase{__LINE__, "the swap begun twice", kHeader + "V\nV\n", zr::RECORD_BAD_LINE, 0},
+        RecordCase{__LINE__, "a reservation moved that was never made",
+                   kHeader + "S\tC:\\Inst\\a\tC:\\Inst\\zr~00000001.tmp\n"
+                             "R\tC:\\Inst\\a\tC:\\Inst\\zr~00000002.tmp\tC:\\Inst\\zr~00000003.tmp\n",
+                   zr::RECORD_BAD_LINE, 0},
+        RecordCase{__LINE__, "a reservation moved out of the reserved form",
+                   kHeader + "S\tC:\\Inst\\a\tC:\\Inst\\zr~00000001.tmp\n"
+                             "R\tC:\\Inst\\a\tC:\\Inst\\zr~00000001.tmp\tC:\\Inst\\precious.doc\n",
+                   zr::RECORD_BAD_BACKUP, 0},
+        RecordCase{__LINE__, "a created file's reservation moved",
+                   kHeader + "C\tC:\\Inst\\a\nR\tC:\\Inst\\a\tC:\\Inst\\zr~00000001.tmp\tC:\\Inst\\zr~00000002.tmp\n",
+                   zr::RECORD_BAD_LINE, 0},
+        RecordCase{__LINE__, "a moved reservation in the form that had none",
+                   "ZR5048 recovery record 2\nI\tC:\\Inst\\\nS\tC:\\Inst\\a\tC:\\Inst\\zr~00000001.tmp\n"
+                   "R\tC:\\Inst\\a\tC:\\Inst\\zr~00000001.tmp\tC:\\Inst\\zr~00000002.tmp\n",
+                   zr::RECORD_BAD_LINE, 0},
         RecordCase{__LINE__, "not UTF-8", kHeader + "C\tC:\\Inst\\\xFF\n", zr::RECORD_BAD_LINE, 0},
         RecordCase{__LINE__, "outside the installation", kHeader + "C\tC:\\Windows\\system32\\kernel32.dll\n",
                    zr::RECORD_PATH_OUTSIDE, 0},
@@ -118,6 +141,7 @@ TEST(RecordFormat, WhatTheWriterFormatsTheReaderReadsBack) {
         bytes += zr::FormatRecordChange(change);
     zr::RECOVERY_RECORD record;
     ASSERT_EQ(zr::ParseRecoveryRecord(bytes, kInstall, &record), zr::RECORD_OK);
+    EXPECT_FALSE(record.bSwapping);
     EXPECT_FALSE(record.bCommitted);
     ASSERT_EQ(record.changes.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i) {
@@ -125,6 +149,13 @@ TEST(RecordFormat, WhatTheWriterFormatsTheReaderReadsBack) {
         EXPECT_EQ(record.changes[i].path, changes[i].path) << i;
         EXPECT_EQ(record.changes[i].backup, changes[i].backup) << i;
     }
+    // A reservation moved stays where it was in the order: a destination named twice is put back
+    // through its states in turn.
+    bytes += zr::FormatReservationMoved(changes[0], folder + L"zr~00000002.tmp") + zr::RECORD_SWAP_LINE;
+    ASSERT_EQ(zr::ParseRecoveryRecord(bytes, kInstall, &record), zr::RECORD_OK);
+    EXPECT_TRUE(record.bSwapping);
+    ASSERT_EQ(record.changes.size(), 3u);
+    EXPECT_EQ(record.changes[0].backup, folder + L"zr~00000002.tmp");
     ASSERT_EQ(zr::ParseRecoveryRecord(bytes + zr::RECORD_COMMIT_LINE, kInstall, &record), zr::RECORD_OK);
     EXPECT_TRUE(record.bCommitted);
 }
@@ -173,7 +204,7 @@ TEST(Recovery, ARecordNotOfTheInstallersMakingIsNeverActedOn) {
 TEST(Recovery, BeforeTheCommitPointEveryChangeIsUndoneAndAfterItOnlyBackupsGo) {
     ScratchFolder install;
     const std::string in = install.Path();
-    const std::string header = "ZR5048 recovery record 2\nI\t" + in + "\n";
+    const std::string header = "ZR5048 recovery record 3\nI\t" + in + "\n";
     // An executable replaced, a new bitmap placed, and a third entry ended while it was staged.
     const std::string changes = "S\t" + in + "ZR5048Em.exe\t" + in + "zr~00000001.tmp\n" + "B\t" + in +
                                 "ZR5048Em.exe\t" + in + "zr~0000000A.tmp\n" + "S\t" + in + "New.bmp\t" + in +
@@ -186,7 +217,7 @@ TEST(Recovery, BeforeTheCommitPointEveryChangeIsUndoneAndAfterItOnlyBackupsGo) {
         ASSERT_TRUE(WriteFileBytes(install / "New.bmp", "new bitmap"));
         ASSERT_TRUE(WriteFileBytes(install / "W\\Logo.bmp", "old logo"));
         ASSERT_TRUE(WriteFileBytes(install / "W\\zr~00000003.tmp", "half a new lo"));
-        ASSERT_TRUE(WriteFileBytes(install / "zr~recovery.dat", header + changes + (committed ? "K\n" : "")));
+        ASSERT_TRUE(WriteFileBytes(install / "zr~recovery.dat", header + changes + (committed ? "V\nK\n" : "V\n")));
         EXPECT_EQ(zr::RecoverInstallation(install.Path().c_str()), zr::RECOVERY_DONE);
         EXPECT_EQ(ReadFileBytes(install / "ZR5048Em.exe"), committed ? "new exe" : "old exe");
         EXPECT_EQ(FileExists(install / "New.bmp"), committed);
@@ -197,6 +228,27 @@ TEST(Recovery, BeforeTheCommitPointEveryChangeIsUndoneAndAfterItOnlyBackupsGo) {
         EXPECT_EQ(zr::RecoverInstallation(install.Path().c_str()), zr::RECOVERY_NOTHING);
         ::DeleteFileA((install / "New.bmp").c_str());
     }
+}
+
+TEST(Recovery, BeforeTheSwapOnlyTheStagedFilesAreTheRunsAndGo) {
+    // Ended while staging: nothing installed was renamed yet. Whatever stands at a name the record
+    // announces for later (a backup's, a new file's) is not the run's, and stays.
+    ScratchFolder install;
+    const std::string in = install.Path();
+    ASSERT_TRUE(WriteFileBytes(install / "ZR5048Em.exe", "installed exe"));
+    ASSERT_TRUE(WriteFileBytes(install / "zr~00000001.tmp", "half a new e"));
+    ASSERT_TRUE(WriteFileBytes(install / "zr~0000000A.tmp", "not the installer's"));
+    ASSERT_TRUE(WriteFileBytes(install / "New.bmp", "not the installer's either"));
+    ASSERT_TRUE(WriteFileBytes(install / "zr~recovery.dat",
+                               "ZR5048 recovery record 3\nI\t" + in + "\nS\t" + in + "ZR5048Em.exe\t" + in +
+                                   "zr~00000001.tmp\nB\t" + in + "ZR5048Em.exe\t" + in + "zr~0000000A.tmp\nS\t" + in +
+                                   "New.bmp\t" + in + "zr~00000002.tmp\nC\t" + in + "New.bmp\n"));
+    EXPECT_EQ(zr::RecoverInstallation(install.Path().c_str()), zr::RECOVERY_DONE);
+    EXPECT_EQ(ReadFileBytes(install / "ZR5048Em.exe"), "installed exe");
+    EXPECT_FALSE(FileExists(install / "zr~00000001.tmp"));
+    EXPECT_EQ(ReadFileBytes(install / "zr~0000000A.tmp"), "not the installer's");
+    EXPECT_EQ(ReadFileBytes(install / "New.bmp"), "not the installer's either");
+    EXPECT_FALSE(FileExists(install / "zr~recovery.dat"));
 }
 
 TEST(Recovery, TheSameDestinationTwiceIsPutBackNewestFirst) {

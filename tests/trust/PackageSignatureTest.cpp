@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -13,6 +14,7 @@
 #include "installer/PackageInstall.h"
 #include "trust/Crypto.h"
 #include "trust/PackageSignature.h"
+#include "tests/support/FolderWatch.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/SignatureCases.h"
 #include "tools/vupcab/PackageSigning.h"
@@ -48,6 +50,7 @@ class Installation {
     }
     Snapshot Everything() const { return SnapshotFolder(m_root.Path()); }
     Snapshot Installed() const { return SnapshotFolder(m_install); }
+    const std::string& InstallFolder() const { return m_install; }
     std::string PackagePath() const { return m_work + "vupcab"; }
 
   private:
@@ -108,6 +111,32 @@ TEST(PackageSignature, APackageSignedNativelyInstalls) {
     EXPECT_EQ(world.Install(), zr::INSTALL_DONE);
 }
 
+TEST(PackageSignature, ADigestThatFailsOnceEveryPayloadIsStagedRenamesNothingInstalled) {
+    // The payload's bytes are hashed as they are staged, so this package is known damaged only after
+    // every file was written; the installation must never have been touched but for the staged files.
+    const std::vector<SignatureCase> cases = SignatureCases();
+    const auto damaged = std::find_if(cases.begin(), cases.end(), [](const SignatureCase& c) {
+        return std::string(c.name) == "payload bit flipped";
+    });
+    ASSERT_NE(damaged, cases.end());
+    Installation world(damaged->bytes);
+    ASSERT_TRUE(world.Ok());
+    const Snapshot before = world.Everything();
+    zr::test::FolderWatch watch(world.InstallFolder());
+    ASSERT_TRUE(watch.Watching());
+    EXPECT_EQ(world.Install(), zr::INSTALL_PACKAGE_UNTRUSTED);
+    bool staged = false;
+    for (const std::string& change : watch.Changes()) {
+        SCOPED_TRACE(change);
+        const bool ours = change.find("zr~") != std::string::npos;
+        staged |= ours && change.compare(0, 6, "added ") == 0 && change.find("recovery") == std::string::npos;
+        EXPECT_EQ(change.find("renamed"), std::string::npos);
+        EXPECT_TRUE(ours) << "only the installer's own files may change";
+    }
+    EXPECT_TRUE(staged) << "the payloads were to be staged before the verdict";
+    EXPECT_EQ(world.Everything(), before);
+}
+
 // Reads of a package in memory, recorded, failing at and after `failFrom`.
 struct RecordingReader {
     std::string bytes;
@@ -157,6 +186,34 @@ TEST(PackageSignature, ReadsOnlyWhatItNeedsAndReportsReadErrors) {
         if (c.reads) {
             EXPECT_EQ(reader.offsets.size(), c.reads);
         }
+    }
+}
+
+TEST(PackageSignature, TheJudgeTakesEveryByteBeforeTheBlockExactlyOnce) {
+    const std::string signedFirst = SignedWith(SamplePackage(), TestKey::FIRST);
+    const std::uint64_t length = signedFirst.size() - zr::SIGNATURE_BLOCK_SIZE;
+    const zr::PACKAGE_KEYS none = {nullptr, 0};
+    struct Case {
+        int line;
+        std::uint64_t hashed;  // bytes given to the judge, in pieces of 7
+        zr::E_SIGNATURE_STATE expected;
+    };
+    const Case CASES[] = {
+        {__LINE__, length, zr::SIGNATURE_DIGEST_OK},
+        {__LINE__, length - 1, zr::SIGNATURE_DAMAGED},
+        {__LINE__, length + 1, zr::SIGNATURE_DAMAGED},
+        {__LINE__, 0, zr::SIGNATURE_DAMAGED},
+    };
+    for (const Case& c : CASES) {
+        SCOPED_TRACE(testing::Message() << "case at line " << c.line);
+        RecordingReader reader{signedFirst, ~std::uint64_t{0}, {}};
+        zr::CSignatureJudge judge(reader.Reader(), signedFirst.size(), none);
+        ASSERT_EQ(judge.BytesToHash(), length);
+        EXPECT_EQ(reader.offsets.size(), 1u) << "the block alone is read";
+        const std::string given = signedFirst + "x";
+        for (std::uint64_t at = 0; at < c.hashed; at += 7)
+            judge.Hash(given.data() + at, static_cast<std::size_t>(std::min<std::uint64_t>(7, c.hashed - at)));
+        EXPECT_EQ(judge.Verdict().state, c.expected);
     }
 }
 
