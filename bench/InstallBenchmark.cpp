@@ -13,13 +13,21 @@
 //   zr_install_bench [PAIRS [FOLDER]]   all scenarios, PAIRS rounds each (default 7, at least 7 unless
 //                                       ZR_BENCH_TRIAL is set), in FOLDER (default: the temp folder),
 //                                       e.g. Z:\dev\shm\ for tmpfs
-//   zr_install_bench --child install|install-signed|install-worker|floor|copy|copy-flush SCENARIO_FOLDER RESULT_FILE
-//   FILES
-//                                       one run
+//   zr_install_bench --child install|install-signed|install-worker|floor|copy|copy-flush|idle SCENARIO_FOLDER
+//   RESULT_FILE FILES
+//                                       one run ("idle": the process alone, for the syscall counts)
+//   zr_install_bench --prepare N FOLDER
+//                                       writes scenario N (1-3) into FOLDER and leaves it, for the
+//                                       scripts that run the child themselves (bench/syscalls,
+//                                       bench/install-vs-nsis); prints its file count and name
+//   zr_install_bench --syscalls N IDLE INSTALL FLOOR
+//                                       prints scenario N's system calls per file from three outputs of
+//                                       strace -f -C -y around a child each
 // With ZR_BENCH_SIGNED=1 each round also installs the package's signed twin, and it prints the share
 // of the signed install's time that the signature check takes; with ZR_BENCH_WORKER=1 each round also
 // installs as the dialog does (its own thread, progress posted to a window), and it prints the ratio
-// of that to the direct install.
+// of that to the direct install. With ZR_BENCH_ON_TMPFS set the copy-flush target is not judged (it
+// is for the disk).
 #include <windows.h>
 #include <psapi.h>
 
@@ -27,10 +35,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/SafeStepsFloor.h"
+#include "bench/StraceSummary.h"
 #include "dialog/InstallWorker.h"
 #include "framework/ScopedHandle.h"
 #include "format/PackageFormat.h"
@@ -41,7 +52,8 @@
 
 namespace {
 
-constexpr unsigned long long MiB = 1024 * 1024;
+constexpr unsigned long long KiB = 1024;
+constexpr unsigned long long MiB = 1024 * KiB;
 
 struct Scenario {
     const char* name;
@@ -52,7 +64,10 @@ struct Scenario {
 const Scenario SCENARIOS[] = {
     {"255 entries of 1 MiB", 255, 1 * MiB},
     {"1 entry of 512 MiB", 1, 512 * MiB},
+    // Small files: the per-file work (opening, the record, renames, flushes) outweighs the bytes.
+    {"255 entries of 4 KiB", 255, 4 * KiB},
 };
+constexpr unsigned SCENARIO_COUNT = sizeof SCENARIOS / sizeof SCENARIOS[0];
 
 std::string FileName(unsigned i) {
     char name[32];
@@ -82,11 +97,12 @@ bool WriteSource(const std::string& path, unsigned long long size, unsigned seed
     std::vector<unsigned char> chunk(MiB);
     unsigned state = seed * 2654435761u + 1;
     for (unsigned long long left = size; left > 0;) {
-        for (unsigned char& byte : chunk) {
-            state = state * 1103515245u + 12345u;
-            byte = static_cast<unsigned char>(state >> 16);
-        }
+        // Only the bytes written are made: the resets write hundreds of 1 KiB files per run.
         const std::size_t n = left < chunk.size() ? static_cast<std::size_t>(left) : chunk.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            state = state * 1103515245u + 12345u;
+            chunk[i] = static_cast<unsigned char>(state >> 16);
+        }
         if (std::fwrite(chunk.data(), 1, n, file.get()) != n)
             return false;
         left -= n;
@@ -194,6 +210,9 @@ int Child(const std::string& what, const std::string& folder, const std::string&
         ::QueryPerformanceCounter(&start);
         ok = zr::bench::PlaceBySafeSteps(folder + "work\\" + zr::PACKAGE_FILE_NAME, folder + "inst\\");
         ::QueryPerformanceCounter(&end);
+    } else if (what == "idle") {
+        ::QueryPerformanceCounter(&start);
+        end = start;
     } else {
         // copy-flush: every copy written through to the disk (FlushFileBuffers on each), as an
         // installer that flushes every file before its commit point must.
@@ -284,6 +303,70 @@ Figures Summarise(const std::vector<double>& ratios) {
             *std::max_element(ratios.begin(), ratios.end())};
 }
 
+bool ReadWholeFile(const std::string& path, std::string* text) {
+    zr::ScopedFile file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return false;
+    char buffer[64 * 1024];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;)
+        text->append(buffer, n);
+    return std::ferror(file.get()) == 0;
+}
+
+// The calls of each name per file, less the idle child's: what the work itself asked of the system.
+std::vector<std::pair<std::string, double>> PerFileCalls(const zr::bench::SYSCALL_COUNTS& run,
+                                                         const zr::bench::SYSCALL_COUNTS& idle,
+                                                         unsigned files) {
+    std::map<std::string, double> perFile;
+    for (const auto& [name, calls] : run.byName)
+        perFile[name] += static_cast<double>(calls) / files;
+    for (const auto& [name, calls] : idle.byName)
+        perFile[name] -= static_cast<double>(calls) / files;
+    std::vector<std::pair<std::string, double>> sorted(perFile.begin(), perFile.end());
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    return sorted;
+}
+
+// Prints the system calls per file of the installer and the floor, each less an idle child's (the
+// process's start and end, and the start of the Wine server that each traced run begins), from three
+// outputs of strace -f -C -y.
+int PrintSyscalls(const Scenario& scenario, const char* idlePath, const char* installPath, const char* floorPath) {
+    zr::bench::SYSCALL_COUNTS counts[3];
+    const char* const paths[3] = {idlePath, installPath, floorPath};
+    for (unsigned i = 0; i < 3; ++i) {
+        std::string text;
+        if (!ReadWholeFile(paths[i], &text) || !zr::bench::ReadStraceOutput(text, &counts[i])) {
+            std::fprintf(stderr, "bench: no strace summary in %s\n", paths[i]);
+            return 1;
+        }
+    }
+    const zr::bench::SYSCALL_COUNTS& idle = counts[0];
+    const double files = scenario.files;
+    const auto perFile = [&](unsigned long long calls, unsigned long long idleCalls) {
+        return (static_cast<double>(calls) - static_cast<double>(idleCalls)) / files;
+    };
+    const double installer = perFile(counts[1].total, idle.total), floor = perFile(counts[2].total, idle.total);
+    const double installerRequests = perFile(counts[1].serverRequests, idle.serverRequests);
+    const double floorRequests = perFile(counts[2].serverRequests, idle.serverRequests);
+    std::printf("%-22s syscalls/file: installer %.1f, floor %.1f, ratio %.2f (whole trees: %llu, %llu; idle %llu)\n",
+                scenario.name, installer, floor, installer / floor, counts[1].total, counts[2].total, idle.total);
+    std::printf("%-22s server requests/file: installer %.1f, floor %.1f, ratio %.2f\n", "", installerRequests,
+                floorRequests, installerRequests / floorRequests);
+    const auto installerTop = PerFileCalls(counts[1], idle, scenario.files);
+    const auto floorTop = PerFileCalls(counts[2], idle, scenario.files);
+    std::printf("%-22s top calls/file: %-26s %s\n", "", "installer", "floor");
+    for (std::size_t i = 0; i < 10 && i < installerTop.size() && i < floorTop.size(); ++i)
+        std::printf("%-22s %-18s %8.1f    %-18s %8.1f\n", "", installerTop[i].first.c_str(), installerTop[i].second,
+                    floorTop[i].first.c_str(), floorTop[i].second);
+    std::fflush(stdout);
+    return 0;
+}
+
+const Scenario* ScenarioNumbered(const char* text) {
+    const unsigned n = static_cast<unsigned>(std::strtoul(text, nullptr, 10));
+    return n >= 1 && n <= SCENARIO_COUNT ? &SCENARIOS[n - 1] : nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -293,6 +376,23 @@ int main(int argc, char** argv) {
             return 2;
         return Child(argv[2], std::string(argv[3]) + "\\", argv[4],
                      static_cast<unsigned>(std::strtoul(argv[5], nullptr, 10)));
+    }
+    if (argc == 4 && std::strcmp(argv[1], "--prepare") == 0) {
+        const Scenario* scenario = ScenarioNumbered(argv[2]);
+        std::string folder = argv[3];
+        if (folder.back() != '\\')
+            folder += '\\';
+        if (scenario == nullptr || !Prepare(*scenario, folder)) {
+            std::fprintf(stderr, "bench: cannot prepare scenario %s in %s\n", argv[2], folder.c_str());
+            return 1;
+        }
+        // For the script: how many files, and the scenario's name.
+        std::printf("%u %s\n", scenario->files, scenario->name);
+        return 0;
+    }
+    if (argc == 6 && std::strcmp(argv[1], "--syscalls") == 0) {
+        const Scenario* scenario = ScenarioNumbered(argv[2]);
+        return scenario ? PrintSyscalls(*scenario, argv[3], argv[4], argv[5]) : 2;
     }
     if (std::getenv("ZR_BENCH_CHILD") != nullptr)
         return 2;
@@ -312,10 +412,11 @@ int main(int argc, char** argv) {
                 pairs, pairs < 7 ? " (a trial: too few for figures)" : "");
     std::printf("%-22s %-18s %-18s %-18s %7s %7s %7s %7s %7s %7s %s\n", "scenario", "vs floor", "vs copy-flush",
                 "vs CopyFileA", "inst s", "floor s", "cflsh s", "copy s", "WS+MiB", "flush x", "targets");
-    // ZR_BENCH_SCENARIO=N runs only the N-th scenario (1 or 2).
+    // ZR_BENCH_SCENARIO=N runs only the N-th scenario (1 to 3).
     const char* only = std::getenv("ZR_BENCH_SCENARIO");
     const bool signedRuns = std::getenv("ZR_BENCH_SIGNED") != nullptr;
     const bool workerRuns = std::getenv("ZR_BENCH_WORKER") != nullptr;
+    const bool onTmpfs = std::getenv("ZR_BENCH_ON_TMPFS") != nullptr;
     for (const Scenario& scenario : SCENARIOS) {
         if (only != nullptr && std::atoi(only) - 1 != static_cast<int>(&scenario - SCENARIOS))
             continue;
@@ -337,7 +438,7 @@ int main(int argc, char** argv) {
         if (workerRuns)
             active.push_back(INSTALL_WORKER);
         const unsigned kinds = static_cast<unsigned>(active.size());
-        std::vector<double> seconds[KINDS], ratios[KINDS], flushRatios, checkShares;
+        std::vector<double> seconds[KINDS], ratios[KINDS], flushRatios, checkShares, signedRatios;
         unsigned long long worstGrowth = 0;
         for (unsigned pair = 0; pair < pairs; ++pair) {
             Measurement runs[KINDS];
@@ -359,8 +460,10 @@ int main(int argc, char** argv) {
                 seconds[kind].push_back(runs[kind].seconds);
                 ratios[kind].push_back(runs[INSTALL].seconds / runs[kind].seconds);
             }
-            if (signedRuns)
+            if (signedRuns) {
                 checkShares.push_back(1.0 - runs[INSTALL].seconds / runs[INSTALL_SIGNED].seconds);
+                signedRatios.push_back(runs[INSTALL_SIGNED].seconds / runs[INSTALL].seconds);
+            }
             flushRatios.push_back(runs[COPY_FLUSH].seconds / runs[COPY].seconds);
             worstGrowth = std::max(worstGrowth, runs[INSTALL].peakBytes > runs[INSTALL].idleBytes
                                                     ? runs[INSTALL].peakBytes - runs[INSTALL].idleBytes
@@ -370,11 +473,13 @@ int main(int argc, char** argv) {
         const Figures floor = Summarise(ratios[FLOOR]);
         const Figures copyFlush = Summarise(ratios[COPY_FLUSH]);
         const Figures copy = Summarise(ratios[COPY]);
-        // Within 1.1 of the floor everywhere; against flushed copies (on the disk) 1.3 for many files,
-        // 1.1 for one large one; the working set at most 4 MiB above idle.
-        const double copyLimit = scenario.files > 1 ? 1.3 : 1.1;
+        // Within 1.1 of the floor everywhere; against flushed copies, on the disk only, 1.3 for many
+        // files of 1 MiB, 1.1 for one large one (small files have no such target: there the per-file
+        // work is the measure, against the floor); the working set at most 4 MiB above idle.
+        const double copyLimit = scenario.bytesPerFile < MiB ? 0 : scenario.files > 1 ? 1.3 : 1.1;
+        const bool copyJudged = copyLimit > 0 && !onTmpfs;
         const bool floorMet = floor.median <= 1.1;
-        const bool copyMet = copyFlush.median <= copyLimit;
+        const bool copyMet = !copyJudged || copyFlush.median <= copyLimit;
         const bool memoryMet = worstGrowth <= 4 * MiB;
         allMet = allMet && floorMet && copyMet && memoryMet;
         const auto ratio = [](const Figures& f) {
@@ -382,34 +487,48 @@ int main(int argc, char** argv) {
             std::snprintf(text, sizeof text, "%.2f (%.2f-%.2f)", f.median, f.minimum, f.maximum);
             return std::string(text);
         };
-        std::printf(
-            "%-22s %-18s %-18s %-18s %7.3f %7.3f %7.3f %7.3f %7.1f %7.2f floor<=1.1 %s, copy-flush<=%.1f %s, "
-            "WS %s\n",
-            scenario.name, ratio(floor).c_str(), ratio(copyFlush).c_str(), ratio(copy).c_str(),
-            Median(seconds[INSTALL]), Median(seconds[FLOOR]), Median(seconds[COPY_FLUSH]), Median(seconds[COPY]),
-            MiBOf(worstGrowth), Median(flushRatios), floorMet ? "met" : "NOT met", copyLimit,
-            copyMet ? "met" : "NOT met", memoryMet ? "met" : "NOT met");
+        char copyTarget[48] = "copy-flush not judged here";
+        if (copyJudged)
+            std::snprintf(copyTarget, sizeof copyTarget, "copy-flush<=%.1f %s", copyLimit, copyMet ? "met" : "NOT met");
+        std::printf("%-22s %-18s %-18s %-18s %7.3f %7.3f %7.3f %7.3f %7.1f %7.2f floor<=1.1 %s, %s, WS %s\n",
+                    scenario.name, ratio(floor).c_str(), ratio(copyFlush).c_str(), ratio(copy).c_str(),
+                    Median(seconds[INSTALL]), Median(seconds[FLOOR]), Median(seconds[COPY_FLUSH]),
+                    Median(seconds[COPY]), MiBOf(worstGrowth), Median(flushRatios), floorMet ? "met" : "NOT met",
+                    copyTarget, memoryMet ? "met" : "NOT met");
         if (signedRuns) {
             // The check's share of the signed install: (signed - unsigned) / signed, per round.
             const Figures share = Summarise(checkShares);
+            const Figures signedRatio = Summarise(signedRatios);
             const bool shareMet = share.median <= 0.25;
-            allMet = allMet && shareMet;
+            const bool signedMet = signedRatio.median <= 1.25;
+            allMet = allMet && shareMet && signedMet;
             std::printf("%-22s signed %7.3f s, unsigned %7.3f s: check share %5.1f %% (%4.1f-%4.1f), target 25 %% %s\n",
                         "", Median(seconds[INSTALL_SIGNED]), Median(seconds[INSTALL]), 100 * share.median,
                         100 * share.minimum, 100 * share.maximum, shareMet ? "met" : "NOT met");
+            std::printf("%-22s signed / unsigned %.3f (%.3f-%.3f), target <= 1.25 %s\n", "", signedRatio.median,
+                        signedRatio.minimum, signedRatio.maximum, signedMet ? "met" : "NOT met");
         }
         if (workerRuns) {
             const Figures worker = Summarise(ratios[INSTALL_WORKER]);
+            std::vector<double> workerOverDirect;
+            for (const double r : ratios[INSTALL_WORKER])
+                workerOverDirect.push_back(1.0 / r);
+            const Figures slower = Summarise(workerOverDirect);
+            const bool workerMet = slower.median <= 1.02;
+            allMet = allMet && workerMet;
             std::printf(
                 "%-22s worker thread %7.3f s, direct %7.3f s: direct / worker %.3f (%.3f-%.3f), target >= 0.98\n", "",
                 Median(seconds[INSTALL_WORKER]), Median(seconds[INSTALL]), worker.median, worker.minimum,
                 worker.maximum);
+            std::printf("%-22s worker / direct %.3f (%.3f-%.3f), target <= 1.02 %s\n", "", slower.median,
+                        slower.minimum, slower.maximum, workerMet ? "met" : "NOT met");
         }
         std::fflush(stdout);
     }
     std::printf(
         "targets (median ratio at most 1.1 against the floor; against copy-flush, on the disk, at most 1.3 for "
-        "many files and 1.1 for one large file; peak working set at most 4 MiB above idle): %s\n",
+        "255 files of 1 MiB and 1.1 for one large file; peak working set at most 4 MiB above idle; when asked for, "
+        "signed / unsigned at most 1.25 and worker / direct at most 1.02): %s\n",
         allMet ? "met" : "NOT met");
     std::fflush(stdout);
     return 0;

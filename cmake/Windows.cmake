@@ -104,6 +104,6 @@ endif()
 # The imitation installation (stand-in product executables, a planted version.dll).
 add_subdirectory(tools/fixtures)
 # The installer benchmark (bench/install): not a test, but built with everything so it keeps building.
-add_executable(zr_install_bench bench/InstallBenchmark.cpp bench/SafeStepsFloor.cpp)
+add_executable(zr_install_bench bench/InstallBenchmark.cpp bench/SafeStepsFloor.cpp bench/StraceSummary.cpp)
 target_link_libraries(zr_install_bench PRIVATE zr_product zr_keys_none zr_package_writer zr_package_signing psapi)
 target_link_options(zr_install_bench PRIVATE ${ZR_STATIC_LINK})
