@@ -5,6 +5,7 @@ namespace zr {
 bool CPackageReader::Open(const std::wstring& path) {
     m_file.reset();
     m_size = 0;
+    m_position = 0;
     if (path.empty())
         return false;
     // FILE_SHARE_READ only: a program holding the file open for writing makes this fail, and no
@@ -28,17 +29,26 @@ bool CPackageReader::Open(const std::wstring& path) {
 bool CPackageReader::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
     if (!m_file || offset > m_size || size > m_size - offset)
         return false;
+    // Plain reads from the file pointer, moved only when the offset asked is not where the last read
+    // ended: a read given its offset in an OVERLAPPED costs a round trip to the server under Wine.
+    if (offset != m_position) {
+        LARGE_INTEGER to = {};
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        m_position = ~std::uint64_t{0};
+        if (!::SetFilePointerEx(m_file.get(), to, nullptr, FILE_BEGIN))
+            return false;
+        m_position = offset;
+    }
     char* out = static_cast<char*>(buffer);
     for (std::size_t done = 0; done < size;) {
         const std::size_t left = size - done;
         const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
-        // Positioned reads: nothing depends on the handle's own file pointer.
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(offset + done);
-        at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
         DWORD read = 0;
-        if (!::ReadFile(m_file.get(), out + done, chunk, &read, &at) || read == 0)
+        if (!::ReadFile(m_file.get(), out + done, chunk, &read, nullptr) || read == 0) {
+            m_position = ~std::uint64_t{0};  // wherever the pointer stands now, the next read moves it
             return false;
+        }
+        m_position += read;
         done += read;
     }
     return true;

@@ -32,12 +32,13 @@ class CPackageReader {
     const FILE_IDENTITY& Identity() const { return m_identity; }
 
     // Reads exactly `size` bytes at `offset`; false when fewer are there or the read fails. Every read
-    // names its offset: nothing depends on the order of calls.
+    // names its offset: nothing depends on the order of calls (reads in order are only cheaper).
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size);
 
   private:
     ScopedKernelHandle m_file;
     std::uint64_t m_size = 0;
+    std::uint64_t m_position = 0;  // where the file pointer stands: the end of the last read
     FILE_IDENTITY m_identity = {};
 };
 
