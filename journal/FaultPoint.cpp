@@ -9,10 +9,10 @@ namespace zr {
 
 namespace {
 
-unsigned long EnvironmentNumber(const char* name) {
+unsigned long EnvironmentNumber(const char* name, int base = 10) {
     char text[32] = {};
     const DWORD length = ::GetEnvironmentVariableA(name, text, sizeof text);
-    return length > 0 && length < sizeof text ? std::strtoul(text, nullptr, 10) : 0;
+    return length > 0 && length < sizeof text ? std::strtoul(text, nullptr, base) : 0;
 }
 
 }  // namespace
@@ -25,6 +25,11 @@ void FaultPoint() {
         ::Sleep(delay);
     if (++count == step)
         ::TerminateProcess(::GetCurrentProcess(), FAULT_EXIT_CODE);
+}
+
+unsigned FirstReservedName(unsigned chosen) {
+    const unsigned long first = EnvironmentNumber("ZR_FIRST_RESERVED_NAME", 16);
+    return first != 0 ? static_cast<unsigned>(first) : chosen;
 }
 
 }  // namespace zr

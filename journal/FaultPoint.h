@@ -1,6 +1,6 @@
 // Steps at which a test build can end the installation abruptly, to check what the next start makes
-// of an interrupted run. In the shipped executable FaultPoint() is empty and compiled away: only the
-// test variant of the library (built with ZR_FAULT_STEPS) has the switch.
+// of an interrupted run, and where its reserved names begin. In the shipped executable FaultPoint() is empty and
+// compiled away: only the test variant of the library (built with ZR_FAULT_STEPS) has the switch.
 #pragma once
 
 namespace zr {
@@ -13,8 +13,14 @@ inline constexpr unsigned FAULT_EXIT_CODE = 0xFA17;
 // through TerminateProcess on itself (no destructor, no flush, no rollback); with ZR_FAULT_DELAY_MS=n
 // every step first sleeps n milliseconds, so that another process can meet a run half done.
 void FaultPoint();
+// The number a run's reserved names start from: `chosen`, or with the environment variable
+// ZR_FIRST_RESERVED_NAME=X (hexadecimal) X, so that a test can put another's file where a name falls.
+unsigned FirstReservedName(unsigned chosen);
 #else
 inline void FaultPoint() {}
+inline unsigned FirstReservedName(unsigned chosen) {
+    return chosen;
+}
 #endif
 
 }  // namespace zr

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cwchar>
+#include <set>
 #include <vector>
 
 #include "files/FileInUse.h"
@@ -32,6 +33,37 @@ bool Rename(const std::wstring& from, const std::wstring& to) {
 ScopedKernelHandle CreateNewPrivateFile(const std::wstring& path) {
     return ScopedKernelHandle(::CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+// Paths as keys, compared as the file system compares names: without case.
+std::wstring PathKey(const std::wstring& path) {
+    std::wstring key = path;
+    if (!key.empty())
+        ::CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+    return key;
+}
+
+// Adds to *numbers the numbers of the names of the reserved form standing in `folder` (full, ending
+// in a backslash), in any case: one listing of the folder instead of asking for each name, so that no
+// name handed out and announced in the record is another's file already. False when the folder
+// cannot be listed.
+bool ListReservedNames(const std::wstring& folder, std::set<std::uint32_t>* numbers) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW(LongPathForm(folder + L"zr~*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+        // The mask matched "zr~" and ".tmp" in any case; the digits are compared in capitals.
+        std::wstring digits = found.cFileName;
+        if (digits.size() != 15)
+            continue;
+        digits = digits.substr(3, 8);
+        ::CharUpperBuffW(&digits[0], 8);
+        if (IsReservedBackupName(L"zr~" + digits + L".tmp"))
+            numbers->insert(static_cast<std::uint32_t>(std::wcstoul(digits.c_str(), nullptr, 16)));
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return true;
 }
 
 constexpr unsigned FLUSHING_THREADS = 4;
@@ -118,27 +150,40 @@ bool CInstallTransaction::Begin(const std::wstring& installFolder) {
     m_bOpen = true;
     // The first name comes from the process and the time, to start apart from names another run may
     // have left.
-    m_nNextName = (::GetCurrentProcessId() << 16) ^ ::GetTickCount();
+    m_nNextName = FirstReservedName((::GetCurrentProcessId() << 16) ^ ::GetTickCount());
     FaultPoint();
     return true;
 }
 
-std::wstring CInstallTransaction::NewReservedName(const std::wstring& path) {
+bool CInstallTransaction::NewReservedName(const std::wstring& path, std::wstring* name) {
+    const std::wstring folder = FolderPart(path);
+    auto standing = m_standing.find(PathKey(folder));
+    if (standing == m_standing.end()) {
+        std::set<std::uint32_t> numbers;
+        if (!ListReservedNames(folder, &numbers))
+            return false;
+        standing = m_standing.emplace(PathKey(folder), std::move(numbers)).first;
+    }
+    while (standing->second.count(m_nNextName))
+        ++m_nNextName;
     wchar_t text[16];
     std::swprintf(text, 16, L"zr~%08X.tmp", static_cast<unsigned>(m_nNextName++));
-    return FolderPart(path) + text;
+    *name = folder + text;
+    return true;
 }
 
 bool CInstallTransaction::StageEntry(const std::wstring& destination, bool replaces) {
     if (!m_bOpen || m_bAnnounced || !IsBelowFolder(destination, m_announced.installFolder))
         return false;
+    RECORDED_CHANGE staged = {CHANGE_STAGED, destination, std::wstring()};
+    RECORDED_CHANGE aside = {replaces ? CHANGE_INSTALLED_ASIDE : CHANGE_CREATED, destination, std::wstring()};
+    if (!NewReservedName(destination, &staged.backup) || (replaces && !NewReservedName(destination, &aside.backup)))
+        return false;
     STAGED_ENTRY entry;
     entry.nStaged = m_announced.changes.size();
-    m_announced.changes.push_back(RECORDED_CHANGE{CHANGE_STAGED, destination, NewReservedName(destination)});
-    entry.nDestination = m_announced.changes.size();
-    m_announced.changes.push_back(
-        replaces ? RECORDED_CHANGE{CHANGE_INSTALLED_ASIDE, destination, NewReservedName(destination)}
-                 : RECORDED_CHANGE{CHANGE_CREATED, destination, std::wstring()});
+    entry.nDestination = entry.nStaged + 1;
+    m_announced.changes.push_back(staged);
+    m_announced.changes.push_back(aside);
     m_staged.push_back(std::move(entry));
     return true;
 }
@@ -166,8 +211,8 @@ bool CInstallTransaction::UseReservedName(std::size_t change, const std::functio
             return false;
         // Another's file at the name: the record stops naming it before anything else happens, so that
         // no rollback or later start ever takes it for the installer's.
-        const std::wstring moved = NewReservedName(recorded.path);
-        if (!m_file.Append(FormatReservationMoved(recorded, moved)))
+        std::wstring moved;
+        if (!NewReservedName(recorded.path, &moved) || !m_file.Append(FormatReservationMoved(recorded, moved)))
             return false;
         recorded.backup = moved;
     }

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,8 +35,9 @@ class CInstallTransaction {
 
     // Names the changes for placing a file at `destination` (full, below the installation): the staged
     // file's reserved name and, when `replaces` (a file stands there once the entries staged before it
-    // are placed), the name the installed file is kept aside under. Nothing is asked of the file
-    // system: a name is tried when it is used. The plan has judged the destination.
+    // are placed), the name the installed file is kept aside under: names of the reserved form that
+    // stand in the folder already are passed over (the folder is listed once, at its first entry).
+    // The plan has judged the destination.
     bool StageEntry(const std::wstring& destination, bool replaces);
     // Writes the record's header and every change named in one write, flushed, before the first is
     // made: a recorded change that is never made is undone as a no-op, so the record says at every
@@ -43,8 +46,9 @@ class CInstallTransaction {
 
     // Staging: creates the new file of the `index`-th entry under its reserved name, opened by nobody
     // else, and holds it until it is renamed in; the caller writes it through the returned handle,
-    // which stays the transaction's. A reserved name found taken is another's file: the record moves
-    // the reservation to a new name before it is tried. Null on failure.
+    // which stays the transaction's. A reserved name found taken (another's file, made since the
+    // folder was listed) makes the record move the reservation to a new name before it is tried.
+    // Null on failure.
     HANDLE CreateStagedFile(std::size_t index);
     // Ends the staging: every staged file flushed to the disk (several at a time, so the disk and the
     // file system merge the flushes), then the record's swap line, flushed. Until that line the
@@ -74,13 +78,15 @@ class CInstallTransaction {
         ScopedKernelHandle file;   // the staged file, from its creation until it is renamed in
     };
 
-    std::wstring NewReservedName(const std::wstring& path);
+    bool NewReservedName(const std::wstring& path, std::wstring* name);
     bool UseReservedName(std::size_t change, const std::function<bool(const std::wstring& name)>& use);
     bool Finish(bool complete);
 
     CRecordFile m_file;
     RECOVERY_RECORD m_announced;  // what the record on the disk says
     RECOVERY_RECORD m_made;       // the changes begun so far: what this run's own rollback undoes
+    // Per upper-cased folder, the numbers of the reserved names standing there before the run.
+    std::map<std::wstring, std::set<std::uint32_t>> m_standing;
     std::vector<STAGED_ENTRY> m_staged;
     bool m_bAnnounced = false;
     bool m_bSwapping = false;

@@ -265,6 +265,56 @@ TEST_P(InterruptedInstallTest, EndedAtEveryStepTheNextStartLeavesItWhollyOldOrWh
     EXPECT_EQ(State(), "new");
 }
 
+TEST_P(InterruptedInstallTest, AnothersFilesAtReservedNamesAreNeverTouchedWhereverTheRunEnds) {
+    if (GetParam())
+        GTEST_SKIP() << "the start folder's volume plays no part in the installation's names";
+    // The run's names would start at 1000 (hexadecimal), handed out in the order of the entries: the
+    // executable's staged file and the report's kept-aside name are another's files already, so they
+    // are passed over, and no record ever names them.
+    ::SetEnvironmentVariableA("ZR_FIRST_RESERVED_NAME", "1000");
+    const std::map<std::string, std::string> anothers = {{"install:zr~00001000.tmp", "another's staged name"},
+                                                         {"install:EXCEL\\zr~00001003.tmp", "another's aside name"}};
+    m_before = With(m_before, anothers);
+    m_after = With(m_after, anothers);
+    unsigned steps = 0;
+    for (unsigned k = 1; k < 400 && steps == 0; ++k) {
+        SCOPED_TRACE("ended at step " + std::to_string(k));
+        RestoreBefore();
+        const DWORD code = RunChild(m_work, "install", m_install, k);
+        if (code == EXIT_INSTALLED) {
+            steps = k - 1;
+        } else {
+            ASSERT_EQ(code, zr::FAULT_EXIT_CODE);
+            EXPECT_EQ(RunChild(m_work, "recover", m_install), static_cast<DWORD>(zr::RECOVERY_DONE));
+        }
+        const std::string state = State();
+        EXPECT_TRUE(state == "old" || state == "new") << state;
+    }
+    ::SetEnvironmentVariableA("ZR_FIRST_RESERVED_NAME", nullptr);
+    EXPECT_GT(steps, 20u);
+}
+
+TEST_P(InterruptedInstallTest, ANameTakenByAnotherWhileTheRunGoesOnIsPassedOverAndKept) {
+    if (GetParam())
+        GTEST_SKIP() << "the start folder's volume plays no part in the installation's names";
+    // Names from 2000 on: the report's staged file and the executable's kept-aside name, announced in
+    // the record, are taken by another once the record is written, before the run comes to them.
+    ::SetEnvironmentVariableA("ZR_FIRST_RESERVED_NAME", "2000");
+    FaultyChild child(m_work, "install", m_install, 0, 150);
+    ::SetEnvironmentVariableA("ZR_FIRST_RESERVED_NAME", nullptr);
+    // The record cannot be read while the run holds it: its first staged file shows it was written.
+    for (int i = 0; i < 1000 && !FileExists(m_install + "zr~00002000.tmp"); ++i)
+        ::Sleep(5);
+    ASSERT_TRUE(FileExists(m_install + "zr~00002000.tmp"));
+    const std::map<std::string, std::string> anothers = {{"install:EXCEL\\zr~00002002.tmp", "another's staged name"},
+                                                         {"install:zr~00002001.tmp", "another's aside name"}};
+    for (const auto& [name, contents] : anothers)
+        ASSERT_TRUE(WriteFileBytes(m_install + name.substr(8), contents));
+    ASSERT_TRUE(child.Running()) << "the files must appear while the run goes on";
+    EXPECT_EQ(child.Wait(), EXIT_INSTALLED);
+    EXPECT_EQ(Everything(), With(m_after, anothers));
+}
+
 TEST_P(InterruptedInstallTest, RecoveryEndedAtEveryStepIsCarriedOutAgainByTheNextStart) {
     // A run ended just before its commit point leaves the most to undo.
     unsigned lastOld = 0;
