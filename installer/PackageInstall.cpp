@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "files/LongPath.h"
+#include "installer/CopyBuffers.h"
 #include "installer/PackagePlan.h"
 #include "installer/PackageReader.h"
 #include "installer/TakeDestinations.h"
@@ -15,29 +16,26 @@ namespace zr {
 
 namespace {
 
-// Payloads pass through this much memory, whatever their size.
-constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
-
 bool WriteAll(HANDLE file, const char* data, std::size_t size) {
     DWORD written = 0;
     return ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
 }
 
-// Copies one entry's payload into its staged file, giving the signature's judge (when it waits for
-// them) the same bytes in the same read.
+// Copies one entry's payload into its staged file; the signature's judge, when it waits for them,
+// gets the same bytes from the same read.
 bool CopyPayload(CPackageReader& package,
                  const PLANNED_ENTRY& entry,
                  HANDLE staged,
-                 char* buffer,
-                 CSignatureJudge* signature,
+                 CCopyBuffers& buffers,
                  CInstallProgress& progress,
                  std::uint64_t* done) {
     for (std::uint32_t copied = 0; copied < entry.dwSize;) {
-        const std::size_t chunk = entry.dwSize - copied < COPY_BUFFER_SIZE ? entry.dwSize - copied : COPY_BUFFER_SIZE;
+        const std::size_t chunk =
+            entry.dwSize - copied < CCopyBuffers::SIZE ? entry.dwSize - copied : CCopyBuffers::SIZE;
+        char* buffer = buffers.Next();
         if (!package.ReadAt(entry.nPayloadOffset + copied, buffer, chunk))
             return false;
-        if (signature)
-            signature->Hash(buffer, chunk);
+        buffers.Hashed(chunk);
         if (!WriteAll(staged, buffer, chunk))
             return false;
         copied += static_cast<std::uint32_t>(chunk);
@@ -54,8 +52,8 @@ E_INSTALL_OUTCOME Place(PACKAGE_PLAN& plan,
                         CPackageReader& package,
                         const std::wstring& installFolder,
                         CInstallProgress& progress) {
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[COPY_BUFFER_SIZE]);
-    if (!buffer)
+    CCopyBuffers buffers(plan.signature.get());
+    if (!buffers.IsValid())
         return INSTALL_FAILED;
     // A failure below returns at once: the transaction, neither committed nor rolled back, rolls back
     // as it goes.
@@ -72,11 +70,14 @@ E_INSTALL_OUTCOME Place(PACKAGE_PLAN& plan,
     std::uint64_t done = 0;
     for (std::size_t i = 0; i < plan.entries.size(); ++i) {
         const HANDLE staged = transaction.CreateStagedFile(i);
-        if (!staged ||
-            !CopyPayload(package, plan.entries[i], staged, buffer.get(), plan.signature.get(), progress, &done))
+        if (!staged || !CopyPayload(package, plan.entries[i], staged, buffers, progress, &done))
             return INSTALL_FAILED;
     }
+    // The hash goes on while the staged files are flushed.
+    if (!transaction.FlushStaged())
+        return INSTALL_FAILED;
     if (plan.signature) {
+        buffers.Finish();
         std::string why;
         const E_INSTALL_OUTCOME verdict = SignatureOutcome(plan.signature->Verdict(), &why);
         if (verdict != INSTALL_DONE) {

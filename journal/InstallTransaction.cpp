@@ -236,7 +236,7 @@ HANDLE CInstallTransaction::CreateStagedFile(std::size_t index) {
     return entry.file.get();
 }
 
-bool CInstallTransaction::BeginSwap() {
+bool CInstallTransaction::FlushStaged() {
     if (!m_bOpen || !m_bAnnounced || m_bSwapping)
         return false;
     std::vector<HANDLE> files;
@@ -249,8 +249,13 @@ bool CInstallTransaction::BeginSwap() {
     // file without its contents once the backups are gone.
     if (!FlushFilesTogether(files))
         return false;
+    m_bFlushed = true;
     FaultPoint();
-    if (!m_file.Append(RECORD_SWAP_LINE))
+    return true;
+}
+
+bool CInstallTransaction::BeginSwap() {
+    if (!m_bOpen || !m_bFlushed || m_bSwapping || !m_file.Append(RECORD_SWAP_LINE))
         return false;
     m_bSwapping = true;
     m_made.bSwapping = true;

@@ -50,8 +50,10 @@ class CInstallTransaction {
     // folder was listed) makes the record move the reservation to a new name before it is tried.
     // Null on failure.
     HANDLE CreateStagedFile(std::size_t index);
-    // Ends the staging: every staged file flushed to the disk (several at a time, so the disk and the
-    // file system merge the flushes), then the record's swap line, flushed. Until that line the
+    // Ends the staging: every staged file flushed to the disk, several at a time, so that the disk and
+    // the file system merge the flushes.
+    bool FlushStaged();
+    // The record's swap line, flushed, once every staged file is on the disk. Until that line the
     // installation is untouched, and a rollback or the next start only deletes staged files.
     bool BeginSwap();
     // The swap of the `index`-th entry: the installed file kept aside (through `installed`, the handle
@@ -89,6 +91,7 @@ class CInstallTransaction {
     std::map<std::wstring, std::set<std::uint32_t>> m_standing;
     std::vector<STAGED_ENTRY> m_staged;
     bool m_bAnnounced = false;
+    bool m_bFlushed = false;
     bool m_bSwapping = false;
     bool m_bOpen = false;
     std::uint32_t m_nNextName = 0;

@@ -189,6 +189,31 @@ TEST(PackageSignature, ReadsOnlyWhatItNeedsAndReportsReadErrors) {
     }
 }
 
+TEST(PackageSignature, APackageOfManyPiecesIsHashedInTheOrderItIsRead) {
+    // Payloads of several copy buffers each, of odd sizes, so that the pieces handed to the hash wrap
+    // around its buffers many times; one bit flipped in the last piece must still be seen.
+    std::vector<SampleEntry> entries;
+    for (unsigned i = 0; i < 3; ++i) {
+        std::string contents(700 * 1024 + 13 * i, '\0');
+        for (std::size_t b = 0; b < contents.size(); ++b)
+            contents[b] = static_cast<char>((b * 31 + i) >> 3);
+        entries.push_back({i == 0 ? "EXCEL\\Report.xls" : i == 1 ? "ReadMe.txt" : "Big.bin", contents});
+    }
+    const std::string whole = SignedWith(SamplePackage("1.05", 1, entries), TestKey::FIRST);
+    for (const bool flipped : {false, true}) {
+        SCOPED_TRACE(flipped ? "a bit flipped in the last piece" : "as signed");
+        Installation world(flipped ? FlipBit(whole, -static_cast<long long>(zr::SIGNATURE_BLOCK_SIZE) - 5) : whole);
+        ASSERT_TRUE(world.Ok());
+        const Snapshot before = world.Installed();
+        EXPECT_EQ(world.Install(), flipped ? zr::INSTALL_PACKAGE_UNTRUSTED : zr::INSTALL_DONE);
+        if (flipped) {
+            EXPECT_EQ(world.Installed(), before);
+        } else {
+            EXPECT_EQ(world.Installed().at("Big.bin"), entries[2].payload);
+        }
+    }
+}
+
 TEST(PackageSignature, TheJudgeTakesEveryByteBeforeTheBlockExactlyOnce) {
     const std::string signedFirst = SignedWith(SamplePackage(), TestKey::FIRST);
     const std::uint64_t length = signedFirst.size() - zr::SIGNATURE_BLOCK_SIZE;
