@@ -51,13 +51,16 @@ bool CTaskbarProgress::Acquire() {
 void CTaskbarProgress::Show(HWND window, unsigned done, unsigned total) {
     if (!Acquire())
         return;
-    m_list.get()->SetProgressState(window, TBPF_NORMAL);
+    // Every call is a message to the shell's process: the state is set once, the value at each step.
+    if (!m_bShown)
+        m_bShown = SUCCEEDED(m_list.get()->SetProgressState(window, TBPF_NORMAL));
     m_list.get()->SetProgressValue(window, done, total);
 }
 
 void CTaskbarProgress::Clear(HWND window) {
     if (m_list)
         m_list.get()->SetProgressState(window, TBPF_NOPROGRESS);
+    m_bShown = false;
 }
 
 }  // namespace zr

@@ -37,7 +37,8 @@ class CTaskbarProgress {
 
     bool m_tried = false;
     bool m_comStarted = false;
-    ScopedModule m_ole32;  // before the interface, so that it outlives it
+    bool m_bShown = false;  // the normal state set: each step then needs only its value
+    ScopedModule m_ole32;   // before the interface, so that it outlives it
     ScopedHandle<TaskbarListTraits> m_list;
 };
 

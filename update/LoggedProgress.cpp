@@ -12,7 +12,6 @@ void CLoggedProgress::OnPlanned(unsigned entries, std::uint64_t totalBytes) {
 }
 
 void CLoggedProgress::OnBytesPlaced(std::uint64_t bytesDone) {
-    // Posted only when the thousandth changes: at most a thousand messages for any package.
     Post(m_total == 0 ? PROGRESS_FULL : static_cast<unsigned>(bytesDone * PROGRESS_FULL / m_total));
 }
 
@@ -48,7 +47,12 @@ void CLoggedProgress::Post(unsigned thousandths) {
         thousandths = PROGRESS_FULL;
     if (!m_hWnd || thousandths == m_posted)
         return;
+    // The first and the full one always go: the bar starts at the plan and is seen to reach its end.
+    const DWORD now = ::GetTickCount();
+    if (m_posted != ~0u && thousandths != PROGRESS_FULL && now - m_postedAt < PROGRESS_INTERVAL_MS)
+        return;
     m_posted = thousandths;
+    m_postedAt = now;
     ::PostMessageA(m_hWnd, WM_ZR_INSTALL_PROGRESS, thousandths, 0);
 }
 
