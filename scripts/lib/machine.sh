@@ -79,10 +79,15 @@ zr_install_packages() {
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     zr_change "add the i386 architecture to dpkg (for wine32)" dpkg --add-architecture i386 || return 1
   fi
-  # A mirror in the middle of a sync fails one list now and then; the lists that did arrive serve, and
-  # the check after the installation names whatever could still not be had.
-  zr_change "refresh the package lists" apt-get update -q ||
-    echo "== machine: some package lists could not be refreshed; installing from the lists at hand" >&2
+  # A mirror in the middle of a sync fails one list now and then (apt-get's 100); the lists that did
+  # arrive serve, and the check after the installation names whatever could still not be had.
+  local refreshed=0
+  zr_change "refresh the package lists" apt-get update -q || refreshed=$?
+  case $refreshed in
+    0) ;;
+    100) echo "== machine: some package lists could not be refreshed; installing from the lists at hand" >&2 ;;
+    *) return 1 ;;
+  esac
   # shellcheck disable=SC2086 # one package name a word
   zr_change "install the missing packages: ${missing//$'\n'/ }" \
     env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing || return 1
