@@ -45,6 +45,13 @@ bool SamePathText(const std::wstring& a, const std::wstring& b) {
            CSTR_EQUAL;
 }
 
+std::wstring PathKey(const std::wstring& path) {
+    std::wstring key = path;
+    if (!key.empty())
+        ::CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+    return key;
+}
+
 bool IsBelowFolder(const std::wstring& path, const std::wstring& folder) {
     if (folder.empty() || folder.back() != L'\\' || path.size() <= folder.size())
         return false;

@@ -24,6 +24,8 @@ std::wstring FolderPart(const std::wstring& path);
 
 // Paths compared as the file system names them: without case, ordinal.
 bool SamePathText(const std::wstring& a, const std::wstring& b);
+// `path` as a key for maps and sets of paths, equal for paths SamePathText finds the same: in capitals.
+std::wstring PathKey(const std::wstring& path);
 // True when `path` lies below `folder` (which ends in a backslash), compared without case.
 bool IsBelowFolder(const std::wstring& path, const std::wstring& folder);
 

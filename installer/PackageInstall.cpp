@@ -1,7 +1,6 @@
 #include "installer/PackageInstall.h"
 
-#include <memory>
-#include <new>
+#include <string>
 #include <vector>
 
 #include "files/LongPath.h"

@@ -49,14 +49,6 @@ bool FinalFolderPath(const std::wstring& folder, std::wstring* final) {
     return handle && FinalPathOf(handle.get(), final);
 }
 
-// Paths as keys, compared as the file system compares names: without case.
-std::wstring PathKey(const std::wstring& path) {
-    std::wstring key = path;
-    if (!key.empty())
-        ::CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
-    return key;
-}
-
 // Judges the folders of the installation that the entries go to, each once, and holds each open.
 class CFolderCheck {
   public:

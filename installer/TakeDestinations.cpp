@@ -64,13 +64,6 @@ bool TakeOne(const std::wstring& destination, ScopedKernelHandle* taken) {
     return true;
 }
 
-std::wstring PathKey(const std::wstring& path) {
-    std::wstring key = path;
-    if (!key.empty())
-        ::CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
-    return key;
-}
-
 }  // namespace
 
 E_INSTALL_OUTCOME TakeDestinations(PACKAGE_PLAN* plan,

@@ -35,14 +35,6 @@ ScopedKernelHandle CreateNewPrivateFile(const std::wstring& path) {
                                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
-// Paths as keys, compared as the file system compares names: without case.
-std::wstring PathKey(const std::wstring& path) {
-    std::wstring key = path;
-    if (!key.empty())
-        ::CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
-    return key;
-}
-
 // Adds to *numbers the numbers of the names of the reserved form standing in `folder` (full, ending
 // in a backslash), in any case: one listing of the folder instead of asking for each name, so that no
 // name handed out and announced in the record is another's file already. False when the folder
