@@ -465,9 +465,13 @@ int main(int argc, char** argv) {
                 signedRatios.push_back(runs[INSTALL_SIGNED].seconds / runs[INSTALL].seconds);
             }
             flushRatios.push_back(runs[COPY_FLUSH].seconds / runs[COPY].seconds);
-            worstGrowth = std::max(worstGrowth, runs[INSTALL].peakBytes > runs[INSTALL].idleBytes
-                                                    ? runs[INSTALL].peakBytes - runs[INSTALL].idleBytes
-                                                    : 0ull);
+            // Whatever the package: the signed twin's and the worker's runs count too.
+            for (const unsigned kind : active) {
+                if (kind == INSTALL || kind == INSTALL_SIGNED || kind == INSTALL_WORKER)
+                    worstGrowth = std::max(worstGrowth, runs[kind].peakBytes > runs[kind].idleBytes
+                                                            ? runs[kind].peakBytes - runs[kind].idleBytes
+                                                            : 0ull);
+            }
         }
         DeleteTree(folder);
         const Figures floor = Summarise(ratios[FLOOR]);

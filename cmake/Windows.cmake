@@ -34,7 +34,7 @@ zr_package_keys(zr_keys_test ${CMAKE_SOURCE_DIR}/tests/fixtures/keys/test-first.
 add_library(zr_files STATIC files/FileIdentity.cpp files/FileInUse.cpp files/LongPath.cpp)
 target_link_libraries(zr_files PUBLIC zr_framework)
 set(ZR_JOURNAL_SOURCES journal/InstallTransaction.cpp journal/Recovery.cpp journal/RecoveryRecord.cpp)
-set(ZR_INSTALLER_SOURCES installer/CopyBuffers.cpp installer/FileHolders.cpp installer/PackageInstall.cpp installer/PackagePlan.cpp
+set(ZR_INSTALLER_SOURCES installer/FileHolders.cpp installer/PackageInstall.cpp installer/PackagePlan.cpp
     installer/PackageReader.cpp installer/TakeDestinations.cpp)
 add_library(zr_journal STATIC ${ZR_JOURNAL_SOURCES})
 target_link_libraries(zr_journal PUBLIC zr_files)

@@ -1,10 +1,11 @@
 #include "installer/PackageInstall.h"
 
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "files/LongPath.h"
-#include "installer/CopyBuffers.h"
 #include "installer/PackagePlan.h"
 #include "installer/PackageReader.h"
 #include "installer/TakeDestinations.h"
@@ -14,6 +15,10 @@
 namespace zr {
 
 namespace {
+
+// Payloads pass through this much memory, whatever their size; a signed package's bytes are hashed
+// from the same buffer as they pass.
+constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
 
 bool WriteAll(HANDLE file, const char* data, std::size_t size) {
     DWORD written = 0;
@@ -25,16 +30,16 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size) {
 bool CopyPayload(CPackageReader& package,
                  const PLANNED_ENTRY& entry,
                  HANDLE staged,
-                 CCopyBuffers& buffers,
+                 char* buffer,
+                 CSignatureJudge* signature,
                  CInstallProgress& progress,
                  std::uint64_t* done) {
     for (std::uint32_t copied = 0; copied < entry.dwSize;) {
-        const std::size_t chunk =
-            entry.dwSize - copied < CCopyBuffers::SIZE ? entry.dwSize - copied : CCopyBuffers::SIZE;
-        char* buffer = buffers.Next();
+        const std::size_t chunk = entry.dwSize - copied < COPY_BUFFER_SIZE ? entry.dwSize - copied : COPY_BUFFER_SIZE;
         if (!package.ReadAt(entry.nPayloadOffset + copied, buffer, chunk))
             return false;
-        buffers.Hashed(chunk);
+        if (signature)
+            signature->Hash(buffer, chunk);
         if (!WriteAll(staged, buffer, chunk))
             return false;
         copied += static_cast<std::uint32_t>(chunk);
@@ -51,8 +56,8 @@ E_INSTALL_OUTCOME Place(PACKAGE_PLAN& plan,
                         CPackageReader& package,
                         const std::wstring& installFolder,
                         CInstallProgress& progress) {
-    CCopyBuffers buffers(plan.signature.get());
-    if (!buffers.IsValid())
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[COPY_BUFFER_SIZE]);
+    if (!buffer)
         return INSTALL_FAILED;
     // A failure below returns at once: the transaction, neither committed nor rolled back, rolls back
     // as it goes.
@@ -69,14 +74,11 @@ E_INSTALL_OUTCOME Place(PACKAGE_PLAN& plan,
     std::uint64_t done = 0;
     for (std::size_t i = 0; i < plan.entries.size(); ++i) {
         const HANDLE staged = transaction.CreateStagedFile(i);
-        if (!staged || !CopyPayload(package, plan.entries[i], staged, buffers, progress, &done))
+        if (!staged ||
+            !CopyPayload(package, plan.entries[i], staged, buffer.get(), plan.signature.get(), progress, &done))
             return INSTALL_FAILED;
     }
-    // The hash goes on while the staged files are flushed.
-    if (!transaction.FlushStaged())
-        return INSTALL_FAILED;
     if (plan.signature) {
-        buffers.Finish();
         std::string why;
         const E_INSTALL_OUTCOME verdict = SignatureOutcome(plan.signature->Verdict(), &why);
         if (verdict != INSTALL_DONE) {
@@ -85,7 +87,8 @@ E_INSTALL_OUTCOME Place(PACKAGE_PLAN& plan,
             return verdict;
         }
     }
-    if (!transaction.BeginSwap())
+    // Known genuine: flushed only now, so a refused package costs no flush.
+    if (!transaction.FlushStaged() || !transaction.BeginSwap())
         return INSTALL_FAILED;
     for (std::size_t i = 0; i < plan.entries.size(); ++i) {
         if (!transaction.PutInPlace(i, plan.entries[i].installed))
