@@ -18,7 +18,8 @@ namespace zr {
 // *inUse naming the held files and the programs holding them; INSTALL_FAILED when one cannot be
 // opened for another reason (*why says which); INSTALL_PACKAGE_REFUSED when one is the file
 // `package` itself, held open without delete sharing (a hard link of the package or another name of
-// it in the installation; *why says which entry). Nothing is changed on disk either way; on failure no handle stays taken.
+// it in the installation; *why says which entry). Nothing is changed on disk either way; on failure
+// no handle stays taken.
 E_INSTALL_OUTCOME TakeDestinations(PACKAGE_PLAN* plan,
                                    const FILE_IDENTITY& package,
                                    FILES_IN_USE* inUse,
