@@ -124,9 +124,16 @@ TEST_F(UpdateEnd, AQuitMessageWaitsForTheUpdateAndExitsWithWhatHappened) {
         SCOPED_TRACE("row " + std::to_string(c.row));
         zr::test::ImitationInstallation installed("1.4.0.0", 1);
         ASSERT_TRUE(installed.Ok());
+        // A file the update replaces, held by another program for its first moments: the update is
+        // certainly still going on (waiting for the file) when the message comes, however fast the disk.
+        const std::string first = installed.Folder() + "EXCEL\\Large0.xls";
+        ASSERT_TRUE(zr::test::WriteFileBytes(first, "old"));
         LastFile last(installed.Folder(), c.fails);
         ASSERT_TRUE(last.Ok());
         const auto before = zr::test::SnapshotFolder(installed.Folder());
+        zr::ScopedKernelHandle holder(
+            ::CreateFileA(first.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder.IsValid());
         const std::string logPath = *s_work / ("quit" + std::to_string(c.row) + ".log");
         ProductProcess tool(s_work->Path(), "", std::string(c.arguments) + " /log \"" + logPath + "\"");
         HWND window = nullptr;
@@ -148,6 +155,9 @@ TEST_F(UpdateEnd, AQuitMessageWaitsForTheUpdateAndExitsWithWhatHappened) {
             ASSERT_TRUE(::PostThreadMessageW(tool.ThreadId(), WM_QUIT, 0, 0));
         else
             ASSERT_TRUE(::PostMessageW(window, WM_ENDSESSION, TRUE, 0));
+        // Let go well within the tool's wait for a held file, so that the update goes on.
+        ::Sleep(200);
+        holder.reset();
         ASSERT_TRUE(tool.WaitForExit(120000));
         EXPECT_EQ(tool.ExitCode(), c.exitCode);
         EXPECT_EQ(last.Taken(), c.fails);
