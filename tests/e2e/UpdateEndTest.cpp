@@ -207,8 +207,14 @@ TEST_F(UpdateEnd, KeysTypedDuringTheUpdateDoNotAnswerItsOutcome) {
         SCOPED_TRACE("row " + std::to_string(c.row));
         zr::test::ImitationInstallation installed("1.4.0.0", 1);
         ASSERT_TRUE(installed.Ok());
+        // Held for the update's first moments, so that there is time to type however fast the disk.
+        const std::string first = installed.Folder() + "EXCEL\\Large0.xls";
+        ASSERT_TRUE(zr::test::WriteFileBytes(first, "old"));
         LastFile last(installed.Folder(), c.fails);
         ASSERT_TRUE(last.Ok());
+        zr::ScopedKernelHandle holder(
+            ::CreateFileA(first.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder.IsValid());
         ProductProcess tool(s_work->Path());
         ASSERT_TRUE(tool.Opens());
         ::PostMessageW(::GetDlgItem(tool.Dialog(), IDC_EXECUTE), BM_CLICK, 0, 0);
@@ -224,6 +230,8 @@ TEST_F(UpdateEnd, KeysTypedDuringTheUpdateDoNotAnswerItsOutcome) {
             ASSERT_LT(::GetTickCount() - start, 120000u) << "the update did not end";
             TypeKey(typed % 3 == 0 ? VK_ESCAPE : typed % 3 == 1 ? VK_RETURN : VK_F4, typed % 3 == 2);
             ::Sleep(5);
+            if (holder && ::GetTickCount() - start > 500)
+                holder.reset();  // well within the tool's wait for a held file
         }
         EXPECT_GT(typed, 30) << "the update was too short to type into";
         HWND box = tool.WaitForMessageBox();
