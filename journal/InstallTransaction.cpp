@@ -262,7 +262,6 @@ bool CInstallTransaction::PutInPlace(std::size_t index, ScopedKernelHandle& inst
         return false;
     STAGED_ENTRY& entry = m_staged[index];
     const std::size_t aside = entry.nDestination;
-    m_made.changes.push_back(m_announced.changes[aside]);
     // Renames never replace and files are created new only: a name that does not stand as staged
     // fails the step instead of losing what is there.
     if (m_announced.changes[aside].kind == CHANGE_INSTALLED_ASIDE) {
@@ -271,10 +270,12 @@ bool CInstallTransaction::PutInPlace(std::size_t index, ScopedKernelHandle& inst
             // The handle goes with the first try; a name found taken is tried again by path.
             return installed ? RenameOpenFile(installed, path, name) : Rename(path, name);
         });
-        m_made.changes.back() = m_announced.changes[aside];
         if (!kept)
-            return false;
+            return false;  // nothing was kept aside: the installed file stands where it stood
+        m_made.changes.push_back(m_announced.changes[aside]);
         FaultPoint();
+    } else {
+        m_made.changes.push_back(m_announced.changes[aside]);
     }
     const RECORDED_CHANGE& staged = m_announced.changes[entry.nStaged];
     if (!RenameOpenFile(entry.file, staged.backup, staged.path))
