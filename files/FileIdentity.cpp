@@ -16,12 +16,10 @@ bool GetFileIdentity(const std::wstring& path, FILE_IDENTITY* identity) {
     ScopedKernelHandle file(::CreateFileW(LongPathForm(full).c_str(), 0,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return file && GetFileIdentity(file.get(), identity);
-}
-
-bool GetFileIdentity(void* file, FILE_IDENTITY* identity) {
+    if (!file)
+        return false;
     BY_HANDLE_FILE_INFORMATION information = {};
-    if (!::GetFileInformationByHandle(file, &information))
+    if (!::GetFileInformationByHandle(file.get(), &information))
         return false;
     identity->nVolumeSerial = information.dwVolumeSerialNumber;
     identity->nIndexHigh = information.nFileIndexHigh;

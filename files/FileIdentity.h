@@ -16,8 +16,6 @@ struct FILE_IDENTITY {
 // The identity of the file or folder at `path` (volume serial number and file index). False, with
 // `*identity` untouched, when nothing can be opened there.
 bool GetFileIdentity(const std::wstring& path, FILE_IDENTITY* identity);
-// The same of the file open as `file` (a HANDLE), with the same promise.
-bool GetFileIdentity(void* file, FILE_IDENTITY* identity);
 
 bool operator==(const FILE_IDENTITY& a, const FILE_IDENTITY& b);
 

@@ -108,8 +108,8 @@ class CFolderCheck {
     std::map<std::wstring, E_WAY> m_judged;  // upper-cased folder
 };
 
-// What stands at `destination` now. Whether it is the package itself is asked of the handle that
-// takes it (installer/TakeDestinations.h).
+// What stands at `destination` now. Whether it is the package itself is asked only of a file that
+// cannot be taken (installer/TakeDestinations.h).
 DESTINATION_FACTS StandingAt(const std::wstring& destination) {
     DESTINATION_FACTS facts;
     const DWORD attributes = ::GetFileAttributesW(LongPathForm(destination).c_str());
