@@ -4,7 +4,6 @@ set(ZR_STATIC_LINK -static -static-libgcc -static-libstdc++)
 target_link_options(mkvupcab PRIVATE ${ZR_STATIC_LINK})
 
 add_library(zr_framework STATIC
-    framework/AfxString.cpp
     framework/Dialog.cpp
     framework/DllSearch.cpp
     framework/Font.cpp
@@ -70,8 +69,6 @@ add_library(zr_product STATIC
     product/LanguageSettings.cpp
     product/ProductRunning.cpp
     product/ProductVersion.cpp
-    product/RegistryView.cpp
-    product/VersionLibrary.cpp
 )
 target_link_libraries(zr_product PUBLIC zr_framework zr_format zr_version_text zr_app_rules zr_installer advapi32)
 # The Japanese texts are code page 932 at run time.

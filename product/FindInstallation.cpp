@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "framework/ScopedHandle.h"
+#include "framework/SystemLibrary.h"
 #include "product/InstalledProduct.h"
-#include "product/RegistryView.h"
 
 namespace zr {
 
@@ -17,6 +17,14 @@ constexpr std::size_t EXCEL_FOLDER_LENGTH = 6;
 // The longest folder text that still leaves room for a file name and the terminator in the paths.
 constexpr std::size_t MAX_FOLDER_LENGTH = INSTALL_PATH_SIZE - sizeof EXE_FILE_NAME;
 static_assert(sizeof EXE_FILE_NAME == sizeof LANGUAGE_FILE_NAME, "both paths share one length limit");
+
+// A 32-bit process on 64-bit Windows. IsWow64Process is resolved at run time, so the tool still
+// starts where the system lacks it.
+bool IsWow64() {
+    const auto isWow64Process = ZR_KERNEL_FUNCTION(IsWow64Process);
+    BOOL wow64 = FALSE;
+    return isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+}
 
 // Walks the Folders key of one registry view for the first name holding the marker. True leaves that
 // name in `name`; false (no key, no match, an enumeration error) leaves `name` undefined.
@@ -41,42 +49,30 @@ bool FindMarkedName(REGSAM view, char (&name)[INSTALL_PATH_SIZE]) {
 }
 }  // namespace
 
-bool FindInstallation(INSTALLATION_PATHS* paths) {
-    E_REGISTRY_VIEW view;
-    return FindInstallation(paths, &view);
-}
-
 bool FindInstallation(INSTALLATION_PATHS* paths, E_REGISTRY_VIEW* view) {
-    bool result = true;
-    try {
-        // On 64-bit Windows the Installer keeps its folders in the 64-bit view, which a 32-bit process
-        // is redirected away from: look there first, then in the process's own view.
-        char name[INSTALL_PATH_SIZE];
-        E_REGISTRY_VIEW foundIn = REGISTRY_VIEW_WOW64_64BIT;
-        bool found = zr::IsWow64() && FindMarkedName(KEY_WOW64_64KEY, name);
-        if (!found) {
-            foundIn = REGISTRY_VIEW_OWN;
-            found = FindMarkedName(0, name);
-        }
-        if (!found)
-            throw 0;
-
-        // The name holds the marker, so it is longer than the cut.
-        const std::size_t folderLength = std::strlen(name) - EXCEL_FOLDER_LENGTH;
-        if (folderLength > MAX_FOLDER_LENGTH)
-            throw 0;
-        name[folderLength] = '\0';
-
-        std::strcpy(paths->szInstallFolder, name);
-        std::strcpy(paths->szExePath, name);
-        std::strcat(paths->szExePath, EXE_FILE_NAME);
-        std::strcpy(paths->szLanguageIni, name);
-        std::strcat(paths->szLanguageIni, LANGUAGE_FILE_NAME);
-        *view = foundIn;
-    } catch (...) {
-        result = false;
+    // On 64-bit Windows the Installer keeps its folders in the 64-bit view, which a 32-bit process
+    // is redirected away from: look there first, then in the process's own view.
+    char name[INSTALL_PATH_SIZE];
+    E_REGISTRY_VIEW foundIn = REGISTRY_VIEW_WOW64_64BIT;
+    if (!IsWow64() || !FindMarkedName(KEY_WOW64_64KEY, name)) {
+        foundIn = REGISTRY_VIEW_OWN;
+        if (!FindMarkedName(0, name))
+            return false;
     }
-    return result;
+    // The name holds the marker, so it is longer than the cut.
+    const std::size_t folderLength = std::strlen(name) - EXCEL_FOLDER_LENGTH;
+    if (folderLength > MAX_FOLDER_LENGTH)
+        return false;
+    name[folderLength] = '\0';
+
+    std::strcpy(paths->szInstallFolder, name);
+    std::strcpy(paths->szExePath, name);
+    std::strcat(paths->szExePath, EXE_FILE_NAME);
+    std::strcpy(paths->szLanguageIni, name);
+    std::strcat(paths->szLanguageIni, LANGUAGE_FILE_NAME);
+    if (view)
+        *view = foundIn;
+    return true;
 }
 
 }  // namespace zr

@@ -14,16 +14,14 @@ struct INSTALLATION_PATHS {
     char szLanguageIni[INSTALL_PATH_SIZE];    // the folder text followed by Language.ini
 };
 
-// Fills *paths from the first name in the Installer's Folders key that holds the product's marker;
-// under WOW64 the 64-bit registry view is searched first, then the process's own. False, with
-// *paths untouched, when there is no such name or its folder text leaves no room for the file names.
-bool FindInstallation(INSTALLATION_PATHS* paths);
-
 // Where the installation was registered: the 64-bit view that a 32-bit process reaches only by
 // asking for it, or the process's own view.
 enum E_REGISTRY_VIEW { REGISTRY_VIEW_WOW64_64BIT, REGISTRY_VIEW_OWN };
 
-// The same, also saying in which view the name was found; *view is set only when true is returned.
-bool FindInstallation(INSTALLATION_PATHS* paths, E_REGISTRY_VIEW* view);
+// Fills *paths from the first name in the Installer's Folders key that holds the product's marker;
+// under WOW64 the 64-bit registry view is searched first, then the process's own, and *view (when
+// given) says which. False, with *paths and *view untouched, when there is no such name or its folder
+// text leaves no room for the file names.
+bool FindInstallation(INSTALLATION_PATHS* paths, E_REGISTRY_VIEW* view = nullptr);
 
 }  // namespace zr

@@ -29,5 +29,5 @@ int main(int argc, char** argv) {
     CString version;
     if (!zr::GetInstalledVersion(argv[1], version))
         return 1;
-    return version == argv[2] ? 0 : 2;
+    return std::strcmp(version, argv[2]) == 0 ? 0 : 2;
 }
