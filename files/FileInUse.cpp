@@ -3,32 +3,35 @@
 namespace zr {
 
 namespace {
-constexpr DWORD FIRST_PAUSE_MS = 25;
 constexpr DWORD LONGEST_PAUSE_MS = 800;
 }  // namespace
+
+bool CInUsePatience::Pause() {
+    if (m_waited >= IN_USE_PATIENCE_MS)
+        return false;
+    const DWORD slept = m_pause < IN_USE_PATIENCE_MS - m_waited ? m_pause : IN_USE_PATIENCE_MS - m_waited;
+    ::Sleep(slept);
+    m_waited += slept;
+    m_pause = m_pause * 2 < LONGEST_PAUSE_MS ? m_pause * 2 : LONGEST_PAUSE_MS;
+    return true;
+}
 
 bool IsInUseError(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
 bool RetriedWhileInUse(const std::function<bool()>& step, int otherAttempts) {
-    DWORD waited = 0;
-    DWORD pause = FIRST_PAUSE_MS;
+    CInUsePatience patience;
     for (int other = 0;;) {
         if (step())
             return true;
         const DWORD error = ::GetLastError();
         if (!IsInUseError(error) && ++other >= otherAttempts)
             return false;
-        if (waited >= IN_USE_PATIENCE_MS) {
-            ::SetLastError(error);
-            return false;
-        }
-        const DWORD slept = pause < IN_USE_PATIENCE_MS - waited ? pause : IN_USE_PATIENCE_MS - waited;
-        ::Sleep(slept);
-        waited += slept;
-        pause = pause * 2 < LONGEST_PAUSE_MS ? pause * 2 : LONGEST_PAUSE_MS;
+        const bool paused = patience.Pause();
         ::SetLastError(error);
+        if (!paused)
+            return false;
     }
 }
 

@@ -12,6 +12,18 @@ namespace zr {
 // About this long in all, in growing pauses: a scanner's hold ends well within it, a user's does not.
 inline constexpr DWORD IN_USE_PATIENCE_MS = 3000;
 
+// The wait for a file another program holds: pauses growing from 25 ms to 800 ms, about
+// IN_USE_PATIENCE_MS in all.
+class CInUsePatience {
+  public:
+    // Sleeps the next pause; false, without sleeping, once the patience is spent.
+    bool Pause();
+
+  private:
+    DWORD m_waited = 0;
+    DWORD m_pause = 25;
+};
+
 // Whether `error` says that another program holds the file (a sharing or a lock violation).
 bool IsInUseError(DWORD error);
 

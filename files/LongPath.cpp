@@ -1,6 +1,6 @@
 #include "files/LongPath.h"
 
-#include <windows.h>
+#include "framework/SystemLibrary.h"
 
 namespace zr {
 
@@ -33,6 +33,28 @@ std::wstring LongPathForm(const std::wstring& full) {
     if (full.compare(0, 2, L"\\\\") == 0)
         return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
+}
+
+bool FinalPathOf(HANDLE handle, std::wstring* final) {
+    static const auto getFinalPath = ZR_KERNEL_FUNCTION(GetFinalPathNameByHandleW);
+    if (!getFinalPath)
+        return false;
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = getFinalPath(handle, &path[0], static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
+    if (length >= path.size()) {
+        path.assign(length + 1, L'\0');
+        length = getFinalPath(handle, &path[0], static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
+    }
+    if (length == 0 || length >= path.size())
+        return false;
+    path.resize(length);
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        *final = L"\\\\" + path.substr(8);
+    else if (path.compare(0, 4, L"\\\\?\\") == 0)
+        *final = path.substr(4);
+    else
+        *final = path;
+    return true;
 }
 
 std::wstring FolderPart(const std::wstring& path) {

@@ -3,6 +3,8 @@
 // limit of 259 characters binds what the package names, not what the installer adds.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "framework/TextEncoding.h"
@@ -18,6 +20,11 @@ bool FullFolderPath(const std::wstring& folder, std::wstring* full);
 // A full path ("C:\...", "\\server\share\...") in the form that passes the length limit: "\\?\C:\..."
 // or "\\?\UNC\server\share\...". Only for paths made by MakeFullPath.
 std::wstring LongPathForm(const std::wstring& full);
+
+// The final path of the open file or folder `handle` (links and short names resolved), in the form
+// MakeFullPath gives: "\\?\C:\x" as "C:\x", "\\?\UNC\s\x" as "\\s\x". False when the system cannot
+// say, or lacks the call (it is resolved at run time).
+bool FinalPathOf(HANDLE handle, std::wstring* final);
 
 // The folder part of a path, its last backslash included; empty when there is none.
 std::wstring FolderPart(const std::wstring& path);

@@ -5,7 +5,6 @@
 #include <restartmanager.h>
 
 #include <cwchar>
-#include <memory>
 
 #include "framework/ScopedHandle.h"
 #include "framework/SystemLibrary.h"
@@ -13,10 +12,6 @@
 namespace zr {
 
 namespace {
-
-struct LIBRARY_DELETER {
-    void operator()(HMODULE module) const { ::FreeLibrary(module); }
-};
 
 // A list that grows between two calls is asked for again, a few times, then taken as it came.
 constexpr int LIST_ATTEMPTS = 4;
@@ -27,7 +22,7 @@ std::vector<FILE_HOLDER> FindFileHolders(const std::vector<std::wstring>& files)
     std::vector<FILE_HOLDER> holders;
     if (files.empty())
         return holders;
-    const std::unique_ptr<HINSTANCE__, LIBRARY_DELETER> library(LoadSystemLibrary(L"rstrtmgr.dll"));
+    const ScopedModule library(LoadSystemLibrary(L"rstrtmgr.dll"));
     const auto startSession = ZR_LIBRARY_FUNCTION(library.get(), RmStartSession);
     const auto registerResources = ZR_LIBRARY_FUNCTION(library.get(), RmRegisterResources);
     const auto getList = ZR_LIBRARY_FUNCTION(library.get(), RmGetList);

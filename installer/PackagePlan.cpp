@@ -10,34 +10,24 @@
 #include "files/LongPath.h"
 #include "format/DestinationRule.h"
 #include "format/PackageDirectory.h"
-#include "framework/SystemLibrary.h"
-#include "installer/AnsiLeadByte.h"
 #include "trust/PackageSignature.h"
 
 namespace zr {
 
 namespace {
 
-bool FinalPathOf(HANDLE handle, std::wstring* final) {
-    static const auto getFinalPath = ZR_KERNEL_FUNCTION(GetFinalPathNameByHandleW);
-    if (!getFinalPath)
+// Lead bytes of the system's ANSI code page, which is what the 8-bit file functions read names in.
+bool IsAnsiLeadByte(unsigned char c) {
+    return ::IsDBCSLeadByte(c) != FALSE;
+}
+
+// The final path of an open folder, ending in a backslash.
+bool FinalFolderOf(HANDLE folder, std::wstring* final) {
+    if (!FinalPathOf(folder, final))
         return false;
-    std::wstring path(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const DWORD length =
-            getFinalPath(handle, &path[0], static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length == 0)
-            return false;
-        if (length < path.size()) {
-            path.resize(length);
-            if (path.empty() || path.back() != L'\\')
-                path += L'\\';
-            *final = LongPathForm(path);
-            return true;
-        }
-        path.assign(length + 1, L'\0');
-    }
-    return false;
+    if (final->empty() || final->back() != L'\\')
+        *final += L'\\';
+    return true;
 }
 
 // The installation folder may itself be reached through a link an administrator made: its final
@@ -46,7 +36,7 @@ bool FinalFolderPath(const std::wstring& folder, std::wstring* final) {
     ScopedKernelHandle handle(::CreateFileW(LongPathForm(folder).c_str(), FILE_READ_ATTRIBUTES,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return handle && FinalPathOf(handle.get(), final);
+    return handle && FinalFolderOf(handle.get(), final);
 }
 
 // Judges the folders of the installation that the entries go to, each once, and holds each open.
@@ -95,7 +85,7 @@ class CFolderCheck {
         std::wstring final;
         if (!handle || !::GetFileInformationByHandle(handle.get(), &information) ||
             (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-            !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !FinalPathOf(handle.get(), &final) ||
+            !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !FinalFolderOf(handle.get(), &final) ||
             !IsBelowFolder(final, m_installFinal))
             return WAY_LINKED;
         m_plan->folders.push_back(std::move(handle));

@@ -24,7 +24,6 @@ class CPackageReader {
     // delete sharing. False when it is missing, cannot be read, or another program holds it open for
     // writing or deleting; the reader is then closed.
     bool Open(const std::wstring& path);
-    bool IsOpen() const { return m_file.IsValid(); }
 
     // The file's length, as it was when opened (nobody can change it while it is held).
     std::uint64_t Size() const { return m_size; }

@@ -15,9 +15,6 @@ namespace zr {
 
 namespace {
 
-constexpr DWORD FIRST_PAUSE_MS = 25;
-constexpr DWORD LONGEST_PAUSE_MS = 800;
-
 // The attributes of the open file. The basic information alone where the system offers it: the whole
 // of GetFileInformationByHandle asks for the volume's serial number too, which under Wine costs
 // about a millisecond a file.
@@ -84,8 +81,7 @@ E_INSTALL_OUTCOME TakeDestinations(PACKAGE_PLAN* plan,
             entry.installed.reset();
     };
 
-    DWORD waited = 0;
-    DWORD pause = FIRST_PAUSE_MS;
+    CInUsePatience patience;
     for (;;) {
         std::vector<PLANNED_ENTRY*> held;
         for (PLANNED_ENTRY* entry : waiting) {
@@ -111,7 +107,7 @@ E_INSTALL_OUTCOME TakeDestinations(PACKAGE_PLAN* plan,
         }
         if (held.empty())
             return INSTALL_DONE;
-        if (waited >= IN_USE_PATIENCE_MS) {
+        if (!patience.Pause()) {
             release();
             *inUse = FILES_IN_USE();
             std::vector<std::wstring> paths;
@@ -123,10 +119,6 @@ E_INSTALL_OUTCOME TakeDestinations(PACKAGE_PLAN* plan,
             return INSTALL_FILES_IN_USE;
         }
         waiting = held;
-        const DWORD slept = pause < IN_USE_PATIENCE_MS - waited ? pause : IN_USE_PATIENCE_MS - waited;
-        ::Sleep(slept);
-        waited += slept;
-        pause = pause * 2 < LONGEST_PAUSE_MS ? pause * 2 : LONGEST_PAUSE_MS;
     }
 }
 

@@ -89,15 +89,9 @@ bool CarryOutRecord(const RECOVERY_RECORD& record, std::vector<std::wstring>* le
 }
 
 E_RECOVERY RecoverInstallation(const char* installFolder) {
-    const std::wstring wide = WidenAnsi(installFolder);
-    if (wide.empty())
-        return RECOVERY_NOTHING;  // no installation folder: nothing can hold a record
-    return RecoverInstallation(wide);
-}
-
-E_RECOVERY RecoverInstallation(const std::wstring& installFolder) {
+    // No installation folder (or none the system can name): nothing can hold a record.
     std::wstring folder;
-    if (!FullFolderPath(installFolder, &folder))
+    if (!FullFolderPath(WidenAnsi(installFolder), &folder))
         return RECOVERY_NOTHING;
     CRecordFile file;
     DWORD error = ERROR_SUCCESS;

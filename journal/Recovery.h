@@ -36,6 +36,5 @@ E_RECOVERY RecoverInstallation(const char* installFolder);
 inline bool LeavesInstallationUsable(E_RECOVERY recovery) {
     return recovery == RECOVERY_NOTHING || recovery == RECOVERY_DONE;
 }
-E_RECOVERY RecoverInstallation(const std::wstring& installFolder);
 
 }  // namespace zr

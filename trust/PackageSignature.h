@@ -45,9 +45,8 @@ class CSignatureJudge {
     CSignatureJudge& operator=(const CSignatureJudge&) = delete;
 
     const SIGNATURE_FINDING& Finding() const { return m_finding; }
-    // How many bytes the verdict still waits for, from offset HashedSoFar() on: zero when it needs none.
+    // How many bytes the verdict still waits for, following those hashed so far: zero when it needs none.
     std::uint64_t BytesToHash() const { return m_bSettled ? 0 : m_signedLength - m_hashed; }
-    std::uint64_t HashedSoFar() const { return m_hashed; }
     // The next `size` bytes of the package, in order; bytes past the signed length are a fault.
     void Hash(const void* bytes, std::size_t size);
     // Reads the bytes still waited for through `readAt` and hashes them.

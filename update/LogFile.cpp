@@ -1,30 +1,16 @@
 #include "update/LogFile.h"
 
+#include "files/LongPath.h"
 #include "framework/SystemLibrary.h"
 
 namespace zr {
 
 namespace {
 
-using GetFinalPathFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
-using SetFileInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-
 constexpr DWORD SHARING = FILE_SHARE_READ | FILE_SHARE_WRITE;
 // FILE_APPEND_DATA without FILE_WRITE_DATA: every write lands at the end, also when another run
 // appends meanwhile.
 constexpr DWORD APPENDING = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
-
-std::wstring FullPath(const std::wstring& path) {
-    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0)
-        return L"";
-    std::wstring full(size, L'\0');
-    const DWORD length = ::GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
-    if (length == 0 || length >= size)
-        return L"";
-    full.resize(length);
-    return full;
-}
 
 // `full` with its short (8.3) names written out, as a final path names them; as it is when that fails.
 std::wstring LongNames(const std::wstring& full) {
@@ -37,37 +23,6 @@ std::wstring LongNames(const std::wstring& full) {
         return full;
     longer.resize(length);
     return longer;
-}
-
-// The final path of `file` in the form GetFullPathNameW gives: \\?\C:\x as C:\x, \\?\UNC\s\x as \\s\x.
-bool FinalPathOf(HANDLE file, std::wstring* final) {
-    static const GetFinalPathFunction getFinalPath = KernelFunction<GetFinalPathFunction>("GetFinalPathNameByHandleW");
-    if (!getFinalPath)
-        return false;
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD length = getFinalPath(file, &path[0], static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
-    if (length >= path.size()) {
-        path.assign(length + 1, L'\0');
-        length = getFinalPath(file, &path[0], static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
-    }
-    if (length == 0 || length >= path.size())
-        return false;
-    path.resize(length);
-    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
-        *final = L"\\\\" + path.substr(8);
-    else if (path.compare(0, 4, L"\\\\?\\") == 0)
-        *final = path.substr(4);
-    else
-        *final = path;
-    return true;
-}
-
-bool SameIgnoringCase(std::wstring a, std::wstring b) {
-    if (a.size() != b.size())
-        return false;
-    ::CharUpperBuffW(&a[0], static_cast<DWORD>(a.size()));
-    ::CharUpperBuffW(&b[0], static_cast<DWORD>(b.size()));
-    return a == b;
 }
 
 bool ShowsALink(DWORD attributes) {
@@ -86,12 +41,11 @@ bool IsTheFileNamed(HANDLE file, const std::wstring& full) {
     if (attributes == INVALID_FILE_ATTRIBUTES || ShowsALink(attributes))
         return false;
     std::wstring final;
-    return FinalPathOf(file, &final) && SameIgnoringCase(final, LongNames(full));
+    return FinalPathOf(file, &final) && SamePathText(final, LongNames(full));
 }
 
 void RemoveThroughHandle(HANDLE file) {
-    static const SetFileInformationFunction setInformation =
-        KernelFunction<SetFileInformationFunction>("SetFileInformationByHandle");
+    static const auto setInformation = ZR_KERNEL_FUNCTION(SetFileInformationByHandle);
     FILE_DISPOSITION_INFO disposition = {TRUE};
     if (setInformation)
         setInformation(file, FileDispositionInfo, &disposition, sizeof disposition);
@@ -100,8 +54,8 @@ void RemoveThroughHandle(HANDLE file) {
 }  // namespace
 
 ScopedKernelHandle OpenLogFile(const std::wstring& path) {
-    const std::wstring full = path.empty() ? L"" : FullPath(path);
-    if (full.empty())
+    std::wstring full;
+    if (!MakeFullPath(path, &full))
         return ScopedKernelHandle();
     // A link seen by name is never opened: opening through it would create its target.
     const DWORD attributes = ::GetFileAttributesW(full.c_str());
