@@ -18,14 +18,9 @@ BCRYPT_LIBRARY Load() {
     library.ImportKeyPair = ZR_LIBRARY_FUNCTION(module, BCryptImportKeyPair);
     library.DestroyKey = ZR_LIBRARY_FUNCTION(module, BCryptDestroyKey);
     library.VerifySignature = ZR_LIBRARY_FUNCTION(module, BCryptVerifySignature);
-    library.SignHash = ZR_LIBRARY_FUNCTION(module, BCryptSignHash);
-    library.GenerateKeyPair = ZR_LIBRARY_FUNCTION(module, BCryptGenerateKeyPair);
-    library.FinalizeKeyPair = ZR_LIBRARY_FUNCTION(module, BCryptFinalizeKeyPair);
-    library.ExportKey = ZR_LIBRARY_FUNCTION(module, BCryptExportKey);
     library.bLoaded = library.OpenAlgorithmProvider && library.CloseAlgorithmProvider && library.GetProperty &&
                       library.CreateHash && library.HashData && library.FinishHash && library.DestroyHash &&
-                      library.ImportKeyPair && library.DestroyKey && library.VerifySignature && library.SignHash &&
-                      library.GenerateKeyPair && library.FinalizeKeyPair && library.ExportKey;
+                      library.ImportKeyPair && library.DestroyKey && library.VerifySignature;
     return library;
 }
 }  // namespace

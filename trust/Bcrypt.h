@@ -11,6 +11,7 @@
 
 namespace zr {
 
+// The calls the signature check makes; signing is the package tool's alone (tools/vupcab).
 struct BCRYPT_LIBRARY {
     bool bLoaded;  // the DLL and every call below were found
     decltype(&::BCryptOpenAlgorithmProvider) OpenAlgorithmProvider;
@@ -23,10 +24,6 @@ struct BCRYPT_LIBRARY {
     decltype(&::BCryptImportKeyPair) ImportKeyPair;
     decltype(&::BCryptDestroyKey) DestroyKey;
     decltype(&::BCryptVerifySignature) VerifySignature;
-    decltype(&::BCryptSignHash) SignHash;
-    decltype(&::BCryptGenerateKeyPair) GenerateKeyPair;
-    decltype(&::BCryptFinalizeKeyPair) FinalizeKeyPair;
-    decltype(&::BCryptExportKey) ExportKey;
 };
 
 // The process's one copy, loaded on first use and kept for the process's life.
