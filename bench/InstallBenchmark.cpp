@@ -188,12 +188,14 @@ int Child(const std::string& what, const std::string& folder, const std::string&
         // pumps messages until the outcome arrives.
         const std::string installFolder = folder + "inst\\";
         ::SetCurrentDirectoryA((folder + "work\\").c_str());
-        zr::PACKAGE_HEADER header = {};
-        ok = zr::ReadPackageHeader(zr::PACKAGE_FILE_NAME, &header);
+        zr::UPDATE_EVALUATION evaluation;
+        ok = zr::ReadPackageHeader(zr::PACKAGE_FILE_NAME, &evaluation.package);
+        std::snprintf(evaluation.paths.szInstallFolder, sizeof evaluation.paths.szInstallFolder, "%s",
+                      installFolder.c_str());
         HWND window = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         zr::CInstallWorker worker;
         ::QueryPerformanceCounter(&start);
-        ok = ok && window && worker.Start(zr::PACKAGE_FILE_NAME, installFolder.c_str(), header, nullptr, window);
+        ok = ok && window && worker.Start(evaluation, nullptr, window);
         MSG message;
         while (ok && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
             if (message.message == zr::WM_ZR_INSTALL_ENDED) {

@@ -10,7 +10,6 @@
 #include "update/DisplayedVersion.h"
 #include "framework/FreshMessageBox.h"
 #include "framework/MessageBox.h"
-#include "format/PackageFormat.h"
 #include "res/resource.h"
 
 void CZR5048VersionUpDlg::OnExecute() {
@@ -38,8 +37,7 @@ void CZR5048VersionUpDlg::StartUpdate() {
     GetDlgItem(IDCANCEL).EnableWindow(FALSE);
     zr::ShowWaitCursor();
     // The package the dialog shows is the one to install: a package replaced since is refused.
-    if (!m_worker.Start(zr::PACKAGE_FILE_NAME, m_evaluation.paths.szInstallFolder, m_evaluation.package, m_pLog,
-                        m_hWnd))
+    if (!m_worker.Start(m_evaluation, m_pLog, m_hWnd))
         OnInstallEnded(zr::INSTALL_FAILED);
 }
 

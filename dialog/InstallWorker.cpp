@@ -2,6 +2,7 @@
 
 #include <process.h>
 
+#include "format/PackageFormat.h"
 #include "installer/PackageInstall.h"
 
 namespace zr {
@@ -10,17 +11,12 @@ CInstallWorker::~CInstallWorker() {
     Join();
 }
 
-bool CInstallWorker::Start(const char* packagePath,
-                           const char* installFolder,
-                           const zr::PACKAGE_HEADER& expected,
-                           CDeploymentLog* log,
-                           HWND window) {
+bool CInstallWorker::Start(const UPDATE_EVALUATION& evaluation, CDeploymentLog* log, HWND window) {
     Join();
     m_inUse = FILES_IN_USE();
     // The thread gets copies: the window's own members stay the window's.
-    m_packagePath = packagePath;
-    m_installFolder = installFolder;
-    m_expected = expected;
+    m_installFolder = evaluation.paths.szInstallFolder;
+    m_expected = evaluation.package;
     m_pLog = log;
     m_hWnd = window;
     m_outcome = zr::INSTALL_FAILED;
@@ -36,13 +32,19 @@ void CInstallWorker::Join() {
     m_thread.reset();
 }
 
+E_INSTALL_OUTCOME CInstallWorker::AwaitUnseenEnd(const char* why) {
+    Join();
+    if (m_pLog)
+        m_pLog->Line("%s during the update: waited for it to end", why);
+    return m_outcome;
+}
+
 unsigned __stdcall CInstallWorker::Run(void* context) {
     auto* worker = static_cast<CInstallWorker*>(context);
     zr::E_INSTALL_OUTCOME outcome = zr::INSTALL_FAILED;
     try {
         CLoggedProgress progress(worker->m_pLog, worker->m_hWnd);
-        outcome = InstallPackage(worker->m_packagePath.c_str(), worker->m_installFolder.c_str(), &worker->m_expected,
-                                 &progress);
+        outcome = InstallPackage(PACKAGE_FILE_NAME, worker->m_installFolder.c_str(), &worker->m_expected, &progress);
         worker->m_inUse = progress.InUse();
     } catch (...) {
         // Out of memory or the like before the first change: reported like any other failure.

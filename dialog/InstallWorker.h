@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "update/DeploymentLog.h"
-#include "update/LoggedProgress.h"
 #include "framework/ScopedHandle.h"
 #include "installer/InstallOutcome.h"
-#include "format/PackageHeader.h"
+#include "update/DeploymentLog.h"
+#include "update/LoggedProgress.h"
+#include "update/UpdateEvaluation.h"
 
 namespace zr {
 
@@ -22,16 +22,15 @@ class CInstallWorker {
     CInstallWorker(const CInstallWorker&) = delete;
     CInstallWorker& operator=(const CInstallWorker&) = delete;
 
-    // Starts installing the package at `packagePath` (whose header must still be `expected`) into
-    // `installFolder`; the outcome arrives at `window` as WM_ZR_INSTALL_ENDED. `log` may be null.
+    // Starts installing the package the evaluation read (whose header must still be the one it read)
+    // into its installation; the outcome arrives at `window` as WM_ZR_INSTALL_ENDED. `log` may be null.
     // False when the thread could not be started: then nothing was posted and nothing changed.
-    bool Start(const char* packagePath,
-               const char* installFolder,
-               const zr::PACKAGE_HEADER& expected,
-               CDeploymentLog* log,
-               HWND window);
+    bool Start(const UPDATE_EVALUATION& evaluation, CDeploymentLog* log, HWND window);
     // Waits for the thread to end (it ends right after posting its outcome).
     void Join();
+    // Waits for an update whose end its window cannot show, says so in the log with `why`, and gives
+    // its outcome.
+    E_INSTALL_OUTCOME AwaitUnseenEnd(const char* why);
     // The outcome of the last update started, once Join has returned (also when the window it was
     // posted to has gone meanwhile).
     zr::E_INSTALL_OUTCOME Outcome() const { return m_outcome; }
@@ -41,7 +40,6 @@ class CInstallWorker {
   private:
     static unsigned __stdcall Run(void* worker);
 
-    std::string m_packagePath;
     std::string m_installFolder;
     zr::PACKAGE_HEADER m_expected = {};
     CDeploymentLog* m_pLog = nullptr;

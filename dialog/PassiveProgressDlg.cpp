@@ -8,7 +8,6 @@
 #include "framework/WaitCursor.h"
 #include "framework/SystemLibrary.h"
 #include "update/DisplayedVersion.h"
-#include "format/PackageFormat.h"
 #include "res/resource.h"
 
 namespace {
@@ -44,8 +43,7 @@ BOOL CPassiveProgressDlg::OnInitDialog() {
             zr::MakeDisplayedVersion(m_evaluation.package.szVersion, m_evaluation.package.nLanguage).c_str());
     GetDlgItem(IDC_PASSIVE_PROGRESS).SendMessage(PBM_SETRANGE32, 0, zr::PROGRESS_FULL);
 
-    m_bRunning =
-        m_worker.Start(zr::PACKAGE_FILE_NAME, m_evaluation.paths.szInstallFolder, m_evaluation.package, m_pLog, m_hWnd);
+    m_bRunning = m_worker.Start(m_evaluation, m_pLog, m_hWnd);
     if (!m_bRunning) {
         m_outcome = zr::INSTALL_FAILED;
         EndDialog(IDABORT);
@@ -60,11 +58,8 @@ zr::E_INSTALL_OUTCOME CPassiveProgressDlg::Outcome() {
 }
 
 void CPassiveProgressDlg::WaitForUnseenEnd(const char* why) {
-    m_worker.Join();
-    m_outcome = m_worker.Outcome();
+    m_outcome = m_worker.AwaitUnseenEnd(why);
     m_bRunning = false;
-    if (m_pLog)
-        m_pLog->Line("%s during the update: waited for it to end", why);
 }
 
 void CPassiveProgressDlg::OnCancel() {

@@ -12,16 +12,13 @@ void CZR5048VersionUpDlg::OnEndSession(bool ending) {
 }
 
 void CZR5048VersionUpDlg::WaitForUnseenEnd(const char* why) {
-    m_worker.Join();
-    const zr::E_INSTALL_OUTCOME outcome = m_worker.Outcome();
+    const zr::E_INSTALL_OUTCOME outcome = m_worker.AwaitUnseenEnd(why);
     m_bInstalling = false;
     m_bWaitCursor = false;
     m_bEndedUnseen = true;
     m_bUpdated = outcome == zr::INSTALL_DONE;
-    if (m_pLog) {
-        m_pLog->Line("%s during the update: waited for it to end", why);
+    if (m_pLog)
         zr::LogInstallOutcome(*m_pLog, outcome);
-    }
 }
 
 bool CZR5048VersionUpDlg::UpdateEndedUnseen(zr::E_INSTALL_OUTCOME* outcome) {
