@@ -16,6 +16,7 @@ const char TEXT_INSTALLED_LABEL_ENGLISH[] = "Installed version.";
 const char TEXT_UPDATE_LABEL_ENGLISH[] = "Update version.";
 const char TEXT_EXECUTE_ENGLISH[] = "&Execute";
 const char TEXT_EXIT_ENGLISH[] = "E&xit";
+const char TEXT_PASSIVE_STATUS_ENGLISH[] = "Updating. Please wait.";
 
 const BilingualText MSG_PACKAGE_UNTRUSTED = {
     "The update package is damaged or is not from the maker.",
@@ -42,9 +43,3 @@ const BilingualText TEXT_USAGE = {
     "終了コードの一覧は README の「Deploying silently」にあります。"};
 const BilingualText TEXT_INVALID_COMMAND_LINE = {"This command line is not valid: ",
                                                  "コマンドラインが正しくありません: "};
-
-const BilingualText TEXT_PASSIVE_INSTALLED_LABEL = {"Installed version.", "インストールされているバージョン"};
-const BilingualText TEXT_PASSIVE_UPDATE_LABEL = {"Update version.", "更新されるバージョン"};
-const BilingualText TEXT_PASSIVE_STATUS = {"Updating. Please wait.",
-                                           "バージョンアップしています。しばらくお待ちください。"};
-const BilingualText TEXT_PASSIVE_CAPTION = {"ZR5048 Version up", "ZR5048バージョンアップ"};

@@ -29,15 +29,11 @@ extern const BilingualText TEXT_IN_USE_MORE;
 extern const BilingualText TEXT_USAGE;
 extern const BilingualText TEXT_INVALID_COMMAND_LINE;
 
-// The progress window of /passive.
-extern const BilingualText TEXT_PASSIVE_CAPTION;
-extern const BilingualText TEXT_PASSIVE_INSTALLED_LABEL;
-extern const BilingualText TEXT_PASSIVE_UPDATE_LABEL;
-extern const BilingualText TEXT_PASSIVE_STATUS;
-
-// The English look's texts, set over the template's Japanese ones.
+// The English look's texts, set over the templates' Japanese ones (the dialog's, and /passive's
+// progress window, whose caption and labels read as the dialog's).
 extern const char TEXT_CAPTION_ENGLISH[];
 extern const char TEXT_INSTALLED_LABEL_ENGLISH[];
 extern const char TEXT_UPDATE_LABEL_ENGLISH[];
 extern const char TEXT_EXECUTE_ENGLISH[];
 extern const char TEXT_EXIT_ENGLISH[];
+extern const char TEXT_PASSIVE_STATUS_ENGLISH[];

@@ -30,11 +30,12 @@ BOOL CPassiveProgressDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     // The close box is greyed: this window goes when the update has ended, not before.
     ::EnableMenuItem(::GetSystemMenu(m_hWnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
-    SetWindowText(TEXT_PASSIVE_CAPTION.In(m_bEnglish));
+    // The template's texts are the Japanese ones; the labels read as the dialog's.
     if (m_bEnglish) {
-        GetDlgItem(IDC_PASSIVE_INSTALLED_LABEL).SetWindowText(TEXT_PASSIVE_INSTALLED_LABEL.english);
-        GetDlgItem(IDC_PASSIVE_UPDATE_LABEL).SetWindowText(TEXT_PASSIVE_UPDATE_LABEL.english);
-        GetDlgItem(IDC_PASSIVE_STATUS).SetWindowText(TEXT_PASSIVE_STATUS.english);
+        SetWindowText(TEXT_CAPTION_ENGLISH);
+        GetDlgItem(IDC_PASSIVE_INSTALLED_LABEL).SetWindowText(TEXT_INSTALLED_LABEL_ENGLISH);
+        GetDlgItem(IDC_PASSIVE_UPDATE_LABEL).SetWindowText(TEXT_UPDATE_LABEL_ENGLISH);
+        GetDlgItem(IDC_PASSIVE_STATUS).SetWindowText(TEXT_PASSIVE_STATUS_ENGLISH);
     }
     GetDlgItem(IDC_PASSIVE_INSTALLED_VERSION)
         .SetWindowText(zr::MakeDisplayedVersion(m_evaluation.installedVersion, m_evaluation.installedLanguage).c_str());

@@ -13,10 +13,7 @@ struct ITaskbarList3;
 namespace zr {
 
 // A COM interface pointer, released when its owner goes.
-struct TaskbarListTraits {
-    using Handle = ITaskbarList3*;
-    static Handle Null() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
+struct TaskbarListTraits : NullMeansNone<ITaskbarList3*> {
     static void Close(Handle h);
 };
 

@@ -21,9 +21,7 @@ bool GetFileIdentity(const std::wstring& path, FILE_IDENTITY* identity) {
     BY_HANDLE_FILE_INFORMATION information = {};
     if (!::GetFileInformationByHandle(file.get(), &information))
         return false;
-    identity->nVolumeSerial = information.dwVolumeSerialNumber;
-    identity->nIndexHigh = information.nFileIndexHigh;
-    identity->nIndexLow = information.nFileIndexLow;
+    *identity = {information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow};
     return true;
 }
 

@@ -86,24 +86,12 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return FALSE;
         }
     }
-    // These messages return their result directly; all others through DWLP_MSGRESULT.
-    switch (message) {
-        case WM_QUERYDRAGICON:
-        case WM_CTLCOLORMSGBOX:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORDLG:
-        case WM_CTLCOLORSCROLLBAR:
-        case WM_CTLCOLORSTATIC:
-        case WM_COMPAREITEM:
-        case WM_VKEYTOITEM:
-        case WM_CHARTOITEM:
-            return static_cast<INT_PTR>(result);
-        default:
-            ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
-            return TRUE;
-    }
+    // Of the messages whose result a dialog procedure returns directly (WM_CTLCOLOR*, WM_COMPAREITEM,
+    // ...), the dialogs handle WM_QUERYDRAGICON alone; every other result goes through DWLP_MSGRESULT.
+    if (message == WM_QUERYDRAGICON)
+        return static_cast<INT_PTR>(result);
+    ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+    return TRUE;
 }
 
 bool CDialog::HandleInitDialog() {

@@ -22,10 +22,7 @@ LRESULT CALLBACK OnActivation(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-struct HookTraits {
-    using Handle = HHOOK;
-    static Handle Null() { return nullptr; }
-    static bool IsValid(Handle hook) { return hook != nullptr; }
+struct HookTraits : zr::NullMeansNone<HHOOK> {
     static void Close(Handle hook) { ::UnhookWindowsHookEx(hook); }
 };
 

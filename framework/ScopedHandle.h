@@ -66,43 +66,37 @@ class ScopedHandle {
     Handle m_handle = Traits::Null();
 };
 
-struct FileTraits {
-    using Handle = FILE*;
+// The traits of a handle that null alone marks as none; the derived traits give Close.
+template <class H>
+struct NullMeansNone {
+    using Handle = H;
     static Handle Null() { return nullptr; }
     static bool IsValid(Handle h) { return h != nullptr; }
+};
+
+struct FileTraits : NullMeansNone<FILE*> {
     static void Close(Handle h) { std::fclose(h); }
 };
 
 using ScopedFile = ScopedHandle<FileTraits>;
 
 #ifdef _WIN32
-struct RegKeyTraits {
-    using Handle = HKEY;
-    static Handle Null() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
+struct RegKeyTraits : NullMeansNone<HKEY> {
     static void Close(Handle h) { ::RegCloseKey(h); }
 };
 
 template <class GdiHandle>
-struct GdiObjectTraits {
-    using Handle = GdiHandle;
-    static Handle Null() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::DeleteObject(h); }
+struct GdiObjectTraits : NullMeansNone<GdiHandle> {
+    static void Close(GdiHandle h) { ::DeleteObject(h); }
 };
 
 // Kernel handles: both null and INVALID_HANDLE_VALUE mean "none", as the APIs disagree.
-struct KernelHandleTraits {
-    using Handle = HANDLE;
-    static Handle Null() { return nullptr; }
+struct KernelHandleTraits : NullMeansNone<HANDLE> {
     static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
     static void Close(Handle h) { ::CloseHandle(h); }
 };
 
-struct ModuleTraits {
-    using Handle = HMODULE;
-    static Handle Null() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
+struct ModuleTraits : NullMeansNone<HMODULE> {
     static void Close(Handle h) { ::FreeLibrary(h); }
 };
 

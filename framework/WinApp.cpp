@@ -17,10 +17,6 @@ CWinApp::~CWinApp() {
         g_app = nullptr;
 }
 
-BOOL CWinApp::InitInstance() {
-    return FALSE;
-}
-
 void CWinApp::InitAppTitle() {
     if (::LoadStringA(::GetModuleHandleA(nullptr), APP_TITLE_STRING_ID, m_szAppTitle, sizeof m_szAppTitle) > 0)
         return;

@@ -14,7 +14,7 @@ class CWinApp {
     CWinApp& operator=(const CWinApp&) = delete;
 
     // Runs the application; false ends the process without a message loop of the framework's.
-    virtual BOOL InitInstance();
+    virtual BOOL InitInstance() = 0;
     // Called once InitInstance has returned false; its result is the process's exit code.
     virtual int ExitInstance() { return 0; }
 

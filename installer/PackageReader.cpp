@@ -19,9 +19,7 @@ bool CPackageReader::Open(const std::wstring& path) {
         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     m_size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
-    m_identity.nVolumeSerial = information.dwVolumeSerialNumber;
-    m_identity.nIndexHigh = information.nFileIndexHigh;
-    m_identity.nIndexLow = information.nFileIndexLow;
+    m_identity = {information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow};
     m_file = std::move(file);
     return true;
 }

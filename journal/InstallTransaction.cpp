@@ -272,11 +272,9 @@ bool CInstallTransaction::PutInPlace(std::size_t index, ScopedKernelHandle& inst
         });
         if (!kept)
             return false;  // nothing was kept aside: the installed file stands where it stood
-        m_made.changes.push_back(m_announced.changes[aside]);
         FaultPoint();
-    } else {
-        m_made.changes.push_back(m_announced.changes[aside]);
     }
+    m_made.changes.push_back(m_announced.changes[aside]);
     const RECORDED_CHANGE& staged = m_announced.changes[entry.nStaged];
     if (!RenameOpenFile(entry.file, staged.backup, staged.path))
         return false;

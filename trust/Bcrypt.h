@@ -29,22 +29,13 @@ struct BCRYPT_LIBRARY {
 // The process's one copy, loaded on first use and kept for the process's life.
 const BCRYPT_LIBRARY& Bcrypt();
 
-struct BcryptAlgorithmTraits {
-    using Handle = BCRYPT_ALG_HANDLE;
-    static Handle Null() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
+struct BcryptAlgorithmTraits : NullMeansNone<BCRYPT_ALG_HANDLE> {
     static void Close(Handle h) { Bcrypt().CloseAlgorithmProvider(h, 0); }
 };
-struct BcryptKeyTraits {
-    using Handle = BCRYPT_KEY_HANDLE;
-    static Handle Null() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
+struct BcryptKeyTraits : NullMeansNone<BCRYPT_KEY_HANDLE> {
     static void Close(Handle h) { Bcrypt().DestroyKey(h); }
 };
-struct BcryptHashTraits {
-    using Handle = BCRYPT_HASH_HANDLE;
-    static Handle Null() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
+struct BcryptHashTraits : NullMeansNone<BCRYPT_HASH_HANDLE> {
     static void Close(Handle h) { Bcrypt().DestroyHash(h); }
 };
 using ScopedBcryptAlgorithm = ScopedHandle<BcryptAlgorithmTraits>;

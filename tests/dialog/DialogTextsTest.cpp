@@ -28,8 +28,6 @@ TEST(DialogTexts, JapaneseTextsAreCodePage932) {
         {MSG_UPDATE_FAILED.japanese, L"バージョンアップ失敗"},
         {MSG_PACKAGE_UNTRUSTED.japanese,
          L"バージョンアップファイルが破損しているか、正規の提供元のものではありません。"},
-        {TEXT_PASSIVE_CAPTION.japanese, L"ZR5048バージョンアップ"},
-        {TEXT_PASSIVE_STATUS.japanese, L"バージョンアップしています。しばらくお待ちください。"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.characters)));
