@@ -98,23 +98,21 @@ class CFolderCheck {
     std::map<std::wstring, E_WAY> m_judged;  // upper-cased folder
 };
 
-// What stands at `destination` now. Whether it is the package itself is asked only of a file that
-// cannot be taken (installer/TakeDestinations.h).
-DESTINATION_FACTS StandingAt(const std::wstring& destination) {
-    DESTINATION_FACTS facts;
+// Adds to *facts what stands at `destination` now. Whether it is the package itself is asked only of
+// a file that cannot be taken (installer/TakeDestinations.h).
+void JudgeStanding(const std::wstring& destination, DESTINATION_FACTS* facts) {
     const DWORD attributes = ::GetFileAttributesW(LongPathForm(destination).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        facts.bUnknown = !IsMissingFileError(::GetLastError());
-        return facts;
+        facts->bUnknown = !IsMissingFileError(::GetLastError());
+        return;
     }
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        facts.standing = STANDS_OTHER;
+        facts->standing = STANDS_OTHER;
     else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        facts.standing = STANDS_FOLDER;
+        facts->standing = STANDS_FOLDER;
     else
-        facts.standing = STANDS_FILE;
-    facts.bReadOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    return facts;
+        facts->standing = STANDS_FILE;
+    facts->bReadOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 }  // namespace
@@ -238,16 +236,11 @@ E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
         const std::wstring key = PathKey(planned.destination);
         DESTINATION_FACTS facts;
         folders.Judge(FolderPart(planned.destination), &facts);
-        if (!facts.bWayMissing && !facts.bWayLinked) {
-            if (placed.count(key)) {
-                facts.standing = STANDS_FILE;  // the earlier entry's file, which this one replaces
-            } else {
-                const DESTINATION_FACTS standing = StandingAt(planned.destination);
-                facts.standing = standing.standing;
-                facts.bReadOnly = standing.bReadOnly;
-                facts.bUnknown = standing.bUnknown;
-            }
-        }
+        // A destination named before holds the earlier entry's file, which this one replaces.
+        if (!facts.bWayMissing && !facts.bWayLinked && placed.count(key))
+            facts.standing = STANDS_FILE;
+        else if (!facts.bWayMissing && !facts.bWayLinked)
+            JudgeStanding(planned.destination, &facts);
         const E_DESTINATION_FAULT fault = JudgeDestination(entry.szName, facts);
         if (fault != DESTINATION_OK) {
             *why = EntryRefusal(i, entry.szName, DestinationFaultText(fault));

@@ -175,7 +175,6 @@ bool CInstallTransaction::StageEntry(const std::wstring& destination, bool repla
         return false;
     STAGED_ENTRY entry;
     entry.nStaged = m_announced.changes.size();
-    entry.nDestination = entry.nStaged + 1;
     m_announced.changes.push_back(staged);
     m_announced.changes.push_back(aside);
     m_staged.push_back(std::move(entry));
@@ -261,7 +260,7 @@ bool CInstallTransaction::PutInPlace(std::size_t index, ScopedKernelHandle& inst
     if (!m_bOpen || !m_bSwapping || index >= m_staged.size() || !m_staged[index].file)
         return false;
     STAGED_ENTRY& entry = m_staged[index];
-    const std::size_t aside = entry.nDestination;
+    const std::size_t aside = entry.nStaged + 1;
     // Renames never replace and files are created new only: a name that does not stand as staged
     // fails the step instead of losing what is there.
     if (m_announced.changes[aside].kind == CHANGE_INSTALLED_ASIDE) {

@@ -75,9 +75,9 @@ class CInstallTransaction {
 
   private:
     struct STAGED_ENTRY {
-        std::size_t nStaged;       // in m_announced.changes: CHANGE_STAGED
-        std::size_t nDestination;  // CHANGE_INSTALLED_ASIDE or CHANGE_CREATED
-        ScopedKernelHandle file;   // the staged file, from its creation until it is renamed in
+        std::size_t nStaged;      // in m_announced.changes: CHANGE_STAGED, then its destination's change
+                                  // (CHANGE_INSTALLED_ASIDE or CHANGE_CREATED)
+        ScopedKernelHandle file;  // the staged file, from its creation until it is renamed in
     };
 
     bool NewReservedName(const std::wstring& path, std::wstring* name);
