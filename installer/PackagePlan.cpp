@@ -237,9 +237,10 @@ E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
         DESTINATION_FACTS facts;
         folders.Judge(FolderPart(planned.destination), &facts);
         // A destination named before holds the earlier entry's file, which this one replaces.
-        if (!facts.bWayMissing && !facts.bWayLinked && placed.count(key))
+        const bool wayPlain = !facts.bWayMissing && !facts.bWayLinked;
+        if (wayPlain && placed.count(key))
             facts.standing = STANDS_FILE;
-        else if (!facts.bWayMissing && !facts.bWayLinked)
+        else if (wayPlain)
             JudgeStanding(planned.destination, &facts);
         const E_DESTINATION_FAULT fault = JudgeDestination(entry.szName, facts);
         if (fault != DESTINATION_OK) {

@@ -151,12 +151,13 @@ bool CInstallTransaction::Begin(const std::wstring& installFolder) {
 
 bool CInstallTransaction::NewReservedName(const std::wstring& path, std::wstring* name) {
     const std::wstring folder = FolderPart(path);
-    auto standing = m_standing.find(PathKey(folder));
+    const std::wstring key = PathKey(folder);
+    auto standing = m_standing.find(key);
     if (standing == m_standing.end()) {
         std::set<std::uint32_t> numbers;
         if (!ListReservedNames(folder, &numbers))
             return false;
-        standing = m_standing.emplace(PathKey(folder), std::move(numbers)).first;
+        standing = m_standing.emplace(key, std::move(numbers)).first;
     }
     while (standing->second.count(m_nNextName))
         ++m_nNextName;
