@@ -69,6 +69,22 @@ zr_missing_packages() {
   done
 }
 
+# The packages that need the i386 architecture: without them only the 32-bit suites and demo are lost.
+ZR_32BIT_PACKAGES=(wine32:i386)
+
+# The release whose own versions a second installation prefers, when lists lag behind the archive.
+ZR_RELEASE=bookworm
+
+# zr_apt_install WHAT [APT OPTION...] -- PACKAGE...: installs the packages, saying what and why.
+zr_apt_install() {
+  local what=$1 options=()
+  shift
+  while [ "$1" != -- ]; do options+=("$1"); shift; done
+  shift
+  zr_change "$what: $*" \
+    env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${options[@]}" "$@"
+}
+
 zr_install_packages() {
   local missing
   missing=$(zr_missing_packages)
@@ -88,14 +104,45 @@ zr_install_packages() {
     100) echo "== machine: some package lists could not be refreshed; installing from the lists at hand" >&2 ;;
     *) return 1 ;;
   esac
-  # shellcheck disable=SC2086 # one package name a word
-  zr_change "install the missing packages: ${missing//$'\n'/ }" \
-    env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing || return 1
+  local packages
+  mapfile -t packages <<<"$missing"
+  if ! zr_apt_install "install the missing packages" -- "${packages[@]}"; then
+    [ "$refreshed" = 100 ] || return 1
+    # A list left out of date makes the two architectures' candidates differ (the updates for amd64,
+    # the release's own for i386), and multi-arch packages must be of one version in both.
+    echo "== machine: the installation failed while some package lists are out of date;" \
+      "installing once more, preferring the release's own versions (-t $ZR_RELEASE)" >&2
+    if ! zr_apt_install "install the missing packages" -t "$ZR_RELEASE" -- "${packages[@]}"; then
+      local rest=() package
+      for package in "${packages[@]}"; do
+        [[ " ${ZR_32BIT_PACKAGES[*]} " == *" $package "* ]] || rest+=("$package")
+      done
+      [ ${#rest[@]} -lt ${#packages[@]} ] || return 1
+      [ ${#rest[@]} = 0 ] || zr_apt_install "install the missing packages but the 32-bit ones" -- "${rest[@]}" ||
+        return 1
+    fi
+  fi
   missing=$(zr_missing_packages)
-  if [ -n "$missing" ]; then
-    echo "== machine: still missing after the installation: ${missing//$'\n'/ }" >&2
+  local others
+  others=$(grep -vxF -f <(printf '%s\n' "${ZR_32BIT_PACKAGES[@]}") <<<"$missing")
+  if [ -n "$others" ]; then
+    echo "== machine: still missing after the installation: ${others//$'\n'/ }" >&2
     return 1
   fi
+  [ -z "$missing" ] || echo "== machine: $(zr_missing_32bit_wine)" >&2
+}
+
+# Says why the 32-bit suites and demo cannot run when a 32-bit package is not installed (only the
+# archive's lists disagreeing between the architectures keeps it out); says nothing otherwise.
+zr_missing_32bit_wine() {
+  local package
+  for package in "${ZR_32BIT_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q '^install ok installed'; then
+      echo "32-bit Wine ($package) cannot be installed until the archive's package lists agree:" \
+        "the i686 suites and the 32-bit demo cannot run on this machine"
+      return 0
+    fi
+  done
 }
 
 zr_missing_locales() {
@@ -129,6 +176,43 @@ zr_locales() {
   fi
 }
 
+# The archive the machine's own apt sources take the release from: the first URI of a deb822 stanza,
+# or of a one-line entry, whose suites include the release itself. The set-up names no archive itself.
+zr_release_archive() {
+  local file line key value uri= suites= types=
+  for file in "$ZR_APT_DIR/sources.list.d"/*.sources; do
+    [ -f "$file" ] || continue
+    while IFS= read -r line || [ -n "$line" ]; do
+      if [[ $line =~ ^[[:space:]]*$ ]]; then
+        uri= suites= types=
+        continue
+      fi
+      [[ $line =~ ^([A-Za-z-]+):[[:space:]]*(.*)$ ]] || continue
+      key=${BASH_REMATCH[1],,} value=${BASH_REMATCH[2]}
+      case $key in
+        types) types=" $value " ;;
+        uris) uri=${value%% *} ;;
+        suites) suites=" $value " ;;
+      esac
+      if [ -n "$uri" ] && [[ $types == *" deb "* && $suites == *" $ZR_RELEASE "* ]]; then
+        echo "$uri"
+        return 0
+      fi
+    done <"$file"
+    uri= suites= types=
+  done
+  for file in "$ZR_APT_DIR/sources.list" "$ZR_APT_DIR/sources.list.d"/*.list; do
+    [ -f "$file" ] || continue
+    while read -r line; do
+      # deb [OPTIONS] URI SUITE COMPONENT...
+      if [[ $line =~ ^deb[[:space:]]+(\[[^]]*\][[:space:]]+)?([^[:space:]]+)[[:space:]]+$ZR_RELEASE[[:space:]] ]]; then
+        echo "${BASH_REMATCH[2]}"
+        return 0
+      fi
+    done <"$file"
+  done
+}
+
 # True when the 32-bit Wine loader starts (natively, or through qemu-user registered for i386).
 zr_can_run_32bit() {
   [ -x "$ZR_WINE32" ] && timeout 60 "$ZR_WINE32" --version >/dev/null 2>&1
@@ -150,12 +234,18 @@ zr_enable_32bit() {
     return 1
   fi
   echo "== machine: 32-bit programs cannot start natively: qemu-user 10 from bookworm-backports will run them"
-  if ! grep -rqs 'bookworm-backports' "$ZR_APT_DIR/sources.list" "$ZR_APT_DIR/sources.list.d/"; then
-    local sources=$ZR_APT_DIR/sources.list.d/zr-backports.sources
+  if ! grep -rqs "$ZR_RELEASE-backports" "$ZR_APT_DIR/sources.list" "$ZR_APT_DIR/sources.list.d/"; then
+    local sources=$ZR_APT_DIR/sources.list.d/zr-backports.sources archive
+    archive=$(zr_release_archive)
+    if [ -z "$archive" ]; then
+      echo "== machine: no apt source of the release ($ZR_RELEASE) names its archive, so backports cannot be added" >&2
+      return 1
+    fi
     # shellcheck disable=SC2016 # expanded by that shell
-    zr_change "add bookworm-backports to the apt sources ($sources)" \
-      sh -c 'printf "%s\n" "Types: deb" "URIs: http://deb.debian.org/debian" "Suites: bookworm-backports" \
-        "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" >"$1"' sh "$sources" ||
+    zr_change "add $ZR_RELEASE-backports to the apt sources ($sources)" \
+      sh -c 'printf "%s\n" "Types: deb" "URIs: $2" "Suites: $3-backports" \
+        "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" >"$1"' \
+      sh "$sources" "$archive" "$ZR_RELEASE" ||
       return 1
     zr_change "refresh the package lists" apt-get update -q || return 1
   fi
