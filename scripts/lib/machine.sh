@@ -179,12 +179,12 @@ zr_locales() {
 # The archive the machine's own apt sources take the release from: the first URI of a deb822 stanza,
 # or of a one-line entry, whose suites include the release itself. The set-up names no archive itself.
 zr_release_archive() {
-  local file line key value uri= suites= types=
+  local file line key value uri='' suites='' types=''
   for file in "$ZR_APT_DIR/sources.list.d"/*.sources; do
     [ -f "$file" ] || continue
     while IFS= read -r line || [ -n "$line" ]; do
       if [[ $line =~ ^[[:space:]]*$ ]]; then
-        uri= suites= types=
+        uri='' suites='' types=''
         continue
       fi
       [[ $line =~ ^([A-Za-z-]+):[[:space:]]*(.*)$ ]] || continue
@@ -199,13 +199,13 @@ zr_release_archive() {
         return 0
       fi
     done <"$file"
-    uri= suites= types=
+    uri='' suites='' types=''
   done
   for file in "$ZR_APT_DIR/sources.list" "$ZR_APT_DIR/sources.list.d"/*.list; do
     [ -f "$file" ] || continue
     while read -r line; do
       # deb [OPTIONS] URI SUITE COMPONENT...
-      if [[ $line =~ ^deb[[:space:]]+(\[[^]]*\][[:space:]]+)?([^[:space:]]+)[[:space:]]+$ZR_RELEASE[[:space:]] ]]; then
+      if [[ $line =~ ^deb[[:space:]]+(\[[^]]*\][[:space:]]+)?([^[:space:]]+)[[:space:]]+${ZR_RELEASE}[[:space:]] ]]; then
         echo "${BASH_REMATCH[2]}"
         return 0
       fi
