@@ -1,7 +1,9 @@
 # The Windows product: the framework layer, the dialog and its operations, the executable.
 
 set(ZR_STATIC_LINK -static -static-libgcc -static-libstdc++)
-target_link_options(mkvupcab PRIVATE ${ZR_STATIC_LINK})
+# The package tool ships in a release too: without the symbols and debug sections the static runtime
+# brings along.
+target_link_options(mkvupcab PRIVATE ${ZR_STATIC_LINK} -s)
 
 add_library(zr_framework STATIC
     framework/Dialog.cpp

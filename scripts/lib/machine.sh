@@ -59,7 +59,7 @@ ZR_PACKAGES=(
   wine wine64 wine32:i386 fonts-wine
   xvfb xauth x11-utils imagemagick
   locales fonts-ipafont-gothic
-  libssl-dev
+  libssl-dev openssl osslsigncode
 )
 
 zr_missing_packages() {
