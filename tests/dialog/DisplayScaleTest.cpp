@@ -344,8 +344,8 @@ TEST_F(ScaledEnglishLook, FollowsAMoveToAMonitorOfAnotherDpi) {
         ExpectEnglishLookAt(d.m_hWnd, moved);
         EXPECT_EQ(reinterpret_cast<HICON>(d.Send(WM_GETICON, ICON_BIG)), d.m_hIcon);
         const int iconWidth = IconWidth(d.m_hIcon);
-        // Wine 8 gives every DPI the system DPI's metrics: the icon has the size it says.
-        EXPECT_TRUE(iconWidth == ::MulDiv(32, moved, 96) || iconWidth == ::GetSystemMetrics(SM_CXICON)) << iconWidth;
+        // The logo at the icon size of the new DPI, its group's image for that size.
+        EXPECT_EQ(iconWidth, ::MulDiv(32, moved, 96));
         // No new evaluation: the package is gone, yet the dialog shows what it found at its start.
         EXPECT_EQ(StateOf(d.m_hWnd), state);
     });
