@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -54,11 +55,11 @@ const struct {
     {IDC_EXECUTE, {82, 139, 88, 21}},         {IDCANCEL, {173, 139, 88, 21}},
 };
 
-const int MAIN_CONTROLS[] = {IDC_INSTALLED_LABEL, IDC_INSTALLED_VERSION, IDC_UPDATE_LABEL,
-                             IDC_UPDATE_VERSION,  IDC_EXECUTE,           IDCANCEL};
-const int PASSIVE_CONTROLS[] = {IDC_PASSIVE_INSTALLED_LABEL, IDC_PASSIVE_INSTALLED_VERSION,
-                                IDC_PASSIVE_UPDATE_LABEL,    IDC_PASSIVE_UPDATE_VERSION,
-                                IDC_PASSIVE_STATUS,          IDC_PASSIVE_PROGRESS};
+const std::vector<int> MAIN_CONTROLS = {IDC_INSTALLED_LABEL, IDC_INSTALLED_VERSION, IDC_UPDATE_LABEL,
+                                        IDC_UPDATE_VERSION,  IDC_EXECUTE,           IDCANCEL};
+const std::vector<int> PASSIVE_CONTROLS = {IDC_PASSIVE_INSTALLED_LABEL, IDC_PASSIVE_INSTALLED_VERSION,
+                                           IDC_PASSIVE_UPDATE_LABEL,    IDC_PASSIVE_UPDATE_VERSION,
+                                           IDC_PASSIVE_STATUS,          IDC_PASSIVE_PROGRESS};
 
 // `actual` is `x, y, width, height` (given at 96 dpi) scaled to `dpi`, within one pixel each.
 ::testing::AssertionResult WithinOnePixel(const Box& actual,
@@ -76,13 +77,6 @@ const int PASSIVE_CONTROLS[] = {IDC_PASSIVE_INSTALLED_LABEL, IDC_PASSIVE_INSTALL
                                                  << expected[2] << " x " << expected[3] << " within one pixel";
     }
     return ::testing::AssertionSuccess();
-}
-
-std::string Utf8(const std::wstring& text) {
-    std::string out(text.size() * 3 + 1, '\0');
-    out.resize(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr,
-                                     nullptr));
-    return out.c_str();
 }
 
 LOGFONTW ControlFont(HWND dialog, int id) {
@@ -108,19 +102,18 @@ LOGFONTW ControlFont(HWND dialog, int id) {
     const int edges = zr::test::ClassName(control) == L"Button" ? 2 * ::GetSystemMetrics(SM_CXEDGE) : 0;
     if (needed.right + edges <= client.right && needed.bottom <= client.bottom)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "\"" << Utf8(text) << "\" needs " << needed.right << " x " << needed.bottom
-                                         << " (and " << edges << " for edges) in " << client.right << " x "
-                                         << client.bottom;
+    return ::testing::AssertionFailure() << "the text needs " << needed.right << " x " << needed.bottom << " (and "
+                                         << edges << " for edges) in " << client.right << " x " << client.bottom;
 }
 
 // Every control shows its whole text and lies inside the window's client area.
-void ExpectNothingCut(HWND dialog, const int* ids, size_t count) {
+void ExpectNothingCut(HWND dialog, const std::vector<int>& ids) {
     RECT client;
     ::GetClientRect(dialog, &client);
-    for (size_t i = 0; i < count; ++i) {
-        SCOPED_TRACE(ids[i]);
-        EXPECT_TRUE(TextFits(dialog, ids[i]));
-        const RECT place = zr::test::ControlRect(dialog, ids[i]);
+    for (int id : ids) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(TextFits(dialog, id));
+        const RECT place = zr::test::ControlRect(dialog, id);
         EXPECT_TRUE(place.left >= 0 && place.top >= 0 && place.right <= client.right && place.bottom <= client.bottom)
             << BoxOf(place) << " outside the client area " << BoxOf(client);
     }
@@ -135,19 +128,12 @@ void ExpectEnglishLookAt(HWND dialog, UINT dpi) {
         EXPECT_STREQ(font.lfFaceName, L"Tahoma");
         EXPECT_EQ(font.lfHeight, -static_cast<int>(dpi * 90 / 720));  // 9 points at that DPI
     }
-    ExpectNothingCut(dialog, MAIN_CONTROLS, std::size(MAIN_CONTROLS));
-}
-
-std::vector<Box> ControlBoxes(HWND dialog, const int* ids, size_t count) {
-    std::vector<Box> boxes;
-    for (size_t i = 0; i < count; ++i)
-        boxes.push_back(BoxOf(zr::test::ControlRect(dialog, ids[i])));
-    return boxes;
+    ExpectNothingCut(dialog, MAIN_CONTROLS);
 }
 
 // A window from a template, as the dialog manager made it at `dpi`: the template's dialog units in
 // the window's own font, which is the template's at 9 points; and nothing cut.
-void ExpectTemplateLookAt(HWND dialog, int templateId, const int* ids, size_t count, UINT dpi) {
+void ExpectTemplateLookAt(HWND dialog, int templateId, const std::vector<int>& ids, UINT dpi) {
     char self[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, self, MAX_PATH);
     zr::test::DialogTemplate layout;
@@ -162,7 +148,7 @@ void ExpectTemplateLookAt(HWND dialog, int templateId, const int* ids, size_t co
                   (Box{place.left, place.top, size.right, size.bottom}));
         EXPECT_EQ(ControlFont(dialog, static_cast<int>(item.id)).lfHeight, -::MulDiv(layout.pointSize, dpi, 72));
     }
-    ExpectNothingCut(dialog, ids, count);
+    ExpectNothingCut(dialog, ids);
 }
 
 // The screen with the window on it, at the two scales looked at (a test artifact).
@@ -198,15 +184,7 @@ int IconWidth(HICON icon) {
 }
 
 // What a move to another monitor must leave alone: the versions shown and the state of Execute.
-struct DialogState {
-    std::wstring installed, update;
-    bool executeEnabled;
-    bool operator==(const DialogState& o) const {
-        return installed == o.installed && update == o.update && executeEnabled == o.executeEnabled;
-    }
-};
-
-DialogState StateOf(HWND dialog) {
+std::tuple<std::wstring, std::wstring, bool> StateOf(HWND dialog) {
     return {zr::test::ControlText(dialog, IDC_INSTALLED_VERSION), zr::test::ControlText(dialog, IDC_UPDATE_VERSION),
             ::IsWindowEnabled(::GetDlgItem(dialog, IDC_EXECUTE)) != FALSE};
 }
@@ -270,7 +248,7 @@ TEST_F(ScaledJapaneseLook, IsTheTemplateAtTheDpiWithNothingCut) {
         inspected = true;
         ASSERT_FALSE(d.m_bEnglish);
         EXPECT_EQ(zr::test::ControlText(d.m_hWnd, IDC_UPDATE_VERSION), L"1.05(JA)");
-        ExpectTemplateLookAt(d.m_hWnd, IDD_ZR5048VERSIONUP_DIALOG, MAIN_CONTROLS, std::size(MAIN_CONTROLS), dpi);
+        ExpectTemplateLookAt(d.m_hWnd, IDD_ZR5048VERSIONUP_DIALOG, MAIN_CONTROLS, dpi);
         SaveScreenshotAt(d.m_hWnd, dpi, "dialog");
     });
     dialog.DoModal();
@@ -284,27 +262,29 @@ struct Look {
     bool operator==(const Look& o) const { return boxes == o.boxes && fontHeights == o.fontHeights; }
 };
 
-Look LookOf(HWND dialog, const int* ids, size_t count) {
-    Look look{ControlBoxes(dialog, ids, count), {}};
-    for (size_t i = 0; i < count; ++i)
-        look.fontHeights.push_back(ControlFont(dialog, ids[i]).lfHeight);
+Look LookOf(HWND dialog, const std::vector<int>& ids) {
+    Look look;
+    for (int id : ids) {
+        look.boxes.push_back(BoxOf(zr::test::ControlRect(dialog, id)));
+        look.fontHeights.push_back(ControlFont(dialog, id).lfHeight);
+    }
     return look;
 }
 
 // A template's window moved to a monitor of `moved` dpi and back: there it has the rectangle it
 // was given, its font at that DPI and every box grown or shrunk with it, with nothing cut; back, it is
 // as it was.
-void ExpectTemplateWindowFollowsTheDpi(HWND window, const int* ids, size_t count, UINT dpi) {
+void ExpectTemplateWindowFollowsTheDpi(HWND window, const std::vector<int>& ids, UINT dpi) {
     const UINT moved = OtherDpi(dpi);
-    const Look before = LookOf(window, ids, count);
+    const Look before = LookOf(window, ids);
     const RECT original = zr::test::OuterRect(window);
     const double f = static_cast<double>(moved) / dpi;
     const RECT suggested = SuggestedRect(static_cast<int>((original.right - original.left) * f),
                                          static_cast<int>((original.bottom - original.top) * f));
     EXPECT_EQ(SendDpiChanged(window, moved, suggested), 0);
     EXPECT_EQ(BoxOf(zr::test::OuterRect(window)), BoxOf(suggested));
-    const Look there = LookOf(window, ids, count);
-    for (size_t i = 0; i < count; ++i) {
+    const Look there = LookOf(window, ids);
+    for (size_t i = 0; i < ids.size(); ++i) {
         SCOPED_TRACE(ids[i]);
         // Dialog units come from the font's own metrics, so the boxes follow the DPI closely, not exactly.
         const Box& b = before.boxes[i];
@@ -314,10 +294,10 @@ void ExpectTemplateWindowFollowsTheDpi(HWND window, const int* ids, size_t count
             EXPECT_NEAR(is, was * f, 2 + was * f * 0.1) << t << " from " << b;
         EXPECT_EQ(there.fontHeights[i], -::MulDiv(9, moved, 72));
     }
-    ExpectNothingCut(window, ids, count);
+    ExpectNothingCut(window, ids);
     EXPECT_EQ(SendDpiChanged(window, dpi, original), 0);
     EXPECT_EQ(BoxOf(zr::test::OuterRect(window)), BoxOf(original));
-    EXPECT_EQ(LookOf(window, ids, count), before);
+    EXPECT_EQ(LookOf(window, ids), before);
 }
 
 TEST_F(ScaledEnglishLook, FollowsAMoveToAMonitorOfAnotherDpi) {
@@ -328,8 +308,8 @@ TEST_F(ScaledEnglishLook, FollowsAMoveToAMonitorOfAnotherDpi) {
     bool inspected = false;
     zr::test::InspectedDialog dialog([&](zr::test::InspectedDialog& d) {
         inspected = true;
-        const DialogState state = StateOf(d.m_hWnd);
-        EXPECT_TRUE(state.executeEnabled);
+        const auto state = StateOf(d.m_hWnd);
+        EXPECT_TRUE(std::get<2>(state));
         ASSERT_TRUE(beside.RemovePackage());
 
         // The system asks the size first: the English window's own, scaled.
@@ -360,9 +340,9 @@ TEST_F(ScaledJapaneseLook, FollowsAMoveToAMonitorOfAnotherDpi) {
     bool inspected = false;
     zr::test::InspectedDialog dialog([&](zr::test::InspectedDialog& d) {
         inspected = true;
-        const DialogState state = StateOf(d.m_hWnd);
+        const auto state = StateOf(d.m_hWnd);
         ASSERT_TRUE(beside.RemovePackage());
-        ExpectTemplateWindowFollowsTheDpi(d.m_hWnd, MAIN_CONTROLS, std::size(MAIN_CONTROLS), dpi);
+        ExpectTemplateWindowFollowsTheDpi(d.m_hWnd, MAIN_CONTROLS, dpi);
         EXPECT_EQ(StateOf(d.m_hWnd), state);
     });
     dialog.DoModal();
@@ -390,14 +370,15 @@ TEST(ScaledPassiveWindow, IsTheTemplateAtTheDpiWithNothingCutAndFollowsAMove) {
     const zr::UPDATE_EVALUATION evaluation = PassiveEvaluation();
     bool inspected = false;
     zr::test::InspectedPassiveWindow window(
-        evaluation, !zr::test::RunsUnderJapaneseLocale(), [&](zr::test::InspectedPassiveWindow& w) {
+        [&](zr::test::InspectedPassiveWindow& w) {
             inspected = true;
             EXPECT_EQ(zr::test::ControlText(w.m_hWnd, IDC_PASSIVE_UPDATE_VERSION),
                       std::wstring(L"1.05(") + DialogBesideAnUpdate::Name() + L")");
-            ExpectTemplateLookAt(w.m_hWnd, IDD_PASSIVE_PROGRESS, PASSIVE_CONTROLS, std::size(PASSIVE_CONTROLS), dpi);
+            ExpectTemplateLookAt(w.m_hWnd, IDD_PASSIVE_PROGRESS, PASSIVE_CONTROLS, dpi);
             SaveScreenshotAt(w.m_hWnd, dpi, "passive");
-            ExpectTemplateWindowFollowsTheDpi(w.m_hWnd, PASSIVE_CONTROLS, std::size(PASSIVE_CONTROLS), dpi);
-        });
+            ExpectTemplateWindowFollowsTheDpi(w.m_hWnd, PASSIVE_CONTROLS, dpi);
+        },
+        evaluation, !zr::test::RunsUnderJapaneseLocale(), nullptr);
     EXPECT_NE(window.DoModal(), -1);
     window.Outcome();
     EXPECT_TRUE(inspected);

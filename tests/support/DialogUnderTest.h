@@ -20,60 +20,38 @@ class DialogUnderTest : public CZR5048VersionUpDlg {
     using CZR5048VersionUpDlg::m_nDpi;
 };
 
-// The dialog run modally: `inspect` is called once it is up (a message posted at its initialisation),
-// then the dialog is closed.
-class InspectedDialog : public DialogUnderTest {
+// A dialog run modally and inspected once it is up: `inspect` is called from a message posted at its
+// initialisation, then the dialog is ended (an update the /passive window started is waited for by
+// its Outcome()).
+template <class Dialog>
+class Inspected : public Dialog {
   public:
-    explicit InspectedDialog(std::function<void(InspectedDialog&)> inspect) : m_inspect(std::move(inspect)) {}
+    template <class... Arguments>
+    explicit Inspected(std::function<void(Inspected&)> inspect, Arguments&&... arguments)
+        : Dialog(std::forward<Arguments>(arguments)...), m_inspect(std::move(inspect)) {}
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+        return ::SendMessageA(this->m_hWnd, message, wParam, lParam);
     }
 
   protected:
     BOOL OnInitDialog() override {
-        const BOOL result = CZR5048VersionUpDlg::OnInitDialog();
-        ::PostMessageA(m_hWnd, WM_APP, 0, 0);
+        const BOOL result = Dialog::OnInitDialog();
+        ::PostMessageA(this->m_hWnd, WM_APP, 0, 0);
         return result;
     }
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         if (message != WM_APP)
-            return CZR5048VersionUpDlg::OnMessage(message, wParam, lParam, result);
+            return Dialog::OnMessage(message, wParam, lParam, result);
         m_inspect(*this);
-        EndDialog(IDCANCEL);
+        this->EndDialog(IDCANCEL);
         return true;
     }
 
   private:
-    std::function<void(InspectedDialog&)> m_inspect;
+    std::function<void(Inspected&)> m_inspect;
 };
 
-// The /passive window, inspected the same way once it is up; it closes itself when its update has
-// ended (Outcome() after DoModal waits for it).
-class InspectedPassiveWindow : public CPassiveProgressDlg {
-  public:
-    InspectedPassiveWindow(const UPDATE_EVALUATION& evaluation,
-                           bool english,
-                           std::function<void(InspectedPassiveWindow&)> inspect)
-        : CPassiveProgressDlg(evaluation, english, nullptr), m_inspect(std::move(inspect)) {}
-    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-        return ::SendMessageA(m_hWnd, message, wParam, lParam);
-    }
-
-  protected:
-    BOOL OnInitDialog() override {
-        const BOOL result = CPassiveProgressDlg::OnInitDialog();
-        ::PostMessageA(m_hWnd, WM_APP, 0, 0);
-        return result;
-    }
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
-        if (message != WM_APP)
-            return CPassiveProgressDlg::OnMessage(message, wParam, lParam, result);
-        m_inspect(*this);
-        return true;
-    }
-
-  private:
-    std::function<void(InspectedPassiveWindow&)> m_inspect;
-};
+using InspectedDialog = Inspected<DialogUnderTest>;
+using InspectedPassiveWindow = Inspected<CPassiveProgressDlg>;
 
 }  // namespace zr::test
