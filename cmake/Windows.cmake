@@ -7,6 +7,7 @@ target_link_options(mkvupcab PRIVATE ${ZR_STATIC_LINK} -s)
 
 add_library(zr_framework STATIC
     framework/Dialog.cpp
+    framework/DisplayScale.cpp
     framework/DllSearch.cpp
     framework/Font.cpp
     framework/FreshMessageBox.cpp
@@ -52,6 +53,7 @@ endif()
 # Everything of the tool but its entry and application object, so that tests can link it.
 add_library(zr_product STATIC
     dialog/DialogTexts.cpp
+    dialog/DisplayScale.cpp
     dialog/EnglishLook.cpp
     dialog/ExecuteCommand.cpp
     dialog/FilesInUseMessage.cpp

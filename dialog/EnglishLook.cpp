@@ -1,10 +1,13 @@
 // The English look, laid over the Japanese template at run time: texts are set by the startup
-// evaluation; here the pixel geometry and the font. Pixel values are used as they stand at every
-// resolution and DPI.
+// evaluation; here the pixel geometry and the font. The pixel values are the design at 96 dpi; a
+// window shown at another DPI gets them scaled, so that the font and the boxes grow together.
 #include "dialog/ZR5048VersionUpDlg.h"
 
+#include "framework/DisplayScale.h"
 #include "framework/Font.h"
 #include "res/resource.h"
+
+#include <utility>
 
 namespace {
 
@@ -28,24 +31,37 @@ constexpr int ENGLISH_ABOVE_CENTRE = 86;
 
 }  // namespace
 
-void CZR5048VersionUpDlg::SetEnglishLayout() {
+SIZE CZR5048VersionUpDlg::EnglishSize(UINT dpi) {
+    return {zr::ScaleToDpi(ENGLISH_WIDTH, dpi), zr::ScaleToDpi(ENGLISH_HEIGHT, dpi)};
+}
+
+void CZR5048VersionUpDlg::SetEnglishLayout(UINT dpi) {
     RECT desktop;
     ::GetWindowRect(::GetDesktopWindow(), &desktop);
     const int width = desktop.right - desktop.left;
     const int height = desktop.bottom - desktop.top;
+    const SIZE size = EnglishSize(dpi);
     // Neither the work area nor the screen's edges are considered: the place is never clamped.
-    MoveWindow(width / 2 - ENGLISH_LEFT_OF_CENTRE, height / 2 - ENGLISH_ABOVE_CENTRE, ENGLISH_WIDTH, ENGLISH_HEIGHT,
-               TRUE);
-    for (const ControlPlace& place : ENGLISH_CONTROLS)
-        GetDlgItem(place.id).MoveWindow(place.x, place.y, place.width, place.height, TRUE);
+    MoveWindow(width / 2 - zr::ScaleToDpi(ENGLISH_LEFT_OF_CENTRE, dpi),
+               height / 2 - zr::ScaleToDpi(ENGLISH_ABOVE_CENTRE, dpi), size.cx, size.cy, TRUE);
+    PlaceEnglishControls(dpi);
 }
 
-void CZR5048VersionUpDlg::SetEnglishFont() {
-    // Process-wide, made on first use and destroyed at process exit: the controls only borrow its
-    // handle, so it must outlive the dialog.
-    static CFont s_fontEnglish;
-    // A failure leaves the object empty; the controls then draw in the system font.
-    s_fontEnglish.CreatePointFont(90, "Tahoma");
+void CZR5048VersionUpDlg::PlaceEnglishControls(UINT dpi) {
     for (const ControlPlace& place : ENGLISH_CONTROLS)
-        GetDlgItem(place.id).SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(s_fontEnglish.GetSafeHandle()), 1);
+        GetDlgItem(place.id).MoveWindow(zr::ScaleToDpi(place.x, dpi), zr::ScaleToDpi(place.y, dpi),
+                                        zr::ScaleToDpi(place.width, dpi), zr::ScaleToDpi(place.height, dpi), TRUE);
+}
+
+void CZR5048VersionUpDlg::SetEnglishFont(UINT dpi) {
+    // Process-wide, made on first use and destroyed at process exit: the controls only borrow its
+    // handle, so it must outlive the dialog. A new DPI makes a new font; the one the controls held
+    // goes only once they hold the new one.
+    static CFont s_fontEnglish;
+    CFont font;
+    // A failure leaves the object empty; the controls then draw in the system font.
+    font.CreatePointFont(90, "Tahoma", dpi);
+    for (const ControlPlace& place : ENGLISH_CONTROLS)
+        GetDlgItem(place.id).SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.GetSafeHandle()), 1);
+    s_fontEnglish = std::move(font);
 }

@@ -12,8 +12,8 @@
 BOOL CZR5048VersionUpDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_nDpi = zr::WindowDpi(m_hWnd);
+    SetIconsForDpi(m_nDpi);
 
     m_bEnglish = zr::IsEnglishUI();
     if (m_bEnglish) {
@@ -22,8 +22,8 @@ BOOL CZR5048VersionUpDlg::OnInitDialog() {
         GetDlgItem(IDC_UPDATE_LABEL).SetWindowText(TEXT_UPDATE_LABEL_ENGLISH);
         m_btnExecute.SetWindowText(TEXT_EXECUTE_ENGLISH);
         GetDlgItem(IDCANCEL).SetWindowText(TEXT_EXIT_ENGLISH);
-        SetEnglishLayout();
-        SetEnglishFont();
+        SetEnglishLayout(m_nDpi);
+        SetEnglishFont(m_nDpi);
     }
 
     m_btnExecute.EnableWindow(FALSE);

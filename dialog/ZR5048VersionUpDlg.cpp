@@ -29,8 +29,16 @@ void CZR5048VersionUpDlg::OnOK() {
     CDialog::OnOK();
 }
 
-bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
+        case WM_GETDPISCALEDSIZE:
+            // Asked before WM_DPICHANGED: the English window's size at the new DPI is its own, not the
+            // template's, which the dialog manager would answer. The Japanese look is the template's.
+            if (!m_bEnglish)
+                return false;
+            *reinterpret_cast<SIZE*>(lParam) = EnglishSize(static_cast<UINT>(wParam));
+            result = TRUE;
+            return true;
         case WM_SETCURSOR:
             // The wait cursor over the whole dialog while the update runs; otherwise the usual one.
             if (!m_bWaitCursor)

@@ -5,6 +5,8 @@
 #include "dialog/InstallWorker.h"
 #include "dialog/TaskbarProgress.h"
 #include "framework/Dialog.h"
+#include "framework/DisplayScale.h"
+#include "framework/ScopedHandle.h"
 #include "update/UpdateEvaluation.h"
 
 class CZR5048VersionUpDlg : public CDialog {
@@ -26,7 +28,9 @@ class CZR5048VersionUpDlg : public CDialog {
     CStatic m_ctlUpdateVersion;
     CButton m_btnExecute;
     CStatic m_ctlInstalledVersion;
-    HICON m_hIcon;
+    HICON m_hIcon;                 // the system logo, at the icon size of the window's DPI
+    zr::ScopedIcon m_iconForDpi;   // holds m_hIcon when it is not the shared logo
+    UINT m_nDpi = zr::DESIGN_DPI;  // the DPI the window is laid out for
     bool m_bEnglish = false;
 
     // What the evaluation found, and the update on its thread.
@@ -47,9 +51,15 @@ class CZR5048VersionUpDlg : public CDialog {
     void OnOK() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
-    // The English look, laid over the Japanese template.
-    void SetEnglishLayout();
-    void SetEnglishFont();
+    // The English look, laid over the Japanese template, for a window shown at `dpi`.
+    void SetEnglishLayout(UINT dpi);
+    void PlaceEnglishControls(UINT dpi);
+    void SetEnglishFont(UINT dpi);
+    static SIZE EnglishSize(UINT dpi);
+    // The window now shows at `dpi` (its start, or WM_DPICHANGED): the look laid out again for it.
+    void OnDpiChanged(UINT dpi, const RECT& suggested) override;
+    // The dialog's icons (WM_SETICON) at the system's icon size for `dpi`.
+    void SetIconsForDpi(UINT dpi);
 
     // Message handlers, dispatched from OnMessage.
     void OnPaint();

@@ -2,6 +2,7 @@
 // WM_INITDIALOG and forwards every message to it; derived dialogs dispatch in OnMessage.
 #pragma once
 
+#include "ScopedHandle.h"
 #include "Wnd.h"
 
 class CDialog;
@@ -40,6 +41,17 @@ class CDialog : public CWnd {
     // leaves the message to the dialog manager's own processing; the default handles nothing.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+    // The window moved to a monitor of another DPI (WM_DPICHANGED, `dpi` the new one): it takes the
+    // system's suggested rectangle and lays its controls out from the template again. Nothing else
+    // of the dialog changes.
+    virtual void OnDpiChanged(UINT dpi, const RECT& suggested);
+    // Moves the window to `rect` (screen coordinates), as WM_DPICHANGED suggests it.
+    void TakeSuggestedRect(const RECT& rect) const;
+    // Places the controls as the dialog manager places them from the template's dialog units for a
+    // window at `dpi`, and gives them the template's font at that DPI. False when the template cannot
+    // be read (nothing is changed then).
+    bool LayOutTemplate(UINT dpi);
+
     // Runs the data exchange, which attaches the control objects. Always succeeds.
     BOOL UpdateData();
     void EndDialog(int result);
@@ -52,4 +64,5 @@ class CDialog : public CWnd {
 
     UINT m_nIDTemplate;
     HWND m_hWndParent;
+    zr::ScopedFont m_templateFont;  // the template's font at a DPI the window changed to, once one did
 };

@@ -96,12 +96,17 @@ struct KernelHandleTraits : NullMeansNone<HANDLE> {
     static void Close(Handle h) { ::CloseHandle(h); }
 };
 
+struct IconTraits : NullMeansNone<HICON> {
+    static void Close(Handle h) { ::DestroyIcon(h); }
+};
+
 struct ModuleTraits : NullMeansNone<HMODULE> {
     static void Close(Handle h) { ::FreeLibrary(h); }
 };
 
 using ScopedRegKey = ScopedHandle<RegKeyTraits>;
 using ScopedFont = ScopedHandle<GdiObjectTraits<HFONT>>;
+using ScopedIcon = ScopedHandle<IconTraits>;
 using ScopedKernelHandle = ScopedHandle<KernelHandleTraits>;
 using ScopedModule = ScopedHandle<ModuleTraits>;
 #endif  // _WIN32

@@ -1,6 +1,6 @@
 // Functions looked up at run time: in DLLs of Windows' own, loaded by their full path in the system
 // folder (never by name, which would search the start folder, where anyone may have left a DLL), and
-// in kernel32, for functions older Windows lack, so that the tool still starts there.
+// in kernel32 and user32, for functions older Windows lack, so that the tool still starts there.
 #pragma once
 
 #include <windows.h>
@@ -31,9 +31,16 @@ Function KernelFunction(const char* name) {
     return LibraryFunction<Function>(::GetModuleHandleA("kernel32.dll"), name);
 }
 
+template <class Function>
+Function UserFunction(const char* name) {
+    // user32 is imported, so it is loaded already: no search.
+    return LibraryFunction<Function>(::GetModuleHandleA("user32.dll"), name);
+}
+
 // The one way to reach a function at run time: typed by the system header's own declaration, so that
 // no signature is written out by hand. Null when the module or the function is missing.
 #define ZR_LIBRARY_FUNCTION(module, name) ::zr::LibraryFunction<decltype(&::name)>(module, #name)
 #define ZR_KERNEL_FUNCTION(name) ::zr::KernelFunction<decltype(&::name)>(#name)
+#define ZR_USER_FUNCTION(name) ::zr::UserFunction<decltype(&::name)>(#name)
 
 }  // namespace zr

@@ -2,8 +2,6 @@
 // (fonts, icons) can be checked: it is inspected once it is up, then closed.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "res/resource.h"
 #include "tests/support/DialogUnderTest.h"
 #include "tests/support/TestEnvironment.h"
@@ -14,28 +12,7 @@ namespace {
 using LiveDialogUnderEnglishLocale = zr::test::EnglishLocaleTest;
 using LiveDialogUnderJapaneseLocale = zr::test::JapaneseLocaleTest;
 
-class InspectedDialog : public zr::test::DialogUnderTest {
-  public:
-    explicit InspectedDialog(std::function<void(InspectedDialog&)> inspect) : m_inspect(std::move(inspect)) {}
-    LRESULT Send(UINT message, WPARAM wParam = 0) { return ::SendMessageA(m_hWnd, message, wParam, 0); }
-
-  protected:
-    BOOL OnInitDialog() override {
-        const BOOL result = CZR5048VersionUpDlg::OnInitDialog();
-        ::PostMessageA(m_hWnd, WM_APP, 0, 0);
-        return result;
-    }
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
-        if (message != WM_APP)
-            return CZR5048VersionUpDlg::OnMessage(message, wParam, lParam, result);
-        m_inspect(*this);
-        EndDialog(IDCANCEL);
-        return true;
-    }
-
-  private:
-    std::function<void(InspectedDialog&)> m_inspect;
-};
+using zr::test::InspectedDialog;
 
 LOGFONTW ControlFont(HWND dialog, int id) {
     LOGFONTW font = {};

@@ -87,21 +87,41 @@ TEST(Resources, VersionResourceIs1201InOneJapaneseTable) {
     EXPECT_EQ(HIWORD(*translation), 0x04B0);
 }
 
-TEST(Resources, ManifestAsksForElevationAndNothingElse) {
+std::string ProductManifest() {
     HMODULE product = ::LoadLibraryExA(zr::test::ProductExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(product, nullptr);
+    if (!product)
+        return "";
     // The id the loader reads an executable's manifest from, language neutral.
     HRSRC found = ::FindResourceExA(product, MAKEINTRESOURCEA(24) /* RT_MANIFEST */, MAKEINTRESOURCEA(1), 0);
-    ASSERT_NE(found, nullptr);
-    const char* data = static_cast<const char*>(::LockResource(::LoadResource(product, found)));
-    const std::string manifest(data, ::SizeofResource(product, found));
+    std::string manifest;
+    if (found)
+        manifest.assign(static_cast<const char*>(::LockResource(::LoadResource(product, found))),
+                        ::SizeofResource(product, found));
     ::FreeLibrary(product);
+    return manifest;
+}
 
-    EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>"),
-              std::string::npos)
-        << manifest;
-    // Common Controls 6 and DPI awareness would change how the dialog looks.
-    for (const char* absent : {"Common-Controls", "dependentAssembly", "dpiAware", "dpiAwareness"})
+TEST(Resources, ManifestAsksForElevationPerMonitorScalingAndKnowsTodaysWindows) {
+    const std::string manifest = ProductManifest();
+    ASSERT_FALSE(manifest.empty());
+    const char* present[] = {
+        "<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>",
+        // Per-monitor scaling: Windows 10 1703 on takes the first, 1607 the second; older systems read
+        // dpiAware, where true/pm is per-monitor on 8.1 and system-wide before.
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, "
+        "PerMonitor</dpiAwareness>",
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+        "<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">",
+        "<supportedOS Id=\"{e2011457-1546-43c5-a5fe-008deee3d3f0}\"/>",  // Vista
+        "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>",  // 7
+        "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>",  // 8
+        "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>",  // 8.1
+        "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>",  // 10 and 11
+    };
+    for (const char* text : present)
+        EXPECT_NE(manifest.find(text), std::string::npos) << text << " is not in\n" << manifest;
+    // Common Controls 6 would change how the controls look: the classic ones stay.
+    for (const char* absent : {"Common-Controls", "dependentAssembly", "6595b64144ccf1df"})
         EXPECT_EQ(manifest.find(absent), std::string::npos) << absent;
 }
 
