@@ -1,0 +1,113 @@
+"""The explorer: every state a power cut may leave during a recorded update (disk_model.py), each
+started on as the next start would (/quiet, the same package) and judged (judge.py); a cut during
+that start's recovery is explored too, one level deep, from the operations the wine server made for
+it (the recovery only renames and deletes, which the server does)."""
+
+import argparse
+import os
+import sys
+import time
+
+import disk_model
+import installation
+import judge
+import record
+from wine_session import WineSession
+
+RECORD = "zr~recovery.dat"
+
+
+def recovery_ops(ops):
+    """The operations of a start up to the removal of the record it found: its recovery."""
+    for i, op in enumerate(ops):
+        if op["path"] == RECORD and op["op"] in ("delete", "rename"):
+            return ops[: i + 1]
+    return ops
+
+
+class Explorer:
+    def __init__(self, session, work, package, out, before, updated, deep=True, log=print):
+        self.session, self.work, self.package, self.out = session, work, package, out
+        self.before, self.updated = before, updated
+        self.deep = deep
+        self.log = log
+        self.judged = {}  # state digest -> faults
+        self.runs = 0
+        self.findings = []  # (where, faults)
+
+    def start_on(self, files, dirs, traced_server):
+        installation.place(self.session, files, dirs)
+        self.runs += 1
+        if traced_server:
+            code, ops = record.record_run(self.session, self.work, ["/quiet"], os.path.join(self.out, "next"),
+                                          self.package, client_traced=False)
+        else:
+            code, ops = self.session.run(["ZR5048VersionUp.exe", "/quiet"], cwd=self.work).returncode, []
+        after, _ = installation.read(self.session)
+        return code, ops, after
+
+    def explore_state(self, where, files, dirs, level):
+        digest = disk_model.state_digest(files, dirs)
+        if digest in self.judged:
+            return False
+        deeper = self.deep and level == 1 and RECORD in files
+        code, ops, after = self.start_on(files, dirs, deeper)
+        faults = judge.judge(self.before, self.updated, after, code)
+        self.judged[digest] = faults
+        if faults:
+            self.findings.append((where, code, faults))
+            self.log("FAULT at %s: exit %d: %s" % (where, code, "; ".join(faults)))
+        if deeper:
+            recovery = recovery_ops(ops)
+            for cut, label, f, d in disk_model.cut_states(files, dirs, recovery, None):
+                if cut == 0:
+                    continue
+                self.explore_state("%s, then a cut in its recovery after %d of %d operations (%s; %s)"
+                                   % (where, cut, len(recovery), disk_model.describe(recovery[cut - 1]), label),
+                                   f, d, level + 1)
+        return True
+
+    def explore_with(self, ops, files, dirs, blobs):
+        states = disk_model.cut_states(files, dirs, ops, blobs)
+        cuts = sorted({cut for cut, _, _, _ in states})
+        for cut, label, f, d in states:
+            where = "cut point %d (after %s; %s)" % (cut, disk_model.describe(ops[cut - 1] if cut else None), label)
+            self.explore_state(where, f, d, 1)
+        return len(cuts), len(states)
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--tool", required=True, help="the version-up tool (.exe)")
+    parser.add_argument("--package", required=True, help="the update package")
+    parser.add_argument("--installation", required=True, help="a copy of the installation before the update")
+    parser.add_argument("--prefix", required=True, help="the Wine prefix to run in (made if missing)")
+    parser.add_argument("--out", required=True, help="a scratch folder: traces, logs")
+    parser.add_argument("--trace", help="explore this recorded trace (record.py) instead of recording one")
+    parser.add_argument("--shallow", action="store_true", help="no cuts during the next start's recovery")
+    options = parser.parse_args(argv)
+    began = time.time()
+    files, dirs = disk_model.read_folder(options.installation)
+    with WineSession(options.prefix, os.path.join(options.out, "wineserver.log")) as session:
+        installation.register(session)
+        work = installation.work_folder(session, options.tool, options.package)
+        update_dir = os.path.join(options.out, "update")
+        if options.trace:
+            code, ops = record.load(options.trace)
+            update_dir = options.trace
+        else:
+            installation.place(session, files, dirs)
+            code, ops = record.record_run(session, work, ["/quiet"], update_dir, options.package)
+            record.save(update_dir, code, ops)
+        updated, _ = disk_model.final_state(files, dirs, ops, os.path.join(update_dir, "blobs"))
+        print("recorded update: %d operations, exit code %d" % (len(ops), code))
+        explorer = Explorer(session, work, options.package, options.out, files, updated, not options.shallow)
+        cuts, states = explorer.explore_with(ops, files, dirs, os.path.join(update_dir, "blobs"))
+    print("explored %d cut points, %d states (%d distinct, %d starts of the tool, recovery cuts included); "
+          "%d faults; %.0f s" % (cuts, states, len(explorer.judged), explorer.runs, len(explorer.findings),
+                                time.time() - began))
+    return 1 if explorer.findings else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
