@@ -56,7 +56,9 @@ class Explorer:
         self.judged[digest] = faults
         if faults:
             self.findings.append((where, code, faults))
-            self.log("FAULT at %s: exit %d: %s" % (where, code, "; ".join(faults)))
+            shown = judge.windows_exit_code(code)
+            self.log("FAULT at %s: exit %s: %s" % (where, shown if shown is not None else "status %d" % code,
+                                                     "; ".join(faults)))
         if deeper:
             recovery = recovery_ops(ops)
             for cut, label, f, d in disk_model.cut_states(files, dirs, recovery, None):
