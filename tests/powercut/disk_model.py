@@ -63,7 +63,8 @@ class _File:
 class Replay:
     """The folder as the process left it after each operation, with what is durable."""
 
-    def __init__(self, files, dirs, blobs):
+    def __init__(self, files, dirs, blobs, each_file=True):
+        self.each_file = each_file
         self.names = {rel: _File(data) for rel, data in files.items()}
         self.dirs = set(dirs)
         self.blobs = blobs
@@ -138,17 +139,18 @@ class Replay:
             for how in ("zeroed", "as it was"):
                 key = "old" if how == "as it was" else "zero"
                 states.append(("all unflushed %s" % how, dict(written, **{r: worst(r, key) for r in unflushed})))
-            if len(unflushed) > 1:
+            if len(unflushed) > 1 and self.each_file:
                 for rel in unflushed:
                     states.append(("%s zeroed" % rel, dict(written, **{rel: worst(rel, "zero")})))
         return [(label, files, set(self.dirs)) for label, files in states]
 
 
-def cut_states(files, dirs, ops, blobs):
+def cut_states(files, dirs, ops, blobs, each_file=True):
     """Every state the model allows at every cut point: [(cut, label, files, dirs)], where `cut` is
     the number of operations made. Cut points lie before and after each operation on names or sizes
-    and after each flush; a cut elsewhere leaves one of these states."""
-    replay = Replay(files, dirs, blobs)
+    and after each flush; a cut elsewhere leaves one of these states. Without `each_file` the
+    unflushed files are lost together only (for large packages)."""
+    replay = Replay(files, dirs, blobs, each_file)
     out = [(0, label, f, d) for label, f, d in replay.variants()]
     cut_before = True  # whether the state right before this operation is a cut point already
     for i, op in enumerate(ops):

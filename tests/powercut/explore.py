@@ -26,12 +26,15 @@ def recovery_ops(ops):
 
 
 class Explorer:
-    def __init__(self, session, work, package, out, before, updated, deep=True, log=print):
+    def __init__(self, session, work, package, out, before, updated, deep=True, log=print, each_file=True):
+        self.each_file = each_file
         self.session, self.work, self.package, self.out = session, work, package, out
         self.before, self.updated = before, updated
         self.deep = deep
         self.log = log
         self.judged = {}  # state digest -> faults
+        self.distinct = {1: 0, 2: 0}  # distinct states judged: after a cut in the update, in a recovery
+        self.recovery_cuts = 0
         self.runs = 0
         self.findings = []  # (where, faults)
 
@@ -52,6 +55,7 @@ class Explorer:
             return False
         deeper = self.deep and level == 1 and RECORD in files
         code, ops, after = self.start_on(files, dirs, deeper)
+        self.distinct[level] += 1
         faults = judge.judge(self.before, self.updated, after, code)
         self.judged[digest] = faults
         if faults:
@@ -61,6 +65,7 @@ class Explorer:
                                                      "; ".join(faults)))
         if deeper:
             recovery = recovery_ops(ops)
+            self.recovery_cuts += len(recovery)
             for cut, label, f, d in disk_model.cut_states(files, dirs, recovery, None):
                 if cut == 0:
                     continue
@@ -69,8 +74,12 @@ class Explorer:
                                    f, d, level + 1)
         return True
 
+    def summary(self, cuts, states):
+        return ("%d cut points, %d states (%d distinct); %d cut points in recoveries, %d more distinct states; "
+                "%d starts of the tool" % (cuts, states, self.distinct[1], self.recovery_cuts, self.distinct[2], self.runs))
+
     def explore_with(self, ops, files, dirs, blobs):
-        states = disk_model.cut_states(files, dirs, ops, blobs)
+        states = disk_model.cut_states(files, dirs, ops, blobs, self.each_file)
         cuts = sorted({cut for cut, _, _, _ in states})
         for cut, label, f, d in states:
             where = "cut point %d (after %s; %s)" % (cut, disk_model.describe(ops[cut - 1] if cut else None), label)
@@ -105,9 +114,7 @@ def main(argv=None):
         print("recorded update: %d operations, exit code %d" % (len(ops), code))
         explorer = Explorer(session, work, options.package, options.out, files, updated, not options.shallow)
         cuts, states = explorer.explore_with(ops, files, dirs, os.path.join(update_dir, "blobs"))
-    print("explored %d cut points, %d states (%d distinct, %d starts of the tool, recovery cuts included); "
-          "%d faults; %.0f s" % (cuts, states, len(explorer.judged), explorer.runs, len(explorer.findings),
-                                time.time() - began))
+    print("%s; %d faults; %.0f s" % (explorer.summary(cuts, states), len(explorer.findings), time.time() - began))
     return 1 if explorer.findings else 0
 
 

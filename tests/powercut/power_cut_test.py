@@ -39,6 +39,7 @@ def without_staged_flushes(ops):
 
 
 def main():
+    sys.stdout.reconfigure(line_buffering=True)
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--build", required=True, help="the i686 build folder")
     parser.add_argument("--shallow", action="store_true", help="no cuts during the next start's recovery")
@@ -67,8 +68,7 @@ def main():
             return 1
         explorer = explore.Explorer(session, work, package, scratch, files, updated, deep=not options.shallow)
         cuts, states = explorer.explore_with(ops, files, dirs, blobs)
-        print("power cut: %d cut points, %d states (%d distinct, recovery cuts included), %d starts of the tool, "
-              "%d faults" % (cuts, states, len(explorer.judged), explorer.runs, len(explorer.findings)))
+        print("power cut: %s; %d faults" % (explorer.summary(cuts, states), len(explorer.findings)))
         ok &= not explorer.findings
 
         # The explorer itself: a planted fault is found and named.

@@ -16,10 +16,10 @@ TRACED_CALLS = ",".join([
 ])
 
 
-def strace_command(log):
+def strace_command(log, string_limit=1 << 26):
     # -yy: every descriptor printed with the path it stands for in that process, so descriptors the
     # server hands to its clients need no tracking; -x: data as escaped text; large -s: whole writes.
-    return ["strace", "-f", "-ttt", "-yy", "-qq", "-x", "-s", str(1 << 26), "-e", "signal=none",
+    return ["strace", "-f", "-ttt", "-yy", "-qq", "-x", "-s", str(string_limit), "-e", "signal=none",
             "-e", "trace=" + TRACED_CALLS, "-o", log]
 
 
@@ -46,7 +46,9 @@ class WineSession:
         command = ["wineserver", "-f", "-p"]
         if self.server_log:
             os.makedirs(os.path.dirname(self.server_log), exist_ok=True)
-            command = strace_command(self.server_log) + command
+            # The server writes no file's contents (the programs do), only its replies: a write of
+            # more than this to a file would stop the reduction instead of passing unseen.
+            command = strace_command(self.server_log, 256) + command
         self.server = subprocess.Popen(command, env=self.env, stderr=subprocess.DEVNULL)
         # A client arriving before the server listens would start a server of its own, untraced.
         time.sleep(2)
