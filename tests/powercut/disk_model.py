@@ -54,9 +54,15 @@ class _File:
         self.content = bytearray(data)
         self.flushed = bytes(data)
         self.dirty = []  # (offset, length) written since the last flush
+        self.cached = None  # bytes(content), shared by the states until the next change
+
+    def data(self):
+        if self.cached is None:
+            self.cached = bytes(self.content)
+        return self.cached
 
     def flush(self):
-        self.flushed = bytes(self.content)
+        self.flushed = self.data()
         self.dirty = []
 
 
@@ -102,6 +108,7 @@ class Replay:
                 self.dirs = {to + d[len(rel):] if d == rel or d.startswith(rel + "/") else d for d in self.dirs}
         elif kind == "truncate":
             f = self.names[rel]
+            f.cached = None
             size = op["size"]
             if size < len(f.content):
                 del f.content[size:]
@@ -109,6 +116,7 @@ class Replay:
                 f.content.extend(bytes(size - len(f.content)))
         elif kind == "write":
             f = self.names[rel]
+            f.cached = None
             data = self.blob(op["digest"])
             end = op["offset"] + len(data)
             if end > len(f.content):
@@ -122,7 +130,7 @@ class Replay:
     def variants(self):
         """The states the disk may hold now: [(label, files, dirs)]."""
         unflushed = sorted(rel for rel, f in self.names.items() if f.dirty)
-        written = {rel: bytes(f.content) for rel, f in self.names.items()}
+        written = {rel: f.data() for rel, f in self.names.items()}
 
         def worst(rel, how):
             f = self.names[rel]

@@ -35,6 +35,7 @@ class Explorer:
         self.judged = {}  # state digest -> faults
         self.distinct = {1: 0, 2: 0}  # distinct states judged: after a cut in the update, in a recovery
         self.recovery_cuts = 0
+        self.recovery_checked = False
         self.runs = 0
         self.findings = []  # (where, faults)
 
@@ -65,6 +66,8 @@ class Explorer:
                                                      "; ".join(faults)))
         if deeper:
             recovery = recovery_ops(ops)
+            if recovery and not self.recovery_checked:
+                self.check_recovery_is_the_servers(files, dirs, recovery)
             self.recovery_cuts += len(recovery)
             for cut, label, f, d in disk_model.cut_states(files, dirs, recovery, None):
                 if cut == 0:
@@ -74,17 +77,46 @@ class Explorer:
                                    f, d, level + 1)
         return True
 
+    def check_recovery_is_the_servers(self, files, dirs, recovery):
+        """Once: the same start with the tool traced too must show no more operations in its
+        recovery (no write, no flush) than the server's trace alone."""
+        installation.place(self.session, files, dirs)
+        self.runs += 1
+        _, ops = record.record_run(self.session, self.work, ["/quiet"], os.path.join(self.out, "next"),
+                                   self.package)
+        if recovery_ops(ops) != recovery:
+            raise RuntimeError("the recovery does more than the server's trace shows: %s" % recovery_ops(ops))
+        self.recovery_checked = True
+
     def summary(self, cuts, states):
         return ("%d cut points, %d states (%d distinct); %d cut points in recoveries, %d more distinct states; "
                 "%d starts of the tool" % (cuts, states, self.distinct[1], self.recovery_cuts, self.distinct[2], self.runs))
 
-    def explore_with(self, ops, files, dirs, blobs):
+    def explore_with(self, ops, files, dirs, blobs, deadline=None, progress=None):
+        """Explores every cut point, coarse to fine (every 64th first, then every 32nd, ...), so that a
+        run stopped at `deadline` (a time.time()) has covered the whole update evenly. Returns the
+        cut points and states explored."""
         states = disk_model.cut_states(files, dirs, ops, blobs, self.each_file)
-        cuts = sorted({cut for cut, _, _, _ in states})
+        by_cut = {}
         for cut, label, f, d in states:
-            where = "cut point %d (after %s; %s)" % (cut, disk_model.describe(ops[cut - 1] if cut else None), label)
-            self.explore_state(where, f, d, 1)
-        return len(cuts), len(states)
+            by_cut.setdefault(cut, []).append((label, f, d))
+        order, seen = [], set()
+        for stride in (64, 32, 16, 8, 4, 2, 1):
+            for cut in sorted(by_cut):
+                if cut % stride == 0 and cut not in seen:
+                    seen.add(cut)
+                    order.append(cut)
+        explored = 0
+        for n, cut in enumerate(order):
+            if deadline and time.time() > deadline:
+                return n, explored
+            for label, f, d in by_cut[cut]:
+                where = "cut point %d (after %s; %s)" % (cut, disk_model.describe(ops[cut - 1] if cut else None), label)
+                self.explore_state(where, f, d, 1)
+                explored += 1
+            if progress and (n + 1) % progress == 0:
+                self.log("... %d of %d cut points: %s" % (n + 1, len(order), self.summary(n + 1, explored)))
+        return len(order), explored
 
 
 def main(argv=None):
