@@ -34,7 +34,7 @@ def large_case(build):
 def run_case(build, scratch, tool, before, entries, key, deep, each_file, expected_exit, minutes=None):
     os.makedirs(scratch, exist_ok=True)
     fixture.write_files(os.path.join(scratch, "installation"), before)
-    with WineSession(os.path.join(build, "power-cut", "wineprefix"), os.path.join(scratch, "wineserver.log")) as session:
+    with WineSession(os.path.join(build, "wineprefix-power-cut-large"), os.path.join(scratch, "wineserver.log")) as session:
         package = os.path.join(scratch, "vupcab")
         fixture.make_package(session, os.path.join(build, "mkvupcab.exe"), package, entries,
                              os.path.join(scratch, "payloads"), key)

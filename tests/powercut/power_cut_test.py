@@ -49,7 +49,7 @@ def main():
     before, entries = regular_case(options.build)
     fixture.write_files(os.path.join(scratch, "installation"), before)
     ok = True
-    with WineSession(os.path.join(scratch, "wineprefix"), os.path.join(scratch, "wineserver.log")) as session:
+    with WineSession(os.path.join(options.build, "wineprefix-power-cut"), os.path.join(scratch, "wineserver.log")) as session:
         package = os.path.join(scratch, "vupcab")
         fixture.make_package(session, os.path.join(options.build, "mkvupcab.exe"), package, entries,
                              os.path.join(scratch, "payloads"))
@@ -77,7 +77,7 @@ def main():
         planted_ops = without_staged_flushes(ops)
         planted.explore_with(planted_ops, files, dirs, blobs)
         commit = max(i for i, op in enumerate(planted_ops) if op["op"] == "write" and op["path"] == explore.RECORD)
-        named = [where for where, _, _ in planted.findings]
+        named = sorted((where for where, _, _ in planted.findings), key=lambda w: int(w.split()[2]))
         print("planted fault (staged files never flushed): %d states with faults, first at %s"
               % (len(named), named[0] if named else "none"))
         if not named or any(int(w.split()[2]) <= commit for w in named):
