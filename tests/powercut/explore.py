@@ -26,9 +26,9 @@ def recovery_ops(ops):
 
 
 class Explorer:
-    def __init__(self, session, work, package, out, before, updated, deep=True, log=print, each_file=True):
+    def __init__(self, session, work, out, before, updated, deep=True, log=print, each_file=True):
         self.each_file = each_file
-        self.session, self.work, self.package, self.out = session, work, package, out
+        self.session, self.work, self.out = session, work, out
         self.before, self.updated = before, updated
         self.deep = deep
         self.log = log
@@ -44,7 +44,7 @@ class Explorer:
         self.runs += 1
         if traced_server:
             code, ops = record.record_run(self.session, self.work, ["/quiet"], os.path.join(self.out, "next"),
-                                          self.package, client_traced=False)
+                                          client_traced=False)
         else:
             code, ops = self.session.run(["ZR5048VersionUp.exe", "/quiet"], cwd=self.work).returncode, []
         after, _ = installation.read(self.session)
@@ -82,8 +82,7 @@ class Explorer:
         recovery (no write, no flush) than the server's trace alone."""
         installation.place(self.session, files, dirs)
         self.runs += 1
-        _, ops = record.record_run(self.session, self.work, ["/quiet"], os.path.join(self.out, "next"),
-                                   self.package)
+        _, ops = record.record_run(self.session, self.work, ["/quiet"], os.path.join(self.out, "next"))
         if recovery_ops(ops) != recovery:
             raise RuntimeError("the recovery does more than the server's trace shows: %s" % recovery_ops(ops))
         self.recovery_checked = True
@@ -140,11 +139,11 @@ def main(argv=None):
             update_dir = options.trace
         else:
             installation.place(session, files, dirs)
-            code, ops = record.record_run(session, work, ["/quiet"], update_dir, options.package)
+            code, ops = record.record_run(session, work, ["/quiet"], update_dir)
             record.save(update_dir, code, ops)
         updated, _ = disk_model.final_state(files, dirs, ops, os.path.join(update_dir, "blobs"))
         print("recorded update: %d operations, exit code %d" % (len(ops), code))
-        explorer = Explorer(session, work, options.package, options.out, files, updated, not options.shallow)
+        explorer = Explorer(session, work, options.out, files, updated, not options.shallow)
         cuts, states = explorer.explore_with(ops, files, dirs, os.path.join(update_dir, "blobs"))
     print("%s; %d faults; %.0f s" % (explorer.summary(cuts, states), len(explorer.findings), time.time() - began))
     return 1 if explorer.findings else 0

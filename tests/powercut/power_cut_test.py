@@ -58,7 +58,7 @@ def main():
         files, dirs = disk_model.read_folder(os.path.join(scratch, "installation"))
         installation.place(session, files, dirs)
         update = os.path.join(scratch, "update")
-        code, ops = record.record_run(session, work, ["/quiet"], update, package)
+        code, ops = record.record_run(session, work, ["/quiet"], update)
         record.save(update, code, ops)
         blobs = os.path.join(update, "blobs")
         updated, _ = disk_model.final_state(files, dirs, ops, blobs)
@@ -66,13 +66,13 @@ def main():
         if code != 0 or any(updated.get(n.replace("\\", "/")) != d for n, d in entries.items()):
             print("FAIL: the recorded update did not install the package")
             return 1
-        explorer = explore.Explorer(session, work, package, scratch, files, updated, deep=not options.shallow)
+        explorer = explore.Explorer(session, work, scratch, files, updated, deep=not options.shallow)
         cuts, states = explorer.explore_with(ops, files, dirs, blobs)
         print("power cut: %s; %d faults" % (explorer.summary(cuts, states), len(explorer.findings)))
         ok &= not explorer.findings
 
         # The explorer itself: a planted fault is found and named.
-        planted = explore.Explorer(session, work, package, scratch, files, updated, deep=False, log=lambda _: None)
+        planted = explore.Explorer(session, work, scratch, files, updated, deep=False, log=lambda _: None)
         planted.judged = {d: f for d, f in explorer.judged.items()}  # the same state judges the same
         planted_ops = without_staged_flushes(ops)
         planted.explore_with(planted_ops, files, dirs, blobs)

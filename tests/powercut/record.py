@@ -23,10 +23,11 @@ def server_slice(session, start, out):
     return out
 
 
-def record_run(session, work, args, out, package, client_traced=True):
-    """Runs the tool in `work` with `args` on the installation as placed, and returns (exit code,
-    operations). With client_traced false only the server is traced (the operations it makes:
-    creates, renames, deletes), at the cost of a program start only."""
+def record_run(session, work, args, out, client_traced=True):
+    """Runs the tool in `work` (the package beside it) with `args` on the installation as placed, and
+    returns (exit status, operations); any change to the package stops the recording. With
+    client_traced false only the server is traced (the operations it makes: creates, renames,
+    deletes), at the cost of a program start only."""
     os.makedirs(out, exist_ok=True)
     files, dirs = installation.read(session)
     start = session.server_log_size()
@@ -36,7 +37,8 @@ def record_run(session, work, args, out, package, client_traced=True):
     if client_log:
         logs.append(client_log)
     ops = trace_reduce.reduce_logs(logs, installation.linux_folder(session), os.path.join(out, "blobs"),
-                                   {rel: len(data) for rel, data in files.items()}, dirs, watched=[package])
+                                   {rel: len(data) for rel, data in files.items()}, dirs,
+                                   watched=[os.path.join(work, "vupcab")])
     for log in logs:
         os.remove(log)
     if client_traced:
@@ -72,7 +74,7 @@ def main():
         installation.register(session)
         installation.place(session, files, dirs)
         work = installation.work_folder(session, options.tool, options.package)
-        exit_code, ops = record_run(session, work, ["/quiet"], options.out, options.package)
+        exit_code, ops = record_run(session, work, ["/quiet"], options.out)
     save(options.out, exit_code, ops)
     print("recorded %d operations, exit code %d" % (len(ops), exit_code))
 
