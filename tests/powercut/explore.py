@@ -92,15 +92,15 @@ class Explorer:
                 "%d starts of the tool" % (cuts, states, self.distinct[1], self.recovery_cuts, self.distinct[2], self.runs))
 
     def explore_with(self, ops, files, dirs, blobs, deadline=None, progress=None):
-        """Explores every cut point, coarse to fine (every 64th first, then every 32nd, ...), so that a
-        run stopped at `deadline` (a time.time()) has covered the whole update evenly. Returns the
-        cut points and states explored."""
+        """Explores every cut point in order or, with a `deadline` (a time.time()), coarse to fine
+        (every 64th first, then every 32nd, ...), so that a run stopped then has covered the whole
+        update evenly. Returns the cut points and states explored."""
         states = disk_model.cut_states(files, dirs, ops, blobs, self.each_file)
         by_cut = {}
         for cut, label, f, d in states:
             by_cut.setdefault(cut, []).append((label, f, d))
         order, seen = [], set()
-        for stride in (64, 32, 16, 8, 4, 2, 1):
+        for stride in (64, 32, 16, 8, 4, 2, 1) if deadline else (1,):
             for cut in sorted(by_cut):
                 if cut % stride == 0 and cut not in seen:
                     seen.add(cut)

@@ -48,6 +48,8 @@ def run_case(build, scratch, tool, before, entries, key, deep, each_file, expect
         blobs = os.path.join(update, "blobs")
         updated, _ = disk_model.final_state(files, dirs, ops, blobs)
         print("recorded: %d operations, exit status %d (expected %d)" % (len(ops), code, expected_exit & 0xFF))
+        if not deep:
+            session.untrace()
         explorer = explore.Explorer(session, work, scratch, files, updated, deep=deep, each_file=each_file)
         deadline = time.time() + 60 * minutes if minutes else None
         cuts, states = explorer.explore_with(ops, files, dirs, blobs, deadline, progress=100)

@@ -108,12 +108,15 @@ class Reducer:
         self.position = {}  # relative path -> file position of its last open description
         os.makedirs(blobs, exist_ok=True)
 
-    def relative(self, path):
+    def relative(self, path, change=True):
+        """`path` relative to the folder, or None outside it. A change to a watched file stops the
+        reduction."""
         if path is None:
             return None
-        for watched in self.watched:
-            if path == watched:
+        if path in self.watched:
+            if change:
                 raise RuntimeError("the program changed " + path)
+            return None
         if path == self.folder:
             return ""
         if path.startswith(self.folder + "/"):
@@ -160,10 +163,10 @@ class Reducer:
             full = retpath if retpath else canonical(path.decode("utf-8", "surrogateescape"), base)
             if full.endswith(" (deleted)"):
                 return
-            rel = self.relative(full)
+            flags = rest
+            rel = self.relative(full, change=any(f in flags for f in ("O_WRONLY", "O_RDWR", "O_TRUNC")))
             if rel is None:
                 return
-            flags = rest
             if rel not in self.sizes and ("O_CREAT" in flags or name == "creat") and rel not in self.dirs:
                 self.emit(op="create", path=rel)
                 self.sizes[rel] = 0
@@ -189,11 +192,11 @@ class Reducer:
             if self.relative(path) is not None:
                 raise RuntimeError("not modelled: %s on %s" % (name, path))
         elif name == "lseek":
-            rel = self.relative(fd_path(args))
+            rel = self.relative(fd_path(args), change=False)
             if rel is not None:
                 self.position[rel] = int(ret)
         elif name == "_llseek":
-            rel = self.relative(fd_path(args))
+            rel = self.relative(fd_path(args), change=False)
             if rel is not None:
                 self.position[rel] = int(re.search(r"\[(\d+)\]", args).group(1))
         elif name == "ftruncate":
@@ -210,7 +213,7 @@ class Reducer:
                 self.emit(op="truncate", path=rel, size=size)
                 self.sizes[rel] = size
         elif name in ("fsync", "fdatasync"):
-            rel = self.relative(fd_path(args))
+            rel = self.relative(fd_path(args), change=False)
             if rel is not None and rel in self.sizes:
                 self.emit(op="flush", path=rel)
         elif name in ("sync", "syncfs"):
