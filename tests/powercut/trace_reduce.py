@@ -76,12 +76,18 @@ def read_events(log_paths):
     return events
 
 
+def unescape_path(text):
+    """A path as strace prints it after a descriptor (bytes it cannot show as \\xNN) in UTF-8."""
+    data = re.sub(rb"\\x([0-9a-f]{2})", lambda m: bytes([int(m.group(1), 16)]), text.encode("utf-8", "surrogateescape"))
+    return data.decode("utf-8", "surrogateescape")
+
+
 def fd_path(arg):
     """The path strace printed for a descriptor argument such as 19</a/b>, or None."""
     m = re.match(r"^-?\d+<(.*?)>(?:,|$)", arg)
     if not m or m.group(1).startswith(("pipe:", "socket:", "anon_inode:", "/dev/")):
         return None
-    path = m.group(1)
+    path = unescape_path(m.group(1))
     return path[: -len(" (deleted)")] if path.endswith(" (deleted)") else path
 
 
@@ -160,7 +166,7 @@ class Reducer:
             else:
                 base, rest = None, args
             path, rest = take_string(rest)
-            full = retpath if retpath else canonical(path.decode("utf-8", "surrogateescape"), base)
+            full = unescape_path(retpath) if retpath else canonical(path.decode("utf-8", "surrogateescape"), base)
             if full.endswith(" (deleted)"):
                 return
             flags = rest
