@@ -33,7 +33,7 @@ class Explorer:
         self.deep = deep
         self.log = log
         self.judged = {}  # state digest -> faults
-        self.distinct = {1: 0, 2: 0}  # distinct states judged: after a cut in the update, in a recovery
+        self.update_states = set()  # digests of the states a cut in the update leaves
         self.recovery_cuts = 0
         self.recovery_checked = False
         self.runs = 0
@@ -56,7 +56,6 @@ class Explorer:
             return False
         deeper = self.deep and level == 1 and RECORD in files
         code, ops, after = self.start_on(files, dirs, deeper)
-        self.distinct[level] += 1
         faults = judge.judge(self.before, self.updated, after, code)
         self.judged[digest] = faults
         if faults:
@@ -88,14 +87,16 @@ class Explorer:
         self.recovery_checked = True
 
     def summary(self, cuts, states):
+        update = len(self.update_states & set(self.judged))
         return ("%d cut points, %d states (%d distinct); %d cut points in recoveries, %d more distinct states; "
-                "%d starts of the tool" % (cuts, states, self.distinct[1], self.recovery_cuts, self.distinct[2], self.runs))
+                "%d starts of the tool" % (cuts, states, update, self.recovery_cuts, len(self.judged) - update, self.runs))
 
     def explore_with(self, ops, files, dirs, blobs, deadline=None, progress=None):
         """Explores every cut point in order or, with a `deadline` (a time.time()), coarse to fine
         (every 64th first, then every 32nd, ...), so that a run stopped then has covered the whole
         update evenly. Returns the cut points and states explored."""
         states = disk_model.cut_states(files, dirs, ops, blobs, self.each_file)
+        self.update_states = {disk_model.state_digest(f, d) for _, _, f, d in states}
         by_cut = {}
         for cut, label, f, d in states:
             by_cut.setdefault(cut, []).append((label, f, d))
@@ -127,6 +128,9 @@ def main(argv=None):
     parser.add_argument("--out", required=True, help="a scratch folder: traces, logs")
     parser.add_argument("--trace", help="explore this recorded trace (record.py) instead of recording one")
     parser.add_argument("--shallow", action="store_true", help="no cuts during the next start's recovery")
+    parser.add_argument("--together", action="store_true",
+                        help="unflushed files lost together only, not each alone (for packages of many files)")
+    parser.add_argument("--minutes", type=float, help="stop after this long, cut points taken coarse to fine")
     options = parser.parse_args(argv)
     began = time.time()
     files, dirs = disk_model.read_folder(options.installation)
@@ -142,9 +146,13 @@ def main(argv=None):
             code, ops = record.record_run(session, work, ["/quiet"], update_dir)
             record.save(update_dir, code, ops)
         updated, _ = disk_model.final_state(files, dirs, ops, os.path.join(update_dir, "blobs"))
-        print("recorded update: %d operations, exit code %d" % (len(ops), code))
-        explorer = Explorer(session, work, options.out, files, updated, not options.shallow)
-        cuts, states = explorer.explore_with(ops, files, dirs, os.path.join(update_dir, "blobs"))
+        print("recorded update: %d operations, exit status %d" % (len(ops), code))
+        if options.shallow:
+            session.untrace()
+        explorer = Explorer(session, work, options.out, files, updated, not options.shallow,
+                            each_file=not options.together)
+        deadline = began + 60 * options.minutes if options.minutes else None
+        cuts, states = explorer.explore_with(ops, files, dirs, os.path.join(update_dir, "blobs"), deadline, 100)
     print("%s; %d faults; %.0f s" % (explorer.summary(cuts, states), len(explorer.findings), time.time() - began))
     return 1 if explorer.findings else 0
 
