@@ -54,8 +54,8 @@ def run_case(build, scratch, tool, before, entries, key, deep, each_file, expect
         deadline = time.time() + 60 * minutes if minutes else None
         cuts, states = explorer.explore_with(ops, files, dirs, blobs, deadline, progress=100)
         total = len({cut for cut, _, _, _ in disk_model.cut_states(files, dirs, ops, blobs, each_file)})
-        print("explored %d of %d cut points:" % (cuts, total), end=" ")
-        print("explored: %s; %d faults" % (explorer.summary(cuts, states), len(explorer.findings)))
+        print("explored %d of %d cut points: %s; %d faults" % (cuts, total, explorer.summary(cuts, states),
+                                                              len(explorer.findings)))
         return code == expected_exit & 0xFF and not explorer.findings
 
 
