@@ -115,8 +115,13 @@ E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
         start = end + 1;
     }
     const std::string magic(RECORD_MAGIC_LINE, sizeof RECORD_MAGIC_LINE - 2);
-    if (lines.empty())
-        return magic.compare(0, bytes.size(), bytes) == 0 ? RECORD_OK : RECORD_BAD_HEADER;
+    if (lines.empty()) {
+        // A power cut after the first write gave the record its size but before its bytes reached the
+        // disk leaves zeros, there or after a part of the header: that write was never flushed, so
+        // nothing after it began.
+        const std::size_t written = bytes.find_last_not_of('\0') + 1;  // 0 when all are zeros
+        return magic.compare(0, written, bytes, 0, written) == 0 ? RECORD_OK : RECORD_BAD_HEADER;
+    }
     RECOVERY_RECORD read;
     if (lines[0] == RECORD_FORM_2_LINE)
         read.bSwapping = true;

@@ -60,6 +60,7 @@ ZR_PACKAGES=(
   xvfb xauth x11-utils imagemagick
   locales fonts-ipafont-gothic
   libssl-dev openssl osslsigncode
+  python3 strace
 )
 
 zr_missing_packages() {

@@ -64,6 +64,14 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{__LINE__, "empty file: ended right after creating it", "", zr::RECORD_OK, 0},
         RecordCase{__LINE__, "header cut short", "ZR5048 reco", zr::RECORD_OK, 0},
         RecordCase{__LINE__, "header cut short in the installation line", kMagic + "I\tC:\\In", zr::RECORD_OK, 0},
+        // A power cut: the first write's size reached the disk, its bytes (or some of them) did not.
+        RecordCase{__LINE__, "first write never on the disk: zeros", std::string(857, '\0'), zr::RECORD_OK, 0},
+        RecordCase{__LINE__, "first write partly on the disk", "ZR5048 reco" + std::string(846, '\0'), zr::RECORD_OK,
+                   0},
+        RecordCase{__LINE__, "swap line never on the disk",
+                   kHeader + "S\tC:\\Inst\\a\tC:\\Inst\\zr~0000ABCD.tmp\n" + std::string(2, '\0'), zr::RECORD_OK, 1},
+        RecordCase{__LINE__, "zeros after text that is no header", "hello" + std::string(40, '\0'),
+                   zr::RECORD_BAD_HEADER, 0},
         // The form the installer wrote while it still worked in the start folder: never acted on.
         RecordCase{__LINE__, "the earlier form",
                    "ZR5048 recovery record 1\nI\tC:\\Inst\\\nW\tC:\\\nC\tC:\\Inst\\a\nC\tC:\\victim.txt\n",
@@ -199,6 +207,17 @@ TEST(Recovery, ARecordNotOfTheInstallersMakingIsNeverActedOn) {
     EXPECT_EQ(ReadFileBytes(outside / "precious.txt"), "keep me");
     EXPECT_EQ(ReadFileBytes(install / "ZR5048Em.exe"), "installed exe");
     EXPECT_EQ(ReadFileBytes(install / "zr~recovery.dat"), record) << "left alone for the user or support";
+}
+
+// A power cut right after the record's first write: its size on the disk, its bytes not (the state
+// the power-cut exploration found left alone at every start).
+TEST(Recovery, ARecordWhoseFirstWriteNeverReachedTheDiskGoesAndNothingElse) {
+    ScratchFolder install;
+    ASSERT_TRUE(WriteFileBytes(install / "ZR5048Em.exe", "installed exe"));
+    ASSERT_TRUE(WriteFileBytes(install / "zr~recovery.dat", std::string(857, '\0')));
+    EXPECT_EQ(zr::RecoverInstallation(install.Path().c_str()), zr::RECOVERY_DONE);
+    EXPECT_FALSE(FileExists(install / "zr~recovery.dat"));
+    EXPECT_EQ(ReadFileBytes(install / "ZR5048Em.exe"), "installed exe");
 }
 
 TEST(Recovery, BeforeTheCommitPointEveryChangeIsUndoneAndAfterItOnlyBackupsGo) {
