@@ -65,7 +65,7 @@ E_INSTALL_OUTCOME Place(PACKAGE_PLAN& plan,
     if (!transaction.Begin(installFolder))
         return INSTALL_BUSY;
     for (const PLANNED_ENTRY& entry : plan.entries) {
-        if (!transaction.StageEntry(entry.destination, entry.bReplaces))
+        if (!transaction.StageEntry(entry.destination, entry.placing != PLACE_NEW))
             return INSTALL_FAILED;
     }
     if (!transaction.AnnounceStaged())

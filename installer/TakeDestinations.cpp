@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <map>
 #include <vector>
 
 #include "files/FileInUse.h"
@@ -70,10 +69,8 @@ E_INSTALL_OUTCOME TakeDestinations(PACKAGE_PLAN* plan,
     // Only a file installed before the update: a destination named again replaces the update's own
     // file, which nobody else can hold.
     std::vector<PLANNED_ENTRY*> waiting;
-    std::map<std::wstring, bool> seen;
     for (PLANNED_ENTRY& entry : plan->entries) {
-        const bool first = seen.emplace(PathKey(entry.destination), true).second;
-        if (entry.bReplaces && first)
+        if (entry.placing == PLACE_OVER_INSTALLED)
             waiting.push_back(&entry);
     }
     const auto release = [plan] {

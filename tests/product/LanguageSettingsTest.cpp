@@ -66,6 +66,10 @@ const LanguageCase LANGUAGE_CASES[] = {
     {"only No0 of LangList counts", "[Other]\r\nNo0=1\r\n[LangList]\r\nNo1=2\r\n", 0, "JA"},
     {"no LangList section", "[Settings]\r\nLanguage=1\r\n", 0, "JA"},
     {"no file", nullptr, 0, "JA"},
+    {"a quoted value", "[LangList]\r\nNo0='3'\r\n", 3, "KO"},
+    {"a byte order mark", "\xEF\xBB\xBF[LangList]\r\nNo0=1\r\n", 1, "EN"},
+    {"only the first LangList counts", "[LangList]\r\nNo1=1\r\n[LangList]\r\nNo0=1\r\n", 0, "JA"},
+    {"the first No0 counts", "[LangList]\nNo0=2\nNo0=1\n", 2, "CH"},
 };
 
 class ReadInstalledLanguageTest : public ::testing::TestWithParam<LanguageCase> {};

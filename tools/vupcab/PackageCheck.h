@@ -1,7 +1,10 @@
 // `mkvupcab check`: what the tool would make of a package on an installation, found without changing
-// anything, through the rules the tool itself runs: the signature policy (package/SignatureBlock.h),
-// the directory's judgement (package/PackageDirectory.h) and each destination's
-// (format/DestinationRule.h). Only the facts are gathered here, from this machine's file system.
+// anything, through the rules the tool itself runs: the signature policy (format/SignatureBlock.h),
+// the directory's judgement (format/PackageDirectory.h), each destination's (format/DestinationRule.h)
+// and the installed language's reading (product/LanguageText.h). Only the plain facts of this machine's
+// file system are gathered here (what stands at a name, read-only); what only Windows answers (links
+// and final paths on the way and at a name, whether a file there is the package itself) is left to
+// the tool, and `check` says so.
 #pragma once
 
 #include <cstdint>
@@ -30,8 +33,7 @@ struct PACKAGE_CHECK {
     bool directoryOk = false;
     std::string directoryText;  // why the directory is refused, naming the entry
     std::vector<ENTRY_CHECK> entries;
-    bool languageRecorded = false;  // the installation holds Language.ini with [LangList] No0
-    int installedLanguage = 0;
+    int installedLanguage = 0;          // as the tool reads Language.ini: 0 without the file or its value
     std::vector<std::string> refusals;  // every reason the tool would not install it; empty: it would
 };
 

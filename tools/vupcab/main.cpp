@@ -44,7 +44,8 @@ const char* const CHECK_USAGE =
     "A dry run that changes nothing: what a tool built with these keys (none: without keys) would make of\n"
     "PACKAGE on the installation folder INSTALLDIR. Prints the signature, the directory, a line per entry\n"
     "  entry create|replace|identical|refused SIZE NAME [: why]\n"
-    "and the installation's language from its Language.ini (its version is not read), then\n"
+    "and the installation's language from its Language.ini, 0 without one (its version is not read);\n"
+    "links, final paths and the package's identity are left to the tool. Then\n"
     "  check installable=yes|no refusals=N\n"
     "Exit 0 only when the tool would install it, 3 when it would refuse it.\n";
 const char* const OTHER_USAGE =
@@ -336,10 +337,8 @@ int Check(int argc, char** argv) {
             std::printf(" : %s", zr::DestinationFaultText(entry.fault));
         std::printf("\n");
     }
-    if (check.languageRecorded)
-        std::printf("installed language=%d version=not-read\n", check.installedLanguage);
-    else
-        std::printf("installed language=not-recorded version=not-read\n");
+    std::printf("installed language=%d version=not-read\n", check.installedLanguage);
+    std::printf("not-judged links, final paths, the package's identity (the tool judges them on Windows)\n");
     for (const std::string& refusal : check.refusals)
         std::printf("refused   %s\n", refusal.c_str());
     std::printf("check installable=%s refusals=%zu\n", check.refusals.empty() ? "yes" : "no", check.refusals.size());
