@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/ExitCode.h"
+#include "update/Outcomes.h"
 #include "app/UnattendedRun.h"
 #include "update/DeploymentLog.h"
 #include "dialog/DialogTexts.h"

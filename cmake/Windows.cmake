@@ -70,7 +70,7 @@ add_library(zr_product STATIC
     product/ProductRunning.cpp
     product/ProductVersion.cpp
 )
-target_link_libraries(zr_product PUBLIC zr_framework zr_format zr_product_rules zr_app_rules zr_installer advapi32)
+target_link_libraries(zr_product PUBLIC zr_framework zr_format zr_product_rules zr_app_rules zr_update_rules zr_installer advapi32)
 # The Japanese texts are code page 932 at run time.
 set_source_files_properties(dialog/DialogTexts.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP932")
 

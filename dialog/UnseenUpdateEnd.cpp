@@ -17,8 +17,6 @@ void CZR5048VersionUpDlg::WaitForUnseenEnd(const char* why) {
     m_bWaitCursor = false;
     m_bEndedUnseen = true;
     m_bUpdated = outcome == zr::INSTALL_DONE;
-    if (m_pLog)
-        zr::LogInstallOutcome(*m_pLog, outcome);
 }
 
 bool CZR5048VersionUpDlg::UpdateEndedUnseen(zr::E_INSTALL_OUTCOME* outcome) {
@@ -27,6 +25,6 @@ bool CZR5048VersionUpDlg::UpdateEndedUnseen(zr::E_INSTALL_OUTCOME* outcome) {
         WaitForUnseenEnd("A quit message ended the dialog");
     if (!m_bEndedUnseen)
         return false;
-    *outcome = m_worker.Outcome();
+    *outcome = m_worker.Result().outcome;
     return true;
 }

@@ -29,7 +29,7 @@ void CZR5048VersionUpDlg::OnOK() {
     CDialog::OnOK();
 }
 
-bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
         case WM_SETCURSOR:
             // The wait cursor over the whole dialog while the update runs; otherwise the usual one.
@@ -42,7 +42,7 @@ bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT
             m_taskbar.Show(m_hWnd, static_cast<unsigned>(wParam), zr::PROGRESS_FULL);
             return true;
         case zr::WM_ZR_INSTALL_ENDED:
-            OnInstallEnded(static_cast<zr::E_INSTALL_OUTCOME>(wParam));
+            OnInstallEnded(*reinterpret_cast<const zr::INSTALL_RESULT*>(lParam));
             return true;
         case WM_ENDSESSION:
             OnEndSession(wParam != FALSE);

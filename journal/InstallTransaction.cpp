@@ -294,13 +294,13 @@ bool CInstallTransaction::Commit(std::vector<std::wstring>* left) {
     return Finish(CarryOutRecord(m_made, left));
 }
 
-bool CInstallTransaction::Rollback() {
+bool CInstallTransaction::Rollback(std::vector<std::wstring>* left) {
     if (!m_bOpen)
         return false;
     // The staged files are opened by nobody else: they can be deleted once this run lets go of them.
     for (STAGED_ENTRY& entry : m_staged)
         entry.file.reset();
-    return Finish(CarryOutRecord(m_made));
+    return Finish(CarryOutRecord(m_made, left));
 }
 
 bool CInstallTransaction::Finish(bool complete) {

@@ -69,9 +69,11 @@ class CInstallTransaction {
     bool Commit(std::vector<std::wstring>* left = nullptr);
     // Whether the commit line was written: the installation is the new one from then on.
     bool Committed() const { return m_made.bCommitted; }
-    // Puts everything back and removes the record. False when something could not be put back: the
-    // record stays, and the next start finishes the work.
-    bool Rollback();
+    // Puts everything back and removes the record. False when something could not be put back (each
+    // such path is added to *left when given): the record stays, and the next start finishes the work.
+    bool Rollback(std::vector<std::wstring>* left = nullptr);
+    // Begun and neither committed nor rolled back yet.
+    bool IsOpen() const { return m_bOpen; }
 
   private:
     struct STAGED_ENTRY {

@@ -15,8 +15,9 @@ namespace zr {
 // any staged file left deleted. Only the record's own paths are touched, all of them below its
 // installation folder. Each step is idempotent, so a record may be carried out again after an
 // interruption; a failing step is retried a few times (a file another program holds, for about three
-// seconds) and the rest still done. True when nothing is left to do; otherwise the paths still
-// standing that should be gone are added to *left, when given.
+// seconds) and the rest still done. True when nothing is left to do; otherwise *left, when given,
+// gets each path the record could not settle: after the commit point a file still standing that
+// should be gone, before it a file that could not be deleted or an installed file not put back.
 bool CarryOutRecord(const RECOVERY_RECORD& record, std::vector<std::wstring>* left = nullptr);
 
 enum E_RECOVERY {

@@ -2,6 +2,8 @@
 
 #include <cinttypes>
 
+#include "installer/PackageInstall.h"
+
 namespace zr {
 
 void CLoggedProgress::OnPlanned(unsigned entries, std::uint64_t totalBytes) {
@@ -18,23 +20,6 @@ void CLoggedProgress::OnBytesPlaced(std::uint64_t bytesDone) {
 void CLoggedProgress::OnEntryPlaced(const char* entryName, std::uint32_t size) {
     if (m_pLog)
         m_pLog->Line("Placed: %s (%" PRIu32 " bytes)", entryName, size);
-}
-
-void CLoggedProgress::OnRefused(const std::string& why) {
-    if (m_pLog)
-        m_pLog->Line("Refused: %s", why.c_str());
-}
-
-void CLoggedProgress::OnFilesInUse(const FILES_IN_USE& inUse) {
-    m_inUse = inUse;
-    if (!m_pLog)
-        return;
-    for (const std::string& file : inUse.files)
-        m_pLog->Line("In use: %s", file.c_str());
-    for (const FILE_HOLDER& holder : inUse.holders)
-        m_pLog->LineWide("Held by: ", holder.name + L" (process " + std::to_wstring(holder.processId) + L")");
-    if (inUse.holders.empty())
-        m_pLog->Line("Held by: a program the system does not name");
 }
 
 void CLoggedProgress::OnBackupLeft(const std::wstring& path) {
@@ -54,6 +39,21 @@ void CLoggedProgress::Post(unsigned thousandths) {
     m_posted = thousandths;
     m_postedAt = now;
     ::PostMessageA(m_hWnd, WM_ZR_INSTALL_PROGRESS, thousandths, 0);
+}
+
+INSTALL_RESULT InstallUpdate(const UPDATE_EVALUATION& evaluation, CDeploymentLog* log, HWND window) {
+    INSTALL_RESULT result;
+    try {
+        CLoggedProgress progress(log, window);
+        result = InstallPackage(evaluation.packagePath.c_str(), evaluation.paths.szInstallFolder, &evaluation.package,
+                                &progress);
+    } catch (...) {
+        // Out of memory or the like before the first change: reported like any other failure.
+        result = INSTALL_RESULT();
+    }
+    if (log)
+        LogInstallResult(*log, result);
+    return result;
 }
 
 }  // namespace zr

@@ -49,6 +49,7 @@ E_UPDATE_VERDICT Judge(UPDATE_EVALUATION* e, const char* packagePath) {
 }  // namespace
 
 void EvaluateUpdate(const char* packagePath, UPDATE_EVALUATION* evaluation) {
+    evaluation->packagePath = packagePath;
     evaluation->verdict = Judge(evaluation, packagePath);
 }
 

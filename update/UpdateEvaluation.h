@@ -3,6 +3,8 @@
 // finish an interrupted update, read the installed version and language, compare.
 #pragma once
 
+#include <string>
+
 #include "update/UpdateVerdict.h"
 #include "framework/AfxString.h"
 #include "product/FindInstallation.h"
@@ -12,6 +14,7 @@
 namespace zr {
 
 struct UPDATE_EVALUATION {
+    std::string packagePath;  // the package judged (relative to the current directory)
     bool packageRead = false;
     PACKAGE_HEADER package = {};  // what was read; untouched (all zero) when the package was not read
     bool installationFound = false;
