@@ -96,6 +96,13 @@ struct KernelHandleTraits : NullMeansNone<HANDLE> {
     static void Close(Handle h) { ::CloseHandle(h); }
 };
 
+// A FindFirstFile search: INVALID_HANDLE_VALUE means none.
+struct FindTraits : NullMeansNone<HANDLE> {
+    static Handle Null() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::FindClose(h); }
+};
+
 struct ModuleTraits : NullMeansNone<HMODULE> {
     static void Close(Handle h) { ::FreeLibrary(h); }
 };
@@ -104,6 +111,7 @@ using ScopedRegKey = ScopedHandle<RegKeyTraits>;
 using ScopedFont = ScopedHandle<GdiObjectTraits<HFONT>>;
 using ScopedKernelHandle = ScopedHandle<KernelHandleTraits>;
 using ScopedModule = ScopedHandle<ModuleTraits>;
+using ScopedFindHandle = ScopedHandle<FindTraits>;
 #endif  // _WIN32
 
 }  // namespace zr

@@ -7,29 +7,20 @@
 #include "files/FileInUse.h"
 #include "files/LongPath.h"
 #include "format/DestinationRule.h"
-#include "framework/SystemLibrary.h"
 #include "installer/FileHolders.h"
 
 namespace zr {
 
 namespace {
 
-// The attributes of the open file. The basic information alone where the system offers it: the whole
-// of GetFileInformationByHandle asks for the volume's serial number too, which under Wine costs
-// about a millisecond a file.
+// The attributes of the open file. The basic information alone: the whole of
+// GetFileInformationByHandle asks for the volume's serial number too, which under Wine costs about a
+// millisecond a file.
 bool AttributesOf(HANDLE file, DWORD* attributes) {
-    static const auto getInformation = ZR_KERNEL_FUNCTION(GetFileInformationByHandleEx);
-    if (getInformation) {
-        FILE_BASIC_INFO basic = {};
-        if (!getInformation(file, FileBasicInfo, &basic, sizeof basic))
-            return false;
-        *attributes = basic.FileAttributes;
-        return true;
-    }
-    BY_HANDLE_FILE_INFORMATION information = {};
-    if (!::GetFileInformationByHandle(file, &information))
+    FILE_BASIC_INFO basic = {};
+    if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic))
         return false;
-    *attributes = information.dwFileAttributes;
+    *attributes = basic.FileAttributes;
     return true;
 }
 

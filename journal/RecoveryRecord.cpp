@@ -1,5 +1,7 @@
 #include "journal/RecoveryRecord.h"
 
+#include <cwchar>
+
 #include "files/LongPath.h"
 
 namespace zr {
@@ -88,14 +90,45 @@ std::string FormatReservationMoved(const RECORDED_CHANGE& change, const std::wst
     return "R\t" + ToUtf8(change.path) + "\t" + ToUtf8(change.backup) + "\t" + ToUtf8(moved) + "\n";
 }
 
-bool IsReservedBackupName(const std::wstring& name) {
-    if (name.size() != 15 || name.compare(0, 3, L"zr~") != 0 || name.compare(11, 4, L".tmp") != 0)
+namespace {
+constexpr wchar_t RESERVED_PREFIX[] = L"zr~";
+constexpr wchar_t RESERVED_SUFFIX[] = L".tmp";
+constexpr std::size_t PREFIX_LENGTH = 3, DIGITS = 8, SUFFIX_LENGTH = 4;
+
+wchar_t Folded(wchar_t c, bool anyCase) {
+    return anyCase && c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+}  // namespace
+
+std::wstring ReservedName(std::uint32_t number) {
+    wchar_t digits[DIGITS + 1];
+    std::swprintf(digits, DIGITS + 1, L"%08X", static_cast<unsigned>(number));
+    return RESERVED_PREFIX + std::wstring(digits) + RESERVED_SUFFIX;
+}
+
+bool ParseReservedName(const std::wstring& name, bool anyCase, std::uint32_t* number) {
+    if (name.size() != PREFIX_LENGTH + DIGITS + SUFFIX_LENGTH)
         return false;
-    for (std::size_t i = 3; i < 11; ++i) {
-        const wchar_t c = name[i];
-        if (!((c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F')))
+    for (std::size_t i = 0; i < PREFIX_LENGTH; ++i) {
+        if (Folded(name[i], anyCase) != RESERVED_PREFIX[i])
             return false;
     }
+    for (std::size_t i = 0; i < SUFFIX_LENGTH; ++i) {
+        if (Folded(name[PREFIX_LENGTH + DIGITS + i], anyCase) != RESERVED_SUFFIX[i])
+            return false;
+    }
+    std::uint32_t value = 0;
+    for (std::size_t i = PREFIX_LENGTH; i < PREFIX_LENGTH + DIGITS; ++i) {
+        const wchar_t c = anyCase && name[i] >= L'a' && name[i] <= L'f' ? static_cast<wchar_t>(name[i] - 32) : name[i];
+        if (c >= L'0' && c <= L'9')
+            value = value * 16 + static_cast<std::uint32_t>(c - L'0');
+        else if (c >= L'A' && c <= L'F')
+            value = value * 16 + static_cast<std::uint32_t>(c - L'A' + 10);
+        else
+            return false;
+    }
+    if (number)
+        *number = value;
     return true;
 }
 
