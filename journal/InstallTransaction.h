@@ -73,7 +73,7 @@ class CInstallTransaction {
     // such path is added to *left when given): the record stays, and the next start finishes the work.
     bool Rollback(std::vector<std::wstring>* left = nullptr);
     // Begun and neither committed nor rolled back yet.
-    bool IsOpen() const { return m_bOpen; }
+    bool IsOpen() const { return m_phase != PHASE_CLOSED; }
 
   private:
     struct STAGED_ENTRY {
@@ -92,10 +92,15 @@ class CInstallTransaction {
     // Per upper-cased folder, the numbers of the reserved names standing there before the run.
     std::map<std::wstring, std::set<std::uint32_t>> m_standing;
     std::vector<STAGED_ENTRY> m_staged;
-    bool m_bAnnounced = false;
-    bool m_bFlushed = false;
-    bool m_bSwapping = false;
-    bool m_bOpen = false;
+    // Where the run stands; each step checks that it comes in its turn.
+    enum E_PHASE {
+        PHASE_CLOSED,    // not begun, or committed or rolled back
+        PHASE_NAMING,    // begun: the changes are being named
+        PHASE_STAGING,   // announced in the record: staged files are created
+        PHASE_FLUSHED,   // every staged file is on the disk
+        PHASE_SWAPPING,  // the record's swap line is written: installed files are renamed
+    };
+    E_PHASE m_phase = PHASE_CLOSED;
     std::uint32_t m_nNextName = 0;
 };
 
