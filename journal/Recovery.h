@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "journal/RecoveryRecord.h"
+#include "journal/RecoveryResult.h"
 
 namespace zr {
 
@@ -20,22 +21,9 @@ namespace zr {
 // should be gone, before it a file that could not be deleted or an installed file not put back.
 bool CarryOutRecord(const RECOVERY_RECORD& record, std::vector<std::wstring>* left = nullptr);
 
-enum E_RECOVERY {
-    RECOVERY_NOTHING,     // no record: the installation is as the last run left it
-    RECOVERY_DONE,        // an interrupted run's record was carried out and removed
-    RECOVERY_LIVE,        // a running installation holds the record: not touched
-    RECOVERY_UNFINISHED,  // the record could not be carried out in full (a file in use): kept
-    RECOVERY_REFUSED,     // the record is not one the installer would write: left alone, never acted on
-};
-
 // Finishes an interrupted installation of the installation folder `installFolder` (ANSI, ending in
 // a backslash) from its record, silently. Only RECOVERY_NOTHING and RECOVERY_DONE leave an
-// installation that may be read and updated.
+// installation that may be read and updated (update/Outcomes.h says what each means).
 E_RECOVERY RecoverInstallation(const char* installFolder);
-
-// Whether an installation may be read and updated after `recovery`.
-inline bool LeavesInstallationUsable(E_RECOVERY recovery) {
-    return recovery == RECOVERY_NOTHING || recovery == RECOVERY_DONE;
-}
 
 }  // namespace zr

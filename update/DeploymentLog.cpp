@@ -85,26 +85,12 @@ void LogEvaluation(CDeploymentLog& log, const UPDATE_EVALUATION& e) {
         log.Line("Installation: not found in the Installer's Folders key");
     } else {
         log.Line("Installation folder: %s, found in %s", e.paths.szInstallFolder, ViewName(e.view));
-        switch (e.recovery) {
-            case RECOVERY_NOTHING:
-                break;
-            case RECOVERY_DONE:
-                log.Line("Interrupted update: finished, the installation is whole again");
-                break;
-            case RECOVERY_LIVE:
-                log.Line("Interrupted update: another copy is installing");
-                break;
-            case RECOVERY_UNFINISHED:
-                log.Line("Interrupted update: cannot be finished now (a file in use)");
-                break;
-            case RECOVERY_REFUSED:
-                log.Line("Interrupted update: its record is not the installer's, left alone");
-                break;
-        }
+        if (const char* recovery = RecoveryRow(e.recovery).szLog)
+            log.Line("Interrupted update: %s", recovery);
         if (e.installedVersionRead)
             log.Line("Installed: version %s, language %s", e.installedVersion.GetString(),
                      Language(e.installedLanguage).c_str());
-        else if (LeavesInstallationUsable(e.recovery))
+        else if (RecoveryRow(e.recovery).verdict == UPDATE_APPLIES)
             log.Line("Installed: the version of %s cannot be read", e.paths.szExePath);
     }
     log.Line("Decision: %s", DecisionText(VerdictRow(e.verdict), e.installedVersion.GetString(), e.package.szVersion,

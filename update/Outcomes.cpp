@@ -49,6 +49,17 @@ const VERDICT_ROW VERDICTS[] = {
      "the package is damaged or not from the maker, so its version and language are not believed: refused", true},
 };
 
+// In the enumeration's order.
+const RECOVERY_ROW RECOVERIES[] = {
+    {RECOVERY_NOTHING, nullptr, UPDATE_APPLIES},
+    {RECOVERY_DONE, "finished, the installation is whole again", UPDATE_APPLIES},
+    {RECOVERY_LIVE, "another copy is installing", UPDATE_INSTALLATION_BUSY},
+    {RECOVERY_UNFINISHED, "cannot be finished now (a file in use)", UPDATE_INSTALLATION_BUSY},
+    // Never install over a record that is not the installer's.
+    {RECOVERY_REFUSED, "its record is not the installer's, left alone", UPDATE_INSTALLATION_DAMAGED},
+};
+
+static_assert(sizeof RECOVERIES / sizeof RECOVERIES[0] == RECOVERY_REFUSED + 1, "one row per recovery result");
 static_assert(sizeof OUTCOMES / sizeof OUTCOMES[0] == INSTALL_FILES_IN_USE + 1, "one row per install outcome");
 static_assert(sizeof VERDICTS / sizeof VERDICTS[0] == UPDATE_PACKAGE_DAMAGED + 1, "one row per verdict");
 
@@ -66,6 +77,13 @@ const VERDICT_ROW& VerdictRow(E_UPDATE_VERDICT verdict) {
     return index < sizeof VERDICTS / sizeof VERDICTS[0] && VERDICTS[index].verdict == verdict
                ? VERDICTS[index]
                : VERDICTS[UPDATE_INSTALLATION_DAMAGED];
+}
+
+const RECOVERY_ROW& RecoveryRow(E_RECOVERY recovery) {
+    const unsigned index = static_cast<unsigned>(recovery);
+    return index < sizeof RECOVERIES / sizeof RECOVERIES[0] && RECOVERIES[index].recovery == recovery
+               ? RECOVERIES[index]
+               : RECOVERIES[RECOVERY_REFUSED];
 }
 
 std::string DecisionText(const VERDICT_ROW& row,

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "installer/InstallOutcome.h"
+#include "journal/RecoveryResult.h"
 #include "update/UpdateVerdict.h"
 
 // A text the dialog shows, in the process's ANSI code page: English, and Japanese as code page 932.
@@ -54,6 +55,15 @@ struct VERDICT_ROW {
     bool bInstallationShown;  // the dialog shows the installed version (else the installation's "none")
 };
 const VERDICT_ROW& VerdictRow(E_UPDATE_VERDICT verdict);
+
+struct RECOVERY_ROW {
+    E_RECOVERY recovery;
+    const char* szLog;  // the log's line, after "Interrupted update: "; null: nothing to say
+    // The verdict it forces (the installation cannot be updated now), or UPDATE_APPLIES when the
+    // installation may be read and updated.
+    E_UPDATE_VERDICT verdict;
+};
+const RECOVERY_ROW& RecoveryRow(E_RECOVERY recovery);
 
 // The row's decision with its places filled.
 std::string DecisionText(const VERDICT_ROW& row,

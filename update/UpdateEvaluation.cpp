@@ -10,6 +10,7 @@
 #include "product/LanguageSettings.h"
 #include "product/ProductVersion.h"
 #include "trust/PackageSignature.h"
+#include "update/Outcomes.h"
 
 namespace zr {
 
@@ -23,10 +24,8 @@ E_UPDATE_VERDICT Judge(UPDATE_EVALUATION* e, const char* packagePath) {
     // An interrupted update is finished first, so that the version read next is the installation's
     // true one. One that cannot be finished now leaves no installation to update: never install over it.
     e->recovery = RecoverInstallation(e->paths.szInstallFolder);
-    if (e->recovery == RECOVERY_REFUSED)
-        return UPDATE_INSTALLATION_DAMAGED;
-    if (!LeavesInstallationUsable(e->recovery))
-        return UPDATE_INSTALLATION_BUSY;
+    if (RecoveryRow(e->recovery).verdict != UPDATE_APPLIES)
+        return RecoveryRow(e->recovery).verdict;
     e->installedVersionRead = GetInstalledVersion(e->paths.szExePath, e->installedVersion);
     if (!e->installedVersionRead)
         return UPDATE_NOT_INSTALLED;

@@ -66,4 +66,27 @@ TEST(ExitCode, OfEveryInstallOutcomeIsWindowsInstallersValue) {
     }
 }
 
+TEST(RecoveryRow, OnlyAWholeInstallationMayBeUpdated) {
+    const struct {
+        E_RECOVERY recovery;
+        const char* log;  // null: nothing logged
+        E_UPDATE_VERDICT verdict;
+    } rows[] = {
+        {RECOVERY_NOTHING, nullptr, UPDATE_APPLIES},
+        {RECOVERY_DONE, "finished, the installation is whole again", UPDATE_APPLIES},
+        {RECOVERY_LIVE, "another copy is installing", UPDATE_INSTALLATION_BUSY},
+        {RECOVERY_UNFINISHED, "cannot be finished now (a file in use)", UPDATE_INSTALLATION_BUSY},
+        {RECOVERY_REFUSED, "its record is not the installer's, left alone", UPDATE_INSTALLATION_DAMAGED},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.recovery);
+        if (row.log) {
+            EXPECT_STREQ(RecoveryRow(row.recovery).szLog, row.log);
+        } else {
+            EXPECT_EQ(RecoveryRow(row.recovery).szLog, nullptr);
+        }
+        EXPECT_EQ(RecoveryRow(row.recovery).verdict, row.verdict);
+    }
+}
+
 }  // namespace
