@@ -38,7 +38,8 @@ BOOL CPassiveProgressDlg::OnInitDialog() {
         GetDlgItem(IDC_PASSIVE_STATUS).SetWindowText(TEXT_PASSIVE_STATUS_ENGLISH);
     }
     GetDlgItem(IDC_PASSIVE_INSTALLED_VERSION)
-        .SetWindowText(zr::MakeDisplayedVersion(m_evaluation.installedVersion, m_evaluation.installedLanguage).c_str());
+        .SetWindowText(
+            zr::MakeDisplayedVersion(m_evaluation.installedVersion, m_evaluation.nInstalledLanguage).c_str());
     GetDlgItem(IDC_PASSIVE_UPDATE_VERSION)
         .SetWindowText(
             zr::MakeDisplayedVersion(m_evaluation.package.szVersion, m_evaluation.package.nLanguage).c_str());

@@ -44,7 +44,7 @@ bool FinalFolderPath(const std::wstring& folder, std::wstring* final) {
 class CFolderCheck {
   public:
     CFolderCheck(const std::wstring& installFolder, const std::wstring& installFinal, PACKAGE_PLAN* plan)
-        : m_installFolder(installFolder), m_installFinal(installFinal), m_plan(plan) {}
+        : m_installFolder(installFolder), m_installFinal(installFinal), m_pPlan(plan) {}
 
     // Every folder from below the installation down to `folder` (full, ending in a backslash).
     void Judge(const std::wstring& folder, DESTINATION_FACTS* facts) {
@@ -89,13 +89,13 @@ class CFolderCheck {
             !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !FinalFolderOf(handle.get(), &final) ||
             !IsBelowFolder(final, m_installFinal))
             return WAY_LINKED;
-        m_plan->folders.push_back(std::move(handle));
+        m_pPlan->folders.push_back(std::move(handle));
         return WAY_PLAIN;
     }
 
     const std::wstring& m_installFolder;
     const std::wstring& m_installFinal;
-    PACKAGE_PLAN* m_plan;
+    PACKAGE_PLAN* m_pPlan;
     std::map<std::wstring, E_WAY> m_judged;  // upper-cased folder
 };
 

@@ -77,24 +77,24 @@ void CDeploymentLog::LineWide(const char* prefix, const std::wstring& text) {
 }
 
 void LogEvaluation(CDeploymentLog& log, const UPDATE_EVALUATION& e) {
-    if (e.packageRead)
+    if (e.bPackageRead)
         log.Line("Package: version %s, language %s", e.package.szVersion, Language(e.package.nLanguage).c_str());
     else
         log.Line("Package: cannot be read");
-    if (!e.installationFound) {
+    if (!e.bInstallationFound) {
         log.Line("Installation: not found in the Installer's Folders key");
     } else {
         log.Line("Installation folder: %s, found in %s", e.paths.szInstallFolder, ViewName(e.view));
         if (const char* recovery = RecoveryRow(e.recovery).szLog)
             log.Line("Interrupted update: %s", recovery);
-        if (e.installedVersionRead)
+        if (e.bInstalledVersionRead)
             log.Line("Installed: version %s, language %s", e.installedVersion.GetString(),
-                     Language(e.installedLanguage).c_str());
+                     Language(e.nInstalledLanguage).c_str());
         else if (RecoveryRow(e.recovery).verdict == UPDATE_APPLIES)
             log.Line("Installed: the version of %s cannot be read", e.paths.szExePath);
     }
     log.Line("Decision: %s", DecisionText(VerdictRow(e.verdict), e.installedVersion.GetString(), e.package.szVersion,
-                                          Language(e.installedLanguage), Language(e.package.nLanguage))
+                                          Language(e.nInstalledLanguage), Language(e.package.nLanguage))
                                  .c_str());
 }
 

@@ -7,14 +7,14 @@
 namespace zr {
 
 void CLoggedProgress::OnPlanned(unsigned entries, std::uint64_t totalBytes) {
-    m_total = totalBytes;
+    m_nTotal = totalBytes;
     if (m_pLog)
         m_pLog->Line("Plan: %u files, %" PRIu64 " bytes", entries, totalBytes);
     Post(0);
 }
 
 void CLoggedProgress::OnBytesPlaced(std::uint64_t bytesDone) {
-    Post(m_total == 0 ? PROGRESS_FULL : static_cast<unsigned>(bytesDone * PROGRESS_FULL / m_total));
+    Post(m_nTotal == 0 ? PROGRESS_FULL : static_cast<unsigned>(bytesDone * PROGRESS_FULL / m_nTotal));
 }
 
 void CLoggedProgress::OnEntryPlaced(const char* entryName, std::uint32_t size) {
@@ -30,14 +30,14 @@ void CLoggedProgress::OnBackupLeft(const std::wstring& path) {
 void CLoggedProgress::Post(unsigned thousandths) {
     if (thousandths > PROGRESS_FULL)
         thousandths = PROGRESS_FULL;
-    if (!m_hWnd || thousandths == m_posted)
+    if (!m_hWnd || thousandths == m_nPosted)
         return;
     // The first and the full one always go: the bar starts at the plan and is seen to reach its end.
     const DWORD now = ::GetTickCount();
-    if (m_posted != ~0u && thousandths != PROGRESS_FULL && now - m_postedAt < PROGRESS_INTERVAL_MS)
+    if (m_nPosted != ~0u && thousandths != PROGRESS_FULL && now - m_nPostedAt < PROGRESS_INTERVAL_MS)
         return;
-    m_posted = thousandths;
-    m_postedAt = now;
+    m_nPosted = thousandths;
+    m_nPostedAt = now;
     ::PostMessageA(m_hWnd, WM_ZR_INSTALL_PROGRESS, thousandths, 0);
 }
 

@@ -40,9 +40,9 @@ class CLoggedProgress : public CInstallProgress {
 
     CDeploymentLog* m_pLog;
     HWND m_hWnd;
-    std::uint64_t m_total = 0;
-    unsigned m_posted = ~0u;
-    DWORD m_postedAt = 0;  // GetTickCount of the last message; differences survive its wrap
+    std::uint64_t m_nTotal = 0;
+    unsigned m_nPosted = ~0u;
+    DWORD m_nPostedAt = 0;  // GetTickCount of the last message; differences survive its wrap
 };
 
 // Installs the package `evaluation` judged (whose header must still be the one it read) into its

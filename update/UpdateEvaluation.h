@@ -15,15 +15,15 @@ namespace zr {
 
 struct UPDATE_EVALUATION {
     std::string packagePath;  // the package judged (relative to the current directory)
-    bool packageRead = false;
+    bool bPackageRead = false;
     PACKAGE_HEADER package = {};  // what was read; untouched (all zero) when the package was not read
-    bool installationFound = false;
-    INSTALLATION_PATHS paths = {};  // all zero unless installationFound
+    bool bInstallationFound = false;
+    INSTALLATION_PATHS paths = {};  // all zero unless bInstallationFound
     E_REGISTRY_VIEW view = REGISTRY_VIEW_OWN;
     E_RECOVERY recovery = RECOVERY_NOTHING;  // only looked at once the installation is found
-    bool installedVersionRead = false;
-    CString installedVersion;  // "" unless installedVersionRead
-    int installedLanguage = 0;
+    bool bInstalledVersionRead = false;
+    CString installedVersion;  // "" unless bInstalledVersionRead
+    int nInstalledLanguage = 0;
     E_UPDATE_VERDICT verdict = UPDATE_NOT_INSTALLED;
 };
 

@@ -146,7 +146,7 @@ TEST_F(PackageCheckTest, SaysWhatTheToolWouldDoWithEachEntry) {
                                             {"ZR~Recovery.DAT", "x"}});
     PACKAGE_CHECK check;
     ASSERT_TRUE(Checks(package, {}, &check));
-    ASSERT_TRUE(check.directoryOk) << check.directoryText;
+    ASSERT_TRUE(check.bDirectoryOk) << check.directoryText;
     const struct {
         E_ENTRY_ACTION action;
         E_DESTINATION_FAULT fault;

@@ -154,8 +154,8 @@ bool CheckPackageAgainst(const fs::path& package,
     const std::size_t got = std::fread(head.data(), 1, head.size(), in.get());
     const PACKAGE_HEADER header = DecodePackageHeader(head.data(), got);
     check->version = header.szVersion;
-    check->language = header.nLanguage;
-    const unsigned codePage = CodePageOfLanguage(check->language);
+    check->nLanguage = header.nLanguage;
+    const unsigned codePage = CodePageOfLanguage(check->nLanguage);
 
     if (check->version.empty())
         check->refusals.push_back("version: the package carries no version");
@@ -172,8 +172,8 @@ bool CheckPackageAgainst(const fs::path& package,
     const PACKAGE_VERDICT verdict =
         CheckPackageDirectory(*directory, SignedLength(size, check->signature.finding.form),
                               InstallFolderText(installFolder).size(), LeadBytesOf(codePage));
-    check->directoryOk = verdict.fault == PACKAGE_OK;
-    if (!check->directoryOk) {
+    check->bDirectoryOk = verdict.fault == PACKAGE_OK;
+    if (!check->bDirectoryOk) {
         check->directoryText = PackageFaultText(verdict.fault);
         if (verdict.fault == PACKAGE_BAD_ENTRY_NAME)
             check->directoryText += std::string(" (entry ") + std::to_string(verdict.nEntry + 1) + ": " +
@@ -183,11 +183,11 @@ bool CheckPackageAgainst(const fs::path& package,
 
     std::set<std::string> named;  // names of the earlier entries, as the tool compares names
     std::uint64_t offset = PayloadOffset(directory->nCount);
-    for (unsigned i = 0; check->directoryOk && i < directory->nCount; ++i) {
+    for (unsigned i = 0; check->bDirectoryOk && i < directory->nCount; ++i) {
         const PACKAGE_ENTRY& record = directory->entries[i];
         ENTRY_CHECK entry;
         entry.name = record.szName;
-        entry.size = record.dwSize;
+        entry.nSize = record.dwSize;
         fs::path relative;
         DESTINATION_FACTS facts;
         facts.bNamedBefore = !named.insert(NameKey(entry.name, codePage)).second;
@@ -203,18 +203,18 @@ bool CheckPackageAgainst(const fs::path& package,
             entry.action = ENTRY_CREATE;
         } else {
             entry.action = PlacingOf(facts) == PLACE_OVER_INSTALLED &&
-                                   SamePayload(installFolder / relative, in.get(), offset, entry.size)
+                                   SamePayload(installFolder / relative, in.get(), offset, entry.nSize)
                                ? ENTRY_IDENTICAL
                                : ENTRY_REPLACE;
         }
-        offset += entry.size;
+        offset += entry.nSize;
         check->entries.push_back(entry);
     }
 
-    check->installedLanguage = ReadInstalledLanguage(installFolder);
-    if (check->installedLanguage != check->language)
-        check->refusals.push_back("language: the package's " + std::to_string(check->language) +
-                                  " is not the installation's " + std::to_string(check->installedLanguage));
+    check->nInstalledLanguage = ReadInstalledLanguage(installFolder);
+    if (check->nInstalledLanguage != check->nLanguage)
+        check->refusals.push_back("language: the package's " + std::to_string(check->nLanguage) +
+                                  " is not the installation's " + std::to_string(check->nInstalledLanguage));
     return true;
 }
 

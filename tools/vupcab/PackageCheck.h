@@ -21,19 +21,19 @@ enum E_ENTRY_ACTION { ENTRY_CREATE, ENTRY_REPLACE, ENTRY_IDENTICAL, ENTRY_REFUSE
 
 struct ENTRY_CHECK {
     std::string name;  // as the package carries it
-    std::uint32_t size = 0;
+    std::uint32_t nSize = 0;
     E_ENTRY_ACTION action = ENTRY_REFUSED;
     E_DESTINATION_FAULT fault = DESTINATION_OK;
 };
 
 struct PACKAGE_CHECK {
     std::string version;  // the package's, up to the first NUL of its field
-    int language = 0;
+    int nLanguage = 0;
     PackageVerification signature;
-    bool directoryOk = false;
+    bool bDirectoryOk = false;
     std::string directoryText;  // why the directory is refused, naming the entry
     std::vector<ENTRY_CHECK> entries;
-    int installedLanguage = 0;          // as the tool reads Language.ini: 0 without the file or its value
+    int nInstalledLanguage = 0;         // as the tool reads Language.ini: 0 without the file or its value
     std::vector<std::string> refusals;  // every reason the tool would not install it; empty: it would
 };
 

@@ -326,18 +326,18 @@ int Check(int argc, char** argv) {
     zr::PACKAGE_CHECK check;
     if (!zr::CheckPackageAgainst(argv[2], argv[3], keys, &check, &error))
         return Fail(error);
-    std::printf("package   version=%s language=%d\n", check.version.c_str(), check.language);
+    std::printf("package   version=%s language=%d\n", check.version.c_str(), check.nLanguage);
     std::printf("signature %s accepted=%s\n", StateText(check.signature.check.state),
                 check.signature.accepted ? "yes" : "no");
-    std::printf("directory %s\n", check.directoryOk ? "sound" : ("refused: " + check.directoryText).c_str());
+    std::printf("directory %s\n", check.bDirectoryOk ? "sound" : ("refused: " + check.directoryText).c_str());
     for (const zr::ENTRY_CHECK& entry : check.entries) {
         std::printf("entry     %-9s %10lu %s", zr::EntryActionText(entry.action),
-                    static_cast<unsigned long>(entry.size), entry.name.c_str());
+                    static_cast<unsigned long>(entry.nSize), entry.name.c_str());
         if (entry.action == zr::ENTRY_REFUSED)
             std::printf(" : %s", zr::DestinationFaultText(entry.fault));
         std::printf("\n");
     }
-    std::printf("installed language=%d version=not-read\n", check.installedLanguage);
+    std::printf("installed language=%d version=not-read\n", check.nInstalledLanguage);
     std::printf("not-judged links, final paths, the package's identity (the tool judges them on Windows)\n");
     for (const std::string& refusal : check.refusals)
         std::printf("refused   %s\n", refusal.c_str());
