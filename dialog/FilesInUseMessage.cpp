@@ -21,7 +21,7 @@ std::string FilesInUseMessage(const zr::FILES_IN_USE& inUse, bool english) {
         for (std::size_t i = 0; i < inUse.holders.size(); ++i) {
             if (i > 0)
                 text += ", ";
-            text += zr::NarrowToAnsi(inUse.holders[i].name) + " (" + std::to_string(inUse.holders[i].processId) + ")";
+            text += zr::NarrowToAnsi(inUse.holders[i].name) + " (" + std::to_string(inUse.holders[i].nProcessId) + ")";
         }
     }
     return text;

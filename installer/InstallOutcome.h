@@ -27,7 +27,7 @@ enum E_INSTALL_OUTCOME {
 // system's Restart Manager names as holding them (none where it cannot tell).
 struct FILE_HOLDER {
     std::wstring name;  // the application's name as the system gives it
-    unsigned long processId = 0;
+    unsigned long nProcessId = 0;
 };
 struct FILES_IN_USE {
     std::vector<std::string> files;  // entry names: the paths below the installation, ANSI

@@ -104,7 +104,7 @@ void LogInstallResult(CDeploymentLog& log, const INSTALL_RESULT& result) {
     for (const std::string& file : result.inUse.files)
         log.Line("In use: %s", file.c_str());
     for (const FILE_HOLDER& holder : result.inUse.holders)
-        log.LineWide("Held by: ", holder.name + L" (process " + std::to_wstring(holder.processId) + L")");
+        log.LineWide("Held by: ", holder.name + L" (process " + std::to_wstring(holder.nProcessId) + L")");
     if (result.outcome == INSTALL_FILES_IN_USE && result.inUse.holders.empty())
         log.Line("Held by: a program the system does not name");
     for (const std::wstring& path : result.notPutBack)

@@ -147,7 +147,7 @@ TEST_F(FilesInUse, TheRestartManagerNamesTheHoldersAndItsAbsenceNamesTheFilesAlo
         ASSERT_EQ(holders.size(), c.holders.size());
         for (std::size_t i = 0; i < holders.size(); ++i) {
             EXPECT_EQ(holders[i].name, c.holders[i].name);
-            EXPECT_EQ(holders[i].processId, c.holders[i].processId);
+            EXPECT_EQ(holders[i].nProcessId, c.holders[i].nProcessId);
         }
     }
     // And through the whole update, as the log and the dialog get it.
