@@ -1,6 +1,7 @@
 #include "journal/RecoveryRecord.h"
 
 #include <cwchar>
+#include <cwctype>
 
 #include "files/LongPath.h"
 
@@ -91,40 +92,33 @@ std::string FormatReservationMoved(const RECORDED_CHANGE& change, const std::wst
 }
 
 namespace {
-constexpr wchar_t RESERVED_PREFIX[] = L"zr~";
-constexpr wchar_t RESERVED_SUFFIX[] = L".tmp";
-constexpr std::size_t PREFIX_LENGTH = 3, DIGITS = 8, SUFFIX_LENGTH = 4;
-
-wchar_t Folded(wchar_t c, bool anyCase) {
-    return anyCase && c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
+// The reserved form, an X for each hexadecimal digit (in capitals).
+constexpr wchar_t RESERVED_FORM[] = L"zr~XXXXXXXX.tmp";
+constexpr wchar_t HEX_DIGITS[] = L"0123456789ABCDEF";
 }  // namespace
 
 std::wstring ReservedName(std::uint32_t number) {
-    wchar_t digits[DIGITS + 1];
-    std::swprintf(digits, DIGITS + 1, L"%08X", static_cast<unsigned>(number));
-    return RESERVED_PREFIX + std::wstring(digits) + RESERVED_SUFFIX;
+    std::wstring name = RESERVED_FORM;
+    for (std::size_t i = name.size(); i-- > 0;) {
+        if (name[i] == L'X') {
+            name[i] = HEX_DIGITS[number & 0xF];
+            number >>= 4;
+        }
+    }
+    return name;
 }
 
 bool ParseReservedName(const std::wstring& name, bool anyCase, std::uint32_t* number) {
-    if (name.size() != PREFIX_LENGTH + DIGITS + SUFFIX_LENGTH)
+    if (name.size() != std::wcslen(RESERVED_FORM))
         return false;
-    for (std::size_t i = 0; i < PREFIX_LENGTH; ++i) {
-        if (Folded(name[i], anyCase) != RESERVED_PREFIX[i])
-            return false;
-    }
-    for (std::size_t i = 0; i < SUFFIX_LENGTH; ++i) {
-        if (Folded(name[PREFIX_LENGTH + DIGITS + i], anyCase) != RESERVED_SUFFIX[i])
-            return false;
-    }
     std::uint32_t value = 0;
-    for (std::size_t i = PREFIX_LENGTH; i < PREFIX_LENGTH + DIGITS; ++i) {
-        const wchar_t c = anyCase && name[i] >= L'a' && name[i] <= L'f' ? static_cast<wchar_t>(name[i] - 32) : name[i];
-        if (c >= L'0' && c <= L'9')
-            value = value * 16 + static_cast<std::uint32_t>(c - L'0');
-        else if (c >= L'A' && c <= L'F')
-            value = value * 16 + static_cast<std::uint32_t>(c - L'A' + 10);
-        else
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const wchar_t c = name[i] < 0x80 && anyCase ? static_cast<wchar_t>(std::towupper(name[i])) : name[i];
+        const wchar_t* digit = c ? std::wcschr(HEX_DIGITS, c) : nullptr;
+        if (RESERVED_FORM[i] == L'X' && digit)
+            value = value * 16 + static_cast<std::uint32_t>(digit - HEX_DIGITS);
+        else if (RESERVED_FORM[i] == L'X' ||
+                 (anyCase ? static_cast<wchar_t>(std::towupper(RESERVED_FORM[i])) != c : RESERVED_FORM[i] != c))
             return false;
     }
     if (number)
