@@ -30,7 +30,6 @@ void CZR5048VersionUpDlg::OnExecute() {
 
 void CZR5048VersionUpDlg::StartUpdate() {
     // Nothing may end the dialog or start a second update until this one has ended.
-    m_bInstalling = true;
     m_bWaitCursor = true;
     m_btnExecute.EnableWindow(FALSE);
     GetDlgItem(IDCANCEL).EnableWindow(FALSE);
@@ -72,5 +71,5 @@ void CZR5048VersionUpDlg::OnInstallEnded(const zr::INSTALL_RESULT& result) {
         m_btnExecute.EnableWindow(TRUE);
     }
     GetDlgItem(IDCANCEL).EnableWindow(TRUE);
-    m_bInstalling = false;
+    m_worker.EndShown();
 }

@@ -17,7 +17,8 @@ bool CInstallWorker::Start(const UPDATE_EVALUATION& evaluation, CDeploymentLog* 
     m_result = INSTALL_RESULT();
     // _beginthreadex rather than CreateThread: the installer uses the C runtime's files.
     m_thread.reset(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &Run, this, 0, nullptr)));
-    return static_cast<bool>(m_thread);
+    m_bBusy = static_cast<bool>(m_thread);
+    return m_bBusy;
 }
 
 void CInstallWorker::Join() {
@@ -27,11 +28,15 @@ void CInstallWorker::Join() {
     m_thread.reset();
 }
 
-E_INSTALL_OUTCOME CInstallWorker::AwaitUnseenEnd(const char* why) {
+bool CInstallWorker::AwaitUnseenEnd(const char* why) {
+    if (!m_bBusy)
+        return false;
     Join();
     if (m_pLog)
         m_pLog->Line("%s during the update: waited for it to end", why);
-    return m_result.outcome;
+    m_bBusy = false;
+    m_bEndedUnseen = true;
+    return true;
 }
 
 unsigned __stdcall CInstallWorker::Run(void* context) {

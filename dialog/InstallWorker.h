@@ -26,9 +26,14 @@ class CInstallWorker {
     bool Start(const UPDATE_EVALUATION& evaluation, CDeploymentLog* log, HWND window);
     // Waits for the thread to end (it ends right after posting its result).
     void Join();
-    // Waits for an update whose end its window cannot show, says so in the log with `why`, and gives
-    // its outcome.
-    E_INSTALL_OUTCOME AwaitUnseenEnd(const char* why);
+    // From Start until the window has shown how the update ended (EndShown).
+    bool Busy() const { return m_bBusy; }
+    void EndShown() { m_bBusy = false; }
+    // When the window goes, or the session ends, before it has shown the end (a quit message ended
+    // its loop): waits for the update, says so in the log with `why`, and true. False when not Busy.
+    bool AwaitUnseenEnd(const char* why);
+    // Whether AwaitUnseenEnd waited for the last update.
+    bool EndedUnseen() const { return m_bEndedUnseen; }
     // What the last update started ended with, once Join has returned (also when the window it was
     // posted to has gone meanwhile); INSTALL_FAILED when its thread could not be started.
     const INSTALL_RESULT& Result() const { return m_result; }
@@ -41,6 +46,8 @@ class CInstallWorker {
     HWND m_hWnd = nullptr;
     INSTALL_RESULT m_result;  // written by the thread before it posts
     ScopedKernelHandle m_thread;
+    bool m_bBusy = false;
+    bool m_bEndedUnseen = false;
 };
 
 }  // namespace zr

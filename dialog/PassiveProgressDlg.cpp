@@ -45,17 +45,13 @@ BOOL CPassiveProgressDlg::OnInitDialog() {
             zr::MakeDisplayedVersion(m_evaluation.package.szVersion, m_evaluation.package.nLanguage).c_str());
     GetDlgItem(IDC_PASSIVE_PROGRESS).SendMessage(PBM_SETRANGE32, 0, zr::PROGRESS_FULL);
 
-    m_bRunning = m_worker.Start(m_evaluation, m_pLog, m_hWnd);
-    if (!m_bRunning)
+    if (!m_worker.Start(m_evaluation, m_pLog, m_hWnd))
         EndDialog(IDABORT);
     return TRUE;
 }
 
 zr::E_INSTALL_OUTCOME CPassiveProgressDlg::Outcome() {
-    if (m_bRunning) {
-        m_bRunning = false;
-        return m_worker.AwaitUnseenEnd("A quit message ended the window");
-    }
+    m_worker.AwaitUnseenEnd("A quit message ended the window");
     return m_worker.Result().outcome;
 }
 
@@ -75,15 +71,12 @@ bool CPassiveProgressDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT
             return true;
         case WM_ENDSESSION:
             // The process may be ended as soon as this returns: the update is waited for here.
-            if (wParam && m_bRunning) {
-                m_bRunning = false;
-                m_worker.AwaitUnseenEnd("The session ends");
+            if (wParam && m_worker.AwaitUnseenEnd("The session ends"))
                 EndDialog(IDOK);
-            }
             return true;
         case zr::WM_ZR_INSTALL_ENDED:
             m_worker.Join();
-            m_bRunning = false;
+            m_worker.EndShown();
             m_taskbar.Clear(m_hWnd);
             // A finished bar stays up a moment, so that the end is seen and not only guessed.
             if (m_worker.Result().outcome == zr::INSTALL_DONE)

@@ -31,7 +31,6 @@ class CPassiveProgressDlg : public CDialog {
     const zr::UPDATE_EVALUATION& m_evaluation;
     bool m_bEnglish;
     zr::CDeploymentLog* m_pLog;
-    bool m_bRunning = false;  // from the thread's start until its end has been had
     zr::CInstallWorker m_worker;
     zr::CTaskbarProgress m_taskbar;
 };

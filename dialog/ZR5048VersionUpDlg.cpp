@@ -18,13 +18,13 @@ void CZR5048VersionUpDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 void CZR5048VersionUpDlg::OnCancel() {
-    if (m_bInstalling)
+    if (m_worker.Busy())
         return;
     CDialog::OnCancel();
 }
 
 void CZR5048VersionUpDlg::OnOK() {
-    if (m_bInstalling)
+    if (m_worker.Busy())
         return;
     CDialog::OnOK();
 }

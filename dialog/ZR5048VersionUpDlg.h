@@ -33,9 +33,7 @@ class CZR5048VersionUpDlg : public CDialog {
     zr::UPDATE_EVALUATION m_evaluation;
     zr::CDeploymentLog* m_pLog = nullptr;
     bool m_bUpdated = false;
-    bool m_bInstalling = false;   // from the confirmation until the outcome has been read
-    bool m_bWaitCursor = false;   // while the update's thread runs
-    bool m_bEndedUnseen = false;  // the update was waited for without the window (UpdateEndedUnseen)
+    bool m_bWaitCursor = false;  // while the update's thread runs
     zr::CInstallWorker m_worker;
     zr::CTaskbarProgress m_taskbar;
 
@@ -61,6 +59,4 @@ class CZR5048VersionUpDlg : public CDialog {
     void OnInstallEnded(const zr::INSTALL_RESULT& result);
     // The session ends (WM_ENDSESSION): an update still running is waited for before the dialog goes.
     void OnEndSession(bool ending);
-    // Waits for the update without the window, for `why` (in the log), and keeps its outcome.
-    void WaitForUnseenEnd(const char* why);
 };
