@@ -36,6 +36,14 @@ bool SameName(const std::string& text, const char* name) {
 
 int InstalledLanguageOfText(const char* text, std::size_t size, char (&value)[LANGUAGE_VALUE_SIZE]) {
     value[0] = '\0';
+    // A file in UTF-16 (little-endian, with its mark), as the profile reader also reads: its ASCII
+    // characters are what the section, the key and a number are made of.
+    if (size >= 2 && std::memcmp(text, "\xFF\xFE", 2) == 0) {
+        std::string narrow;
+        for (std::size_t i = 2; i + 1 < size; i += 2)
+            narrow += text[i + 1] == 0 && static_cast<unsigned char>(text[i]) < 0x80 ? text[i] : '?';
+        return InstalledLanguageOfText(narrow.data(), narrow.size(), value);
+    }
     const char* const end = text + size;
     const char* at = size >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0 ? text + 3 : text;
     bool inside = false;  // in the first [LangList]

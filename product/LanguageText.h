@@ -15,7 +15,8 @@ inline constexpr std::size_t LANGUAGE_VALUE_SIZE = 100;
 // when the section, the key or the value is missing. Read as Windows' profile reader reads it: section
 // and key names without ASCII case and without the blanks around them, only the first section of the
 // name and the first key in it, the value without the blanks around it and without one pair of quotes
-// around it; a UTF-8 byte order mark is skipped.
+// around it; a UTF-8 byte order mark is skipped, and a file in UTF-16 (little-endian, with its mark)
+// is read as its ASCII characters.
 int InstalledLanguageOfText(const char* text, std::size_t size, char (&value)[LANGUAGE_VALUE_SIZE]);
 
 // The name of a Language code ("JA", "EN", "CH", "KO"), or null for a code without a name.

@@ -101,6 +101,18 @@ INSTANTIATE_TEST_SUITE_P(Values,
                              return "case" + std::to_string(info.index);
                          });
 
+TEST(ReadInstalledLanguage, ReadsAFileInUtf16) {
+    ScratchFolder folder;
+    const std::string ini = folder / "Language.ini";
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("[LangList]\r\nNo0=3\r\n"))
+        utf16 += std::string(1, c) + '\0';
+    ASSERT_TRUE(zr::test::WriteFileBytes(ini, utf16));
+    char value[LANGUAGE_VALUE_SIZE];
+
+    EXPECT_EQ(ReadInstalledLanguage(ini.c_str(), value), 3);
+}
+
 TEST(ReadInstalledLanguage, ALongValueStaysInsideTheWorkBuffer) {
     ScratchFolder folder;
     const std::string ini = folder / "Language.ini";
