@@ -142,7 +142,7 @@ COMMAND_LINE ParseArguments(const std::vector<std::wstring>& arguments) {
             quiet = true;
     }
     COMMAND_LINE parsed = ParseOptions(arguments);
-    parsed.quiet = quiet;
+    parsed.bQuiet = quiet;
     return parsed;
 }
 

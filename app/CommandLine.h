@@ -27,7 +27,7 @@ struct COMMAND_LINE {
     E_RUN_MODE mode = RUN_DIALOG;
     std::wstring logPath;  // empty: no log
     std::wstring problem;  // RUN_INVALID only: the argument that made it so
-    bool quiet = false;    // /quiet stands anywhere on the line: never a window, also for a mistake
+    bool bQuiet = false;   // /quiet stands anywhere on the line: never a window, also for a mistake
 };
 
 // Reads the arguments after the program's name. Options start with '/' or '-' and are compared

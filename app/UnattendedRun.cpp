@@ -1,9 +1,8 @@
 #include "app/UnattendedRun.h"
 
-#include "app/ExitCode.h"
+#include "update/Outcomes.h"
 #include "dialog/PassiveProgressDlg.h"
 #include "format/PackageFormat.h"
-#include "installer/PackageInstall.h"
 #include "product/ProductRunning.h"
 #include "update/LoggedProgress.h"
 
@@ -24,21 +23,13 @@ int Run(bool passive, bool english, CDeploymentLog& log) {
         return EXIT_BUSY;
     }
 
-    zr::E_INSTALL_OUTCOME outcome = zr::INSTALL_FAILED;
-    bool installed = false;
     if (passive && CPassiveProgressDlg::LoadProgressBar()) {
         CPassiveProgressDlg window(evaluation, english, &log);
-        installed = window.DoModal() != -1;
-        outcome = window.Outcome();
+        if (window.DoModal() != -1)
+            return ExitCodeOf(window.Outcome());
     }
-    if (!installed) {
-        // No window to keep answering: the update runs on this thread.
-        CLoggedProgress progress(&log, nullptr);
-        outcome =
-            InstallPackage(zr::PACKAGE_FILE_NAME, evaluation.paths.szInstallFolder, &evaluation.package, &progress);
-    }
-    LogInstallOutcome(log, outcome);
-    return ExitCodeOf(outcome);
+    // No window to keep answering: the update runs on this thread.
+    return ExitCodeOf(InstallUpdate(evaluation, &log, nullptr).outcome);
 }
 }  // namespace
 

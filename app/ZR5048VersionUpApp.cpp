@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/ExitCode.h"
+#include "update/Outcomes.h"
 #include "app/UnattendedRun.h"
 #include "update/DeploymentLog.h"
 #include "dialog/DialogTexts.h"
@@ -44,19 +44,19 @@ int Run() {
     const bool english = zr::IsEnglishUI();
 
     if (command.mode == zr::RUN_INVALID) {
-        if (!command.quiet)
+        if (!command.bQuiet)
             ShowUsage(english, command.problem);
         return zr::EXIT_INVALID_COMMAND_LINE;
     }
     if (command.mode == zr::RUN_HELP) {
-        if (!command.quiet)
+        if (!command.bQuiet)
             ShowUsage(english, L"");
         return zr::EXIT_UPDATED;
     }
 
     zr::CDeploymentLog log;
     if (!command.logPath.empty() && !log.Open(command.logPath)) {
-        if (!command.quiet)
+        if (!command.bQuiet)
             ShowUsage(english, L"/log " + command.logPath);
         return zr::EXIT_LOG_FAILURE;
     }

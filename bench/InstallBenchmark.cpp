@@ -189,6 +189,7 @@ int Child(const std::string& what, const std::string& folder, const std::string&
         const std::string installFolder = folder + "inst\\";
         ::SetCurrentDirectoryA((folder + "work\\").c_str());
         zr::UPDATE_EVALUATION evaluation;
+        evaluation.packagePath = zr::PACKAGE_FILE_NAME;
         ok = zr::ReadPackageHeader(zr::PACKAGE_FILE_NAME, &evaluation.package);
         std::snprintf(evaluation.paths.szInstallFolder, sizeof evaluation.paths.szInstallFolder, "%s",
                       installFolder.c_str());
@@ -199,7 +200,7 @@ int Child(const std::string& what, const std::string& folder, const std::string&
         MSG message;
         while (ok && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
             if (message.message == zr::WM_ZR_INSTALL_ENDED) {
-                ok = message.wParam == zr::INSTALL_DONE;
+                ok = reinterpret_cast<const zr::INSTALL_RESULT*>(message.lParam)->outcome == zr::INSTALL_DONE;
                 break;
             }
             ::DispatchMessageA(&message);

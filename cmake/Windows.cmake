@@ -50,8 +50,24 @@ if(ZR_BUILD_TESTS)
     target_link_libraries(zr_installer_faults PUBLIC zr_journal_faults zr_trust zr_format)
 endif()
 
-# Everything of the tool but its entry and application object, so that tests can link it.
+# The installed product, the update below the dialog, and the dialogs: one library per folder, and
+# zr_dialog is everything of the tool but its entry and application object, so that tests can link it.
 add_library(zr_product STATIC
+    product/FindInstallation.cpp
+    product/LanguageSettings.cpp
+    product/ProductRunning.cpp
+    product/ProductVersion.cpp
+)
+target_link_libraries(zr_product PUBLIC zr_framework zr_product_rules advapi32)
+add_library(zr_update STATIC
+    update/DeploymentLog.cpp
+    update/LogFile.cpp
+    update/DisplayedVersion.cpp
+    update/LoggedProgress.cpp
+    update/UpdateEvaluation.cpp
+)
+target_link_libraries(zr_update PUBLIC zr_product zr_update_rules zr_installer)
+add_library(zr_dialog STATIC
     dialog/DialogTexts.cpp
     dialog/DisplayScale.cpp
     dialog/EnglishLook.cpp
@@ -64,17 +80,8 @@ add_library(zr_product STATIC
     dialog/TaskbarProgress.cpp
     dialog/UnseenUpdateEnd.cpp
     dialog/ZR5048VersionUpDlg.cpp
-    update/DeploymentLog.cpp
-    update/LogFile.cpp
-    update/DisplayedVersion.cpp
-    update/LoggedProgress.cpp
-    update/UpdateEvaluation.cpp
-    product/FindInstallation.cpp
-    product/LanguageSettings.cpp
-    product/ProductRunning.cpp
-    product/ProductVersion.cpp
 )
-target_link_libraries(zr_product PUBLIC zr_framework zr_format zr_version_text zr_app_rules zr_installer advapi32)
+target_link_libraries(zr_dialog PUBLIC zr_update)
 # The Japanese texts are code page 932 at run time.
 set_source_files_properties(dialog/DialogTexts.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP932")
 
@@ -87,7 +94,7 @@ set(ZR_TOOL_SOURCES
     res/ZR5048VersionUp.rc
 )
 add_executable(ZR5048VersionUp WIN32 ${ZR_TOOL_SOURCES})
-target_link_libraries(ZR5048VersionUp PRIVATE zr_product zr_keys_shipped)
+target_link_libraries(ZR5048VersionUp PRIVATE zr_dialog zr_app_rules zr_keys_shipped)
 # The shipped file carries no symbols or debug sections (the static runtime brings DWARF along);
 # ASLR and DEP stay on (the linker's defaults, checked by the pe_form test).
 target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK} -s -Wl,--dynamicbase -Wl,--nxcompat)
@@ -95,7 +102,7 @@ target_link_options(ZR5048VersionUp PRIVATE ${ZR_STATIC_LINK} -s -Wl,--dynamicba
 if(ZR_BUILD_TESTS)
     # The tool as a maker's build with keys: the test key pair's two public keys.
     add_executable(ZR5048VersionUpKeyed WIN32 ${ZR_TOOL_SOURCES})
-    target_link_libraries(ZR5048VersionUpKeyed PRIVATE zr_product zr_keys_test)
+    target_link_libraries(ZR5048VersionUpKeyed PRIVATE zr_dialog zr_app_rules zr_keys_test)
     target_link_options(ZR5048VersionUpKeyed PRIVATE ${ZR_STATIC_LINK} -s)
     # Under the shipped name (message boxes carry it as their caption), in a folder of its own.
     set_target_properties(ZR5048VersionUpKeyed PROPERTIES OUTPUT_NAME ZR5048VersionUp
@@ -106,5 +113,5 @@ endif()
 add_subdirectory(tools/fixtures)
 # The installer benchmark (bench/install): not a test, but built with everything so it keeps building.
 add_executable(zr_install_bench bench/InstallBenchmark.cpp bench/SafeStepsFloor.cpp bench/StraceSummary.cpp)
-target_link_libraries(zr_install_bench PRIVATE zr_product zr_keys_none zr_package_writer zr_package_signing psapi)
+target_link_libraries(zr_install_bench PRIVATE zr_dialog zr_keys_none zr_package_writer zr_package_signing psapi)
 target_link_options(zr_install_bench PRIVATE ${ZR_STATIC_LINK})

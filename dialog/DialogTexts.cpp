@@ -8,8 +8,6 @@ const BilingualText MSG_PRODUCT_RUNNING = {
     "[ZR5048 Emulation Software] Execute. \nPlease terminate and re-try this.",
     "ZR5048エミュレーションが起動中です。\n一度終了してから本プログラムを再実行してください。"};
 const BilingualText MSG_CONFIRM_UPDATE = {"Are you sure to version-up?", "バージョンアップをしますがよろしいですか？"};
-const BilingualText MSG_UPDATE_SUCCEEDED = {"Version up finished.", "バージョンアップ完了"};
-const BilingualText MSG_UPDATE_FAILED = {"Version up failure.", "バージョンアップ失敗"};
 
 const char TEXT_CAPTION_ENGLISH[] = "ZR5048 Version up";
 const char TEXT_INSTALLED_LABEL_ENGLISH[] = "Installed version.";
@@ -18,13 +16,6 @@ const char TEXT_EXECUTE_ENGLISH[] = "&Execute";
 const char TEXT_EXIT_ENGLISH[] = "E&xit";
 const char TEXT_PASSIVE_STATUS_ENGLISH[] = "Updating. Please wait.";
 
-const BilingualText MSG_PACKAGE_UNTRUSTED = {
-    "The update package is damaged or is not from the maker.",
-    "バージョンアップファイルが破損しているか、正規の提供元のものではありません。"};
-
-const BilingualText MSG_FILES_IN_USE = {
-    "These files are used by another program. \nPlease close it and re-try this.",
-    "次のファイルを他のプログラムが使用中です。\nそのプログラムを終了してから再試行してください。"};
 const BilingualText TEXT_IN_USE_PROGRAMS = {"Program: ", "使用中のプログラム: "};
 const BilingualText TEXT_IN_USE_MORE = {"and %u more", "ほか %u 個"};
 

@@ -2,11 +2,7 @@
 // Japanese as code page 932 bytes.
 #pragma once
 
-struct BilingualText {
-    const char* english;
-    const char* japanese;
-    const char* In(bool english) const { return english ? this->english : japanese; }
-};
+#include "update/Outcomes.h"
 
 // What the installed display shows when no installed copy or version is found.
 extern const BilingualText TEXT_NONE;
@@ -14,14 +10,10 @@ extern const BilingualText TEXT_NONE;
 // The Execute command's messages.
 extern const BilingualText MSG_PRODUCT_RUNNING;
 extern const BilingualText MSG_CONFIRM_UPDATE;
-extern const BilingualText MSG_UPDATE_SUCCEEDED;
-extern const BilingualText MSG_UPDATE_FAILED;
-// The installer found the package damaged or not signed by the maker.
-extern const BilingualText MSG_PACKAGE_UNTRUSTED;
+// How an update ended: the rows of update/Outcomes.h.
 
-// Files to be replaced are held by another program: the lead, the programs' label, and the count
-// of files beyond those listed (a printf format of one unsigned).
-extern const BilingualText MSG_FILES_IN_USE;
+// Files to be replaced are held by another program: after the outcome's message, the programs' label
+// and the count of files beyond those listed (a printf format of one unsigned).
 extern const BilingualText TEXT_IN_USE_PROGRAMS;
 extern const BilingualText TEXT_IN_USE_MORE;
 

@@ -6,7 +6,6 @@
 #include "dialog/FilesInUseMessage.h"
 #include "framework/WaitCursor.h"
 #include "product/ProductRunning.h"
-#include "update/DeploymentLog.h"
 #include "update/DisplayedVersion.h"
 #include "framework/FreshMessageBox.h"
 #include "framework/MessageBox.h"
@@ -31,29 +30,27 @@ void CZR5048VersionUpDlg::OnExecute() {
 
 void CZR5048VersionUpDlg::StartUpdate() {
     // Nothing may end the dialog or start a second update until this one has ended.
-    m_bInstalling = true;
     m_bWaitCursor = true;
     m_btnExecute.EnableWindow(FALSE);
     GetDlgItem(IDCANCEL).EnableWindow(FALSE);
     zr::ShowWaitCursor();
     // The package the dialog shows is the one to install: a package replaced since is refused.
     if (!m_worker.Start(m_evaluation, m_pLog, m_hWnd))
-        OnInstallEnded(zr::INSTALL_FAILED);
+        OnInstallEnded(m_worker.Result());
 }
 
-void CZR5048VersionUpDlg::OnInstallEnded(zr::E_INSTALL_OUTCOME outcome) {
+void CZR5048VersionUpDlg::OnInstallEnded(const zr::INSTALL_RESULT& result) {
     m_worker.Join();
     m_taskbar.Clear(m_hWnd);
     m_bWaitCursor = false;
     ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */));
-    if (m_pLog)
-        zr::LogInstallOutcome(*m_pLog, outcome);
 
     // The dialog stays as it was during the update until the user has read how it ended: nothing may
     // close it in between, nor keys typed while waiting answer the message unread.
-    if (outcome == zr::INSTALL_FILES_IN_USE) {
+    const BilingualText& message = zr::OutcomeRow(result.outcome).message;
+    if (result.outcome == zr::INSTALL_FILES_IN_USE) {
         // Nothing changed: the user may close the program and take the files again, or leave it.
-        const std::string warning = FilesInUseMessage(m_worker.InUse(), m_bEnglish);
+        const std::string warning = FilesInUseMessage(result.inUse, m_bEnglish);
         if (AfxFreshMessageBox(warning.c_str(), MB_RETRYCANCEL | MB_ICONEXCLAMATION, 0) == IDRETRY) {
             if (m_pLog)
                 m_pLog->Line("The user answered Retry");
@@ -63,18 +60,16 @@ void CZR5048VersionUpDlg::OnInstallEnded(zr::E_INSTALL_OUTCOME outcome) {
         if (m_pLog)
             m_pLog->Line("The user answered Cancel");
         m_btnExecute.EnableWindow(TRUE);
-    } else if (outcome == zr::INSTALL_DONE) {
+    } else if (result.outcome == zr::INSTALL_DONE) {
         m_bUpdated = true;
-        AfxFreshMessageBox(MSG_UPDATE_SUCCEEDED.In(m_bEnglish), MB_OK | MB_ICONINFORMATION, 0);
+        AfxFreshMessageBox(message.In(m_bEnglish), MB_OK | MB_ICONINFORMATION, 0);
         m_ctlInstalledVersion.SetWindowText(
             zr::MakeDisplayedVersion(m_evaluation.package.szVersion, m_evaluation.package.nLanguage).c_str());
     } else {
-        const BilingualText& message =
-            outcome == zr::INSTALL_PACKAGE_UNTRUSTED ? MSG_PACKAGE_UNTRUSTED : MSG_UPDATE_FAILED;
         AfxFreshMessageBox(message.In(m_bEnglish), MB_OK | MB_ICONSTOP, 0);
         // The user may try again.
         m_btnExecute.EnableWindow(TRUE);
     }
     GetDlgItem(IDCANCEL).EnableWindow(TRUE);
-    m_bInstalling = false;
+    m_worker.EndShown();
 }

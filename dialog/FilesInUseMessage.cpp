@@ -6,7 +6,7 @@
 #include "framework/TextEncoding.h"
 
 std::string FilesInUseMessage(const zr::FILES_IN_USE& inUse, bool english) {
-    std::string text = MSG_FILES_IN_USE.In(english);
+    std::string text = zr::OutcomeRow(zr::INSTALL_FILES_IN_USE).message.In(english);
     text += "\n";
     for (std::size_t i = 0; i < inUse.files.size() && i < IN_USE_FILES_LISTED; ++i)
         text += "\n" + inUse.files[i];
@@ -21,7 +21,7 @@ std::string FilesInUseMessage(const zr::FILES_IN_USE& inUse, bool english) {
         for (std::size_t i = 0; i < inUse.holders.size(); ++i) {
             if (i > 0)
                 text += ", ";
-            text += zr::NarrowToAnsi(inUse.holders[i].name) + " (" + std::to_string(inUse.holders[i].processId) + ")";
+            text += zr::NarrowToAnsi(inUse.holders[i].name) + " (" + std::to_string(inUse.holders[i].nProcessId) + ")";
         }
     }
     return text;

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "framework/ScopedHandle.h"
 #include "installer/InstallOutcome.h"
 #include "update/DeploymentLog.h"
@@ -22,31 +20,34 @@ class CInstallWorker {
     CInstallWorker(const CInstallWorker&) = delete;
     CInstallWorker& operator=(const CInstallWorker&) = delete;
 
-    // Starts installing the package the evaluation read (whose header must still be the one it read)
-    // into its installation; the outcome arrives at `window` as WM_ZR_INSTALL_ENDED. `log` may be null.
-    // False when the thread could not be started: then nothing was posted and nothing changed.
+    // Starts the update `evaluation` judged (InstallUpdate) on a thread of its own; its result arrives
+    // at `window` as WM_ZR_INSTALL_ENDED. `log` may be null. False when the thread could not be
+    // started: then nothing was posted and nothing changed.
     bool Start(const UPDATE_EVALUATION& evaluation, CDeploymentLog* log, HWND window);
-    // Waits for the thread to end (it ends right after posting its outcome).
+    // Waits for the thread to end (it ends right after posting its result).
     void Join();
-    // Waits for an update whose end its window cannot show, says so in the log with `why`, and gives
-    // its outcome.
-    E_INSTALL_OUTCOME AwaitUnseenEnd(const char* why);
-    // The outcome of the last update started, once Join has returned (also when the window it was
-    // posted to has gone meanwhile).
-    zr::E_INSTALL_OUTCOME Outcome() const { return m_outcome; }
-    // After INSTALL_FILES_IN_USE has arrived and Join: the files and their holders.
-    const FILES_IN_USE& InUse() const { return m_inUse; }
+    // From Start until the window has shown how the update ended (EndShown).
+    bool Busy() const { return m_bBusy; }
+    void EndShown() { m_bBusy = false; }
+    // When the window goes, or the session ends, before it has shown the end (a quit message ended
+    // its loop): waits for the update, says so in the log with `why`, and true. False when not Busy.
+    bool AwaitUnseenEnd(const char* why);
+    // Whether AwaitUnseenEnd waited for the last update.
+    bool EndedUnseen() const { return m_bEndedUnseen; }
+    // What the last update started ended with, once Join has returned (also when the window it was
+    // posted to has gone meanwhile); INSTALL_FAILED when its thread could not be started.
+    const INSTALL_RESULT& Result() const { return m_result; }
 
   private:
     static unsigned __stdcall Run(void* worker);
 
-    std::string m_installFolder;
-    zr::PACKAGE_HEADER m_expected = {};
+    UPDATE_EVALUATION m_evaluation;
     CDeploymentLog* m_pLog = nullptr;
     HWND m_hWnd = nullptr;
-    zr::E_INSTALL_OUTCOME m_outcome = zr::INSTALL_FAILED;
+    INSTALL_RESULT m_result;  // written by the thread before it posts
     ScopedKernelHandle m_thread;
-    FILES_IN_USE m_inUse;  // written by the thread before it posts its outcome
+    bool m_bBusy = false;
+    bool m_bEndedUnseen = false;
 };
 
 }  // namespace zr

@@ -38,29 +38,21 @@ BOOL CPassiveProgressDlg::OnInitDialog() {
         GetDlgItem(IDC_PASSIVE_STATUS).SetWindowText(TEXT_PASSIVE_STATUS_ENGLISH);
     }
     GetDlgItem(IDC_PASSIVE_INSTALLED_VERSION)
-        .SetWindowText(zr::MakeDisplayedVersion(m_evaluation.installedVersion, m_evaluation.installedLanguage).c_str());
+        .SetWindowText(
+            zr::MakeDisplayedVersion(m_evaluation.installedVersion, m_evaluation.nInstalledLanguage).c_str());
     GetDlgItem(IDC_PASSIVE_UPDATE_VERSION)
         .SetWindowText(
             zr::MakeDisplayedVersion(m_evaluation.package.szVersion, m_evaluation.package.nLanguage).c_str());
     GetDlgItem(IDC_PASSIVE_PROGRESS).SendMessage(PBM_SETRANGE32, 0, zr::PROGRESS_FULL);
 
-    m_bRunning = m_worker.Start(m_evaluation, m_pLog, m_hWnd);
-    if (!m_bRunning) {
-        m_outcome = zr::INSTALL_FAILED;
+    if (!m_worker.Start(m_evaluation, m_pLog, m_hWnd))
         EndDialog(IDABORT);
-    }
     return TRUE;
 }
 
 zr::E_INSTALL_OUTCOME CPassiveProgressDlg::Outcome() {
-    if (m_bRunning)
-        WaitForUnseenEnd("A quit message ended the window");
-    return m_outcome;
-}
-
-void CPassiveProgressDlg::WaitForUnseenEnd(const char* why) {
-    m_outcome = m_worker.AwaitUnseenEnd(why);
-    m_bRunning = false;
+    m_worker.AwaitUnseenEnd("A quit message ended the window");
+    return m_worker.Result().outcome;
 }
 
 void CPassiveProgressDlg::OnCancel() {
@@ -79,18 +71,15 @@ bool CPassiveProgressDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT
             return true;
         case WM_ENDSESSION:
             // The process may be ended as soon as this returns: the update is waited for here.
-            if (wParam && m_bRunning) {
-                WaitForUnseenEnd("The session ends");
+            if (wParam && m_worker.AwaitUnseenEnd("The session ends"))
                 EndDialog(IDOK);
-            }
             return true;
         case zr::WM_ZR_INSTALL_ENDED:
             m_worker.Join();
-            m_outcome = static_cast<zr::E_INSTALL_OUTCOME>(wParam);
-            m_bRunning = false;
+            m_worker.EndShown();
             m_taskbar.Clear(m_hWnd);
             // A finished bar stays up a moment, so that the end is seen and not only guessed.
-            if (m_outcome == zr::INSTALL_DONE)
+            if (m_worker.Result().outcome == zr::INSTALL_DONE)
                 GetDlgItem(IDC_PASSIVE_PROGRESS).SendMessage(PBM_SETPOS, zr::PROGRESS_FULL);
             ::SetTimer(m_hWnd, CLOSING_TIMER, CLOSING_DELAY_MS, nullptr);
             return true;

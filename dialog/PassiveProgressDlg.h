@@ -28,14 +28,9 @@ class CPassiveProgressDlg : public CDialog {
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
-    // Waits for the update without the window, for `why` (in the log), and takes its outcome.
-    void WaitForUnseenEnd(const char* why);
-
     const zr::UPDATE_EVALUATION& m_evaluation;
     bool m_bEnglish;
     zr::CDeploymentLog* m_pLog;
-    zr::E_INSTALL_OUTCOME m_outcome = zr::INSTALL_FAILED;
-    bool m_bRunning = false;  // from the thread's start until its outcome has been taken
     zr::CInstallWorker m_worker;
     zr::CTaskbarProgress m_taskbar;
 };

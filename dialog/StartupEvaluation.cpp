@@ -33,21 +33,15 @@ BOOL CZR5048VersionUpDlg::OnInitDialog() {
     zr::EvaluateUpdate(zr::PACKAGE_FILE_NAME, &m_evaluation);
     // Without a package, empty parentheses: no language is named.
     m_ctlUpdateVersion.SetWindowText(
-        e.packageRead ? zr::MakeDisplayedVersion(e.package.szVersion, e.package.nLanguage).c_str() : "()");
+        e.bPackageRead ? zr::MakeDisplayedVersion(e.package.szVersion, e.package.nLanguage).c_str() : "()");
     if (m_pLog)
         zr::LogEvaluation(*m_pLog, e);
 
-    switch (e.verdict) {
-        case zr::UPDATE_NOT_INSTALLED:
-        case zr::UPDATE_INSTALLATION_BUSY:
-        case zr::UPDATE_INSTALLATION_DAMAGED:
-            m_ctlInstalledVersion.SetWindowText(TEXT_NONE.In(m_bEnglish));
-            break;
-        default:
-            m_ctlInstalledVersion.SetWindowText(
-                zr::MakeDisplayedVersion(e.installedVersion, e.installedLanguage).c_str());
-            m_btnExecute.EnableWindow(e.verdict == zr::UPDATE_APPLIES);
-            break;
+    if (!zr::VerdictRow(e.verdict).bInstallationShown) {
+        m_ctlInstalledVersion.SetWindowText(TEXT_NONE.In(m_bEnglish));
+    } else {
+        m_ctlInstalledVersion.SetWindowText(zr::MakeDisplayedVersion(e.installedVersion, e.nInstalledLanguage).c_str());
+        m_btnExecute.EnableWindow(e.verdict == zr::UPDATE_APPLIES);
     }
     return TRUE;
 }

@@ -19,15 +19,15 @@ void TaskbarListTraits::Close(Handle h) {
 
 CTaskbarProgress::~CTaskbarProgress() {
     m_list.reset();
-    if (m_comStarted)
+    if (m_bComStarted)
         if (auto uninitialize = ZR_LIBRARY_FUNCTION(m_ole32.get(), CoUninitialize))
             uninitialize();
 }
 
 bool CTaskbarProgress::Acquire() {
-    if (m_tried)
+    if (m_bTried)
         return m_list.IsValid();
-    m_tried = true;
+    m_bTried = true;
     m_ole32.reset(LoadSystemLibrary(L"ole32.dll"));
     if (!m_ole32)
         return false;
@@ -36,8 +36,8 @@ bool CTaskbarProgress::Acquire() {
     if (!initialize || !create)
         return false;
     // S_FALSE too means this thread holds one more reference to COM, to be given back.
-    m_comStarted = SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED));
-    if (!m_comStarted)
+    m_bComStarted = SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED));
+    if (!m_bComStarted)
         return false;
     void* list = nullptr;
     if (FAILED(create(TASKBAR_LIST_CLASS, nullptr, CLSCTX_INPROC_SERVER, TASKBAR_LIST3_INTERFACE, &list)) || !list)

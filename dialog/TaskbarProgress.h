@@ -32,8 +32,8 @@ class CTaskbarProgress {
   private:
     bool Acquire();
 
-    bool m_tried = false;
-    bool m_comStarted = false;
+    bool m_bTried = false;
+    bool m_bComStarted = false;
     bool m_bShown = false;  // the normal state set: each step then needs only its value
     ScopedModule m_ole32;   // before the interface, so that it outlives it
     ScopedHandle<TaskbarListTraits> m_list;

@@ -18,13 +18,13 @@ void CZR5048VersionUpDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 void CZR5048VersionUpDlg::OnCancel() {
-    if (m_bInstalling)
+    if (m_worker.Busy())
         return;
     CDialog::OnCancel();
 }
 
 void CZR5048VersionUpDlg::OnOK() {
-    if (m_bInstalling)
+    if (m_worker.Busy())
         return;
     CDialog::OnOK();
 }
@@ -50,7 +50,7 @@ bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
             m_taskbar.Show(m_hWnd, static_cast<unsigned>(wParam), zr::PROGRESS_FULL);
             return true;
         case zr::WM_ZR_INSTALL_ENDED:
-            OnInstallEnded(static_cast<zr::E_INSTALL_OUTCOME>(wParam));
+            OnInstallEnded(*reinterpret_cast<const zr::INSTALL_RESULT*>(lParam));
             return true;
         case WM_ENDSESSION:
             OnEndSession(wParam != FALSE);

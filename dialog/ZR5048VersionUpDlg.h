@@ -37,9 +37,7 @@ class CZR5048VersionUpDlg : public CDialog {
     zr::UPDATE_EVALUATION m_evaluation;
     zr::CDeploymentLog* m_pLog = nullptr;
     bool m_bUpdated = false;
-    bool m_bInstalling = false;   // from the confirmation until the outcome has been read
-    bool m_bWaitCursor = false;   // while the update's thread runs
-    bool m_bEndedUnseen = false;  // the update was waited for without the window (UpdateEndedUnseen)
+    bool m_bWaitCursor = false;  // while the update's thread runs
     zr::CInstallWorker m_worker;
     zr::CTaskbarProgress m_taskbar;
 
@@ -67,10 +65,8 @@ class CZR5048VersionUpDlg : public CDialog {
     void OnExecute();
     // Disables the dialog's ways out and starts the update's thread (after the user's Yes, or Retry).
     void StartUpdate();
-    // The update's thread has ended with `outcome`: the dialog is usable again, and says how it went.
-    void OnInstallEnded(zr::E_INSTALL_OUTCOME outcome);
+    // The update's thread has ended with `result`: the dialog is usable again, and says how it went.
+    void OnInstallEnded(const zr::INSTALL_RESULT& result);
     // The session ends (WM_ENDSESSION): an update still running is waited for before the dialog goes.
     void OnEndSession(bool ending);
-    // Waits for the update without the window, for `why` (in the log), and keeps its outcome.
-    void WaitForUnseenEnd(const char* why);
 };

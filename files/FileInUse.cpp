@@ -7,12 +7,12 @@ constexpr DWORD LONGEST_PAUSE_MS = 800;
 }  // namespace
 
 bool CInUsePatience::Pause() {
-    if (m_waited >= IN_USE_PATIENCE_MS)
+    if (m_nWaited >= IN_USE_PATIENCE_MS)
         return false;
-    const DWORD slept = m_pause < IN_USE_PATIENCE_MS - m_waited ? m_pause : IN_USE_PATIENCE_MS - m_waited;
+    const DWORD slept = m_nPause < IN_USE_PATIENCE_MS - m_nWaited ? m_nPause : IN_USE_PATIENCE_MS - m_nWaited;
     ::Sleep(slept);
-    m_waited += slept;
-    m_pause = m_pause * 2 < LONGEST_PAUSE_MS ? m_pause * 2 : LONGEST_PAUSE_MS;
+    m_nWaited += slept;
+    m_nPause = m_nPause * 2 < LONGEST_PAUSE_MS ? m_nPause * 2 : LONGEST_PAUSE_MS;
     return true;
 }
 

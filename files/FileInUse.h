@@ -20,8 +20,8 @@ class CInUsePatience {
     bool Pause();
 
   private:
-    DWORD m_waited = 0;
-    DWORD m_pause = 25;
+    DWORD m_nWaited = 0;
+    DWORD m_nPause = 25;
 };
 
 // Whether `error` says that another program holds the file (a sharing or a lock violation).

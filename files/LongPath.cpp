@@ -1,7 +1,5 @@
 #include "files/LongPath.h"
 
-#include "framework/SystemLibrary.h"
-
 namespace zr {
 
 bool MakeFullPath(const std::wstring& path, std::wstring* full) {
@@ -36,14 +34,11 @@ std::wstring LongPathForm(const std::wstring& full) {
 }
 
 bool FinalPathOf(HANDLE handle, std::wstring* final) {
-    static const auto getFinalPath = ZR_KERNEL_FUNCTION(GetFinalPathNameByHandleW);
-    if (!getFinalPath)
-        return false;
     std::wstring path(MAX_PATH, L'\0');
-    DWORD length = getFinalPath(handle, &path[0], static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
+    DWORD length = ::GetFinalPathNameByHandleW(handle, &path[0], static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
     if (length >= path.size()) {
         path.assign(length + 1, L'\0');
-        length = getFinalPath(handle, &path[0], static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
+        length = ::GetFinalPathNameByHandleW(handle, &path[0], static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
     }
     if (length == 0 || length >= path.size())
         return false;

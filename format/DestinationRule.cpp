@@ -31,6 +31,8 @@ E_DESTINATION_FAULT JudgeDestination(const char* entryName, const DESTINATION_FA
         return DESTINATION_UNKNOWN;
     if (facts.bWayMissing)
         return DESTINATION_WAY_MISSING;
+    if (facts.bNamedBefore)
+        return DESTINATION_OK;
     switch (facts.standing) {
         case STANDS_NOTHING:
             return DESTINATION_OK;
@@ -44,6 +46,12 @@ E_DESTINATION_FAULT JudgeDestination(const char* entryName, const DESTINATION_FA
     if (facts.bIsPackage)
         return DESTINATION_IS_PACKAGE;
     return facts.bReadOnly ? DESTINATION_READ_ONLY : DESTINATION_OK;
+}
+
+E_PLACING PlacingOf(const DESTINATION_FACTS& facts) {
+    if (facts.bNamedBefore)
+        return PLACE_OVER_EARLIER;
+    return facts.standing == STANDS_FILE ? PLACE_OVER_INSTALLED : PLACE_NEW;
 }
 
 const char* DestinationFaultText(E_DESTINATION_FAULT fault) {

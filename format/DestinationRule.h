@@ -21,6 +21,9 @@ struct DESTINATION_FACTS {
     bool bReadOnly = false;   // the file standing there is read-only
     bool bIsPackage = false;  // the file standing there is the package itself (same file identity)
     bool bUnknown = false;    // the file system could not say
+    // An earlier entry of the package names the same destination: what stands there then is that
+    // entry's file, whatever stands there now, so the rest of the facts at the name are not asked.
+    bool bNamedBefore = false;
 };
 
 enum E_DESTINATION_FAULT {
@@ -39,6 +42,14 @@ enum E_DESTINATION_FAULT {
 // name (`zr~recovery.dat` directly in the installation folder, compared without case) is never a destination.
 // A link on the way outweighs everything at the name, and what the file system could not say refuses.
 E_DESTINATION_FAULT JudgeDestination(const char* entryName, const DESTINATION_FACTS& facts);
+
+// What placing an entry the rule allowed does at its destination.
+enum E_PLACING {
+    PLACE_NEW,             // creates the file
+    PLACE_OVER_INSTALLED,  // replaces the installed file standing there (the one to take and keep aside)
+    PLACE_OVER_EARLIER     // replaces the file an earlier entry of the package places there
+};
+E_PLACING PlacingOf(const DESTINATION_FACTS& facts);
 
 // A short English text for logs and mkvupcab ("a folder stands at the name", ...).
 const char* DestinationFaultText(E_DESTINATION_FAULT fault);

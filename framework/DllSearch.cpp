@@ -11,7 +11,8 @@ bool RestrictDllSearchToSystem() {
     const auto setDefault = ZR_KERNEL_FUNCTION(SetDefaultDllDirectories);
     if (setDefault && setDefault(SEARCH_SYSTEM32))
         return true;
-    // Older systems: the application's folder stays in the search, the current directory does not.
+    // Vista, and 7 without its update for it (KB2533623): the application's folder stays in the
+    // search, the current directory does not.
     return ::SetDllDirectoryA("") != FALSE;
 }
 

@@ -100,6 +100,13 @@ struct IconTraits : NullMeansNone<HICON> {
     static void Close(Handle h) { ::DestroyIcon(h); }
 };
 
+// A FindFirstFile search: INVALID_HANDLE_VALUE means none.
+struct FindTraits : NullMeansNone<HANDLE> {
+    static Handle Null() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::FindClose(h); }
+};
+
 struct ModuleTraits : NullMeansNone<HMODULE> {
     static void Close(Handle h) { ::FreeLibrary(h); }
 };
@@ -109,6 +116,7 @@ using ScopedFont = ScopedHandle<GdiObjectTraits<HFONT>>;
 using ScopedIcon = ScopedHandle<IconTraits>;
 using ScopedKernelHandle = ScopedHandle<KernelHandleTraits>;
 using ScopedModule = ScopedHandle<ModuleTraits>;
+using ScopedFindHandle = ScopedHandle<FindTraits>;
 #endif  // _WIN32
 
 }  // namespace zr

@@ -1,6 +1,8 @@
-// Functions looked up at run time: in DLLs of Windows' own, loaded by their full path in the system
-// folder (never by name, which would search the start folder, where anyone may have left a DLL), and
-// in kernel32 and user32, for functions older Windows lack, so that the tool still starts there.
+// Functions looked up at run time: in DLLs of Windows' own that the tool does not import, loaded by
+// their full path in the system folder (never by name, which would search the start folder, where
+// anyone may have left a DLL), and in kernel32 and user32 for the few functions newer than the
+// oldest Windows the tool runs on (Windows Vista, see README), where it does without them: the DLL
+// search's narrowing and the per-monitor DPI calls. Functions that Vista has are imported directly.
 #pragma once
 
 #include <windows.h>

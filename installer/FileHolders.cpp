@@ -56,11 +56,11 @@ std::vector<FILE_HOLDER> FindFileHolders(const std::vector<std::wstring>& files)
 
     for (const RM_PROCESS_INFO& info : list) {
         FILE_HOLDER holder;
-        holder.processId = info.Process.dwProcessId;
+        holder.nProcessId = info.Process.dwProcessId;
         holder.name.assign(info.strAppName, wcsnlen(info.strAppName, CCH_RM_MAX_APP_NAME + 1));
         bool known = false;
         for (const FILE_HOLDER& seen : holders)
-            known = known || seen.processId == holder.processId;
+            known = known || seen.nProcessId == holder.nProcessId;
         if (!known)
             holders.push_back(holder);
     }

@@ -27,14 +27,26 @@ enum E_INSTALL_OUTCOME {
 // system's Restart Manager names as holding them (none where it cannot tell).
 struct FILE_HOLDER {
     std::wstring name;  // the application's name as the system gives it
-    unsigned long processId = 0;
+    unsigned long nProcessId = 0;
 };
 struct FILES_IN_USE {
     std::vector<std::string> files;  // entry names: the paths below the installation, ANSI
     std::vector<FILE_HOLDER> holders;
 };
 
-// Told how an installation goes, on the thread that installs. Every member has a default that does
+// What an installation did: its outcome, and what the caller is to say about it.
+struct INSTALL_RESULT {
+    E_INSTALL_OUTCOME outcome = INSTALL_FAILED;
+    std::string why;     // a refusal (INSTALL_PACKAGE_*, INSTALL_FAILED before any change): which entry, and why
+    FILES_IN_USE inUse;  // INSTALL_FILES_IN_USE: the files held and their holders
+    // INSTALL_FAILED: the files the run's rollback could not put back (held by another program); the
+    // recovery record stays, and the next start puts them back. Empty: everything was put back.
+    std::vector<std::wstring> notPutBack;
+    operator E_INSTALL_OUTCOME() const { return outcome; }
+};
+
+// Told how an installation goes, on the thread that installs, while it goes (what it ends with is its
+// INSTALL_RESULT). Every member has a default that does
 // nothing, so a caller overrides what it shows.
 class CInstallProgress {
   public:
@@ -45,10 +57,6 @@ class CInstallProgress {
     virtual void OnBytesPlaced(std::uint64_t /*bytesDone*/) {}
     // When an entry's file stands at its destination: its entry name and payload size.
     virtual void OnEntryPlaced(const char* /*entryName*/, std::uint32_t /*size*/) {}
-    // Once, when the package is refused before anything changed: which entry, and why.
-    virtual void OnRefused(const std::string& /*why*/) {}
-    // Once, when the update changed nothing because files are in use: which, and by whom.
-    virtual void OnFilesInUse(const FILES_IN_USE& /*inUse*/) {}
     // After the commit point, for each installed file kept aside that could not be deleted (held by
     // another program): its full path; the next start deletes it.
     virtual void OnBackupLeft(const std::wstring& /*path*/) {}

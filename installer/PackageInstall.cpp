@@ -55,17 +55,16 @@ bool CopyPayload(CPackageReader& package,
 E_INSTALL_OUTCOME Place(PACKAGE_PLAN& plan,
                         CPackageReader& package,
                         const std::wstring& installFolder,
-                        CInstallProgress& progress) {
+                        CInstallProgress& progress,
+                        CInstallTransaction& transaction,
+                        INSTALL_RESULT* result) {
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[COPY_BUFFER_SIZE]);
     if (!buffer)
         return INSTALL_FAILED;
-    // A failure below returns at once: the transaction, neither committed nor rolled back, rolls back
-    // as it goes.
-    CInstallTransaction transaction;
     if (!transaction.Begin(installFolder))
         return INSTALL_BUSY;
     for (const PLANNED_ENTRY& entry : plan.entries) {
-        if (!transaction.StageEntry(entry.destination, entry.bReplaces))
+        if (!transaction.StageEntry(entry.destination, entry.placing != PLACE_NEW))
             return INSTALL_FAILED;
     }
     if (!transaction.AnnounceStaged())
@@ -79,13 +78,10 @@ E_INSTALL_OUTCOME Place(PACKAGE_PLAN& plan,
             return INSTALL_FAILED;
     }
     if (plan.signature) {
-        std::string why;
-        const E_INSTALL_OUTCOME verdict = SignatureOutcome(plan.signature->Verdict(), &why);
-        if (verdict != INSTALL_DONE) {
-            // Nothing installed was touched: only the staged files go.
-            progress.OnRefused(why);
+        // Nothing installed was touched: only the staged files go.
+        const E_INSTALL_OUTCOME verdict = SignatureOutcome(plan.signature->Verdict(), &result->why);
+        if (verdict != INSTALL_DONE)
             return verdict;
-        }
     }
     // Known genuine: flushed only now, so a refused package costs no flush.
     if (!transaction.FlushStaged() || !transaction.BeginSwap())
@@ -104,14 +100,11 @@ E_INSTALL_OUTCOME Place(PACKAGE_PLAN& plan,
     return transaction.Committed() ? INSTALL_DONE : INSTALL_FAILED;
 }
 
-}  // namespace
-
-E_INSTALL_OUTCOME InstallPackage(const char* packagePath,
-                                 const char* installFolder,
-                                 const PACKAGE_HEADER* expected,
-                                 CInstallProgress* progress) {
-    CInstallProgress silent;
-    CInstallProgress& told = progress ? *progress : silent;
+E_INSTALL_OUTCOME Install(const char* packagePath,
+                          const char* installFolder,
+                          const PACKAGE_HEADER* expected,
+                          CInstallProgress& progress,
+                          INSTALL_RESULT* result) {
     std::wstring install;
     if (installFolder[0] == '\0' || !FullFolderPath(WidenAnsi(installFolder), &install))
         return INSTALL_FAILED;
@@ -120,22 +113,33 @@ E_INSTALL_OUTCOME InstallPackage(const char* packagePath,
     if (!package.Open(WidenAnsi(packagePath)))
         return INSTALL_PACKAGE_UNREADABLE;
     PACKAGE_PLAN plan;
-    std::string why;
-    const E_INSTALL_OUTCOME planned = PlanPackage(package, install, installFolder, expected, &plan, &why);
-    if (planned != INSTALL_DONE) {
-        told.OnRefused(why);
+    const E_INSTALL_OUTCOME planned = PlanPackage(package, install, installFolder, expected, &plan, &result->why);
+    if (planned != INSTALL_DONE)
         return planned;
-    }
     // Before the record or any staged file exists: a file in use changes nothing at all.
-    FILES_IN_USE inUse;
-    const E_INSTALL_OUTCOME taken = TakeDestinations(&plan, package.Identity(), &inUse, &why);
-    if (taken == INSTALL_FILES_IN_USE)
-        told.OnFilesInUse(inUse);
-    else if (taken != INSTALL_DONE)
-        told.OnRefused(why);
+    const E_INSTALL_OUTCOME taken = TakeDestinations(&plan, package.Identity(), &result->inUse, &result->why);
     if (taken != INSTALL_DONE)
         return taken;
-    return Place(plan, package, install, told);
+    CInstallTransaction transaction;
+    const E_INSTALL_OUTCOME placed = Place(plan, package, install, progress, transaction, result);
+    // A run that stopped on the way is put back here, and what could not be is said.
+    if (transaction.IsOpen())
+        transaction.Rollback(&result->notPutBack);
+    return placed;
+}
+
+}  // namespace
+
+INSTALL_RESULT InstallPackage(const char* packagePath,
+                              const char* installFolder,
+                              const PACKAGE_HEADER* expected,
+                              CInstallProgress* progress) {
+    CInstallProgress silent;
+    INSTALL_RESULT result;
+    result.outcome = Install(packagePath, installFolder, expected, progress ? *progress : silent, &result);
+    if (result.outcome != INSTALL_FILES_IN_USE)
+        result.inUse = FILES_IN_USE();
+    return result;
 }
 
 }  // namespace zr

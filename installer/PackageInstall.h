@@ -14,10 +14,10 @@ namespace zr {
 // `installFolder` (ANSI, ending in a backslash). The package is opened once, sharing reading only,
 // and only read: nothing is created, renamed or deleted outside the installation folder. When
 // `expected` is given, a package whose header differs from it is refused (the dialog shows one
-// package and must install that one). `progress` may be null; a refusal's reason reaches it.
-E_INSTALL_OUTCOME InstallPackage(const char* packagePath,
-                                 const char* installFolder,
-                                 const PACKAGE_HEADER* expected,
-                                 CInstallProgress* progress);
+// package and must install that one). `progress` may be null.
+INSTALL_RESULT InstallPackage(const char* packagePath,
+                              const char* installFolder,
+                              const PACKAGE_HEADER* expected,
+                              CInstallProgress* progress);
 
 }  // namespace zr

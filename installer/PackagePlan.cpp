@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <set>
 
 #include "files/LongPath.h"
 #include "format/DestinationRule.h"
@@ -43,7 +44,7 @@ bool FinalFolderPath(const std::wstring& folder, std::wstring* final) {
 class CFolderCheck {
   public:
     CFolderCheck(const std::wstring& installFolder, const std::wstring& installFinal, PACKAGE_PLAN* plan)
-        : m_installFolder(installFolder), m_installFinal(installFinal), m_plan(plan) {}
+        : m_installFolder(installFolder), m_installFinal(installFinal), m_pPlan(plan) {}
 
     // Every folder from below the installation down to `folder` (full, ending in a backslash).
     void Judge(const std::wstring& folder, DESTINATION_FACTS* facts) {
@@ -88,13 +89,13 @@ class CFolderCheck {
             !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !FinalFolderOf(handle.get(), &final) ||
             !IsBelowFolder(final, m_installFinal))
             return WAY_LINKED;
-        m_plan->folders.push_back(std::move(handle));
+        m_pPlan->folders.push_back(std::move(handle));
         return WAY_PLAIN;
     }
 
     const std::wstring& m_installFolder;
     const std::wstring& m_installFinal;
-    PACKAGE_PLAN* m_plan;
+    PACKAGE_PLAN* m_pPlan;
     std::map<std::wstring, E_WAY> m_judged;  // upper-cased folder
 };
 
@@ -218,7 +219,7 @@ E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
         return INSTALL_PACKAGE_REFUSED;
     }
     CFolderCheck folders(installFolder, installFinal, plan);
-    std::map<std::wstring, bool> placed;  // upper-cased destinations of the earlier entries
+    std::set<std::wstring> named;  // upper-cased destinations of the earlier entries
     std::uint64_t offset = PayloadOffset(directory->nCount);
     for (unsigned i = 0; i < directory->nCount; ++i) {
         const PACKAGE_ENTRY& entry = directory->entries[i];
@@ -233,22 +234,17 @@ E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
             *why = EntryRefusal(i, entry.szName, "the name cannot be resolved below the installation");
             return INSTALL_PACKAGE_REFUSED;
         }
-        const std::wstring key = PathKey(planned.destination);
         DESTINATION_FACTS facts;
+        facts.bNamedBefore = !named.insert(PathKey(planned.destination)).second;
         folders.Judge(FolderPart(planned.destination), &facts);
-        // A destination named before holds the earlier entry's file, which this one replaces.
-        const bool wayPlain = !facts.bWayMissing && !facts.bWayLinked;
-        if (wayPlain && placed.count(key))
-            facts.standing = STANDS_FILE;
-        else if (wayPlain)
+        if (!facts.bWayMissing && !facts.bWayLinked && !facts.bNamedBefore)
             JudgeStanding(planned.destination, &facts);
         const E_DESTINATION_FAULT fault = JudgeDestination(entry.szName, facts);
         if (fault != DESTINATION_OK) {
             *why = EntryRefusal(i, entry.szName, DestinationFaultText(fault));
             return INSTALL_PACKAGE_REFUSED;
         }
-        planned.bReplaces = facts.standing == STANDS_FILE;
-        placed[key] = true;
+        planned.placing = PlacingOf(facts);
         plan->nTotalBytes += entry.dwSize;
         plan->entries.push_back(std::move(planned));
     }

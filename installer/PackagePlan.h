@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "format/DestinationRule.h"
 #include "format/PackageDirectory.h"
 #include "format/PackageFormat.h"
 #include "format/PackageHeader.h"
@@ -25,9 +26,9 @@ struct PLANNED_ENTRY {
     std::wstring destination;      // full path (without the "\\?\" form)
     std::uint32_t dwSize;
     std::uint64_t nPayloadOffset;  // where its payload lies in the package
-    bool bReplaces;                // a file stands at the destination once the earlier entries are placed
-    // The installed file standing there, taken before anything changes (installer/TakeDestinations.h)
-    // and renamed aside through this handle; none for a new file or a destination named again.
+    E_PLACING placing;             // what stands at the destination once the earlier entries are placed
+    // The installed file standing there (PLACE_OVER_INSTALLED), taken before anything changes
+    // (installer/TakeDestinations.h) and renamed aside through this handle.
     ScopedKernelHandle installed;
 };
 

@@ -26,7 +26,7 @@ class CPackageReader {
     bool Open(const std::wstring& path);
 
     // The file's length, as it was when opened (nobody can change it while it is held).
-    std::uint64_t Size() const { return m_size; }
+    std::uint64_t Size() const { return m_nSize; }
     // The file's identity, as of Open.
     const FILE_IDENTITY& Identity() const { return m_identity; }
 
@@ -36,8 +36,8 @@ class CPackageReader {
 
   private:
     ScopedKernelHandle m_file;
-    std::uint64_t m_size = 0;
-    std::uint64_t m_position = 0;  // where the file pointer stands: the end of the last read
+    std::uint64_t m_nSize = 0;
+    std::uint64_t m_nPosition = 0;  // where the file pointer stands: the end of the last read
     FILE_IDENTITY m_identity = {};
 };
 

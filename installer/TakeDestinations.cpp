@@ -2,35 +2,25 @@
 
 #include <windows.h>
 
-#include <map>
 #include <vector>
 
 #include "files/FileInUse.h"
 #include "files/LongPath.h"
 #include "format/DestinationRule.h"
-#include "framework/SystemLibrary.h"
 #include "installer/FileHolders.h"
 
 namespace zr {
 
 namespace {
 
-// The attributes of the open file. The basic information alone where the system offers it: the whole
-// of GetFileInformationByHandle asks for the volume's serial number too, which under Wine costs
-// about a millisecond a file.
+// The attributes of the open file. The basic information alone: the whole of
+// GetFileInformationByHandle asks for the volume's serial number too, which under Wine costs about a
+// millisecond a file.
 bool AttributesOf(HANDLE file, DWORD* attributes) {
-    static const auto getInformation = ZR_KERNEL_FUNCTION(GetFileInformationByHandleEx);
-    if (getInformation) {
-        FILE_BASIC_INFO basic = {};
-        if (!getInformation(file, FileBasicInfo, &basic, sizeof basic))
-            return false;
-        *attributes = basic.FileAttributes;
-        return true;
-    }
-    BY_HANDLE_FILE_INFORMATION information = {};
-    if (!::GetFileInformationByHandle(file, &information))
+    FILE_BASIC_INFO basic = {};
+    if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic))
         return false;
-    *attributes = information.dwFileAttributes;
+    *attributes = basic.FileAttributes;
     return true;
 }
 
@@ -70,10 +60,8 @@ E_INSTALL_OUTCOME TakeDestinations(PACKAGE_PLAN* plan,
     // Only a file installed before the update: a destination named again replaces the update's own
     // file, which nobody else can hold.
     std::vector<PLANNED_ENTRY*> waiting;
-    std::map<std::wstring, bool> seen;
     for (PLANNED_ENTRY& entry : plan->entries) {
-        const bool first = seen.emplace(PathKey(entry.destination), true).second;
-        if (entry.bReplaces && first)
+        if (entry.placing == PLACE_OVER_INSTALLED)
             waiting.push_back(&entry);
     }
     const auto release = [plan] {

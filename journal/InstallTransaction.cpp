@@ -12,7 +12,6 @@
 #include "files/FileInUse.h"
 #include "files/LongPath.h"
 #include "framework/ScopedHandle.h"
-#include "framework/SystemLibrary.h"
 #include "journal/FaultPoint.h"
 #include "journal/Recovery.h"
 
@@ -41,20 +40,15 @@ ScopedKernelHandle CreateNewPrivateFile(const std::wstring& path) {
 // cannot be listed.
 bool ListReservedNames(const std::wstring& folder, std::set<std::uint32_t>* numbers) {
     WIN32_FIND_DATAW found;
-    const HANDLE search = ::FindFirstFileW(LongPathForm(folder + L"zr~*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const ScopedFindHandle search(::FindFirstFileW(LongPathForm(folder + RESERVED_NAME_MASK).c_str(), &found));
+    if (!search)
         return ::GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
-        // The mask matched "zr~" and ".tmp" in any case; the digits are compared in capitals.
-        std::wstring digits = found.cFileName;
-        if (digits.size() != 15)
-            continue;
-        digits = digits.substr(3, 8);
-        ::CharUpperBuffW(&digits[0], 8);
-        if (IsReservedBackupName(L"zr~" + digits + L".tmp"))
-            numbers->insert(static_cast<std::uint32_t>(std::wcstoul(digits.c_str(), nullptr, 16)));
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+        // The file system matches names in any case: so does the check.
+        std::uint32_t number = 0;
+        if (ParseReservedName(found.cFileName, true, &number))
+            numbers->insert(number);
+    } while (::FindNextFileW(search.get(), &found));
     return true;
 }
 
@@ -99,8 +93,7 @@ bool FlushFilesTogether(const std::vector<HANDLE>& files) {
 }  // namespace
 
 bool RenameOpenFile(ScopedKernelHandle& file, const std::wstring& from, const std::wstring& to) {
-    static const auto setInformation = ZR_KERNEL_FUNCTION(SetFileInformationByHandle);
-    if (setInformation && file) {
+    if (file) {
         const std::wstring target = LongPathForm(to);
         const std::size_t nameBytes = target.size() * sizeof(wchar_t);
         std::vector<unsigned char> storage(offsetof(FILE_RENAME_INFO, FileName) + nameBytes + sizeof(wchar_t));
@@ -110,7 +103,8 @@ bool RenameOpenFile(ScopedKernelHandle& file, const std::wstring& from, const st
         rename->FileNameLength = static_cast<DWORD>(nameBytes);
         std::copy(target.begin(), target.end(), rename->FileName);
         if (RetriedWhileInUse([&] {
-                return setInformation(file.get(), FileRenameInfo, rename, static_cast<DWORD>(storage.size())) != FALSE;
+                return ::SetFileInformationByHandle(file.get(), FileRenameInfo, rename,
+                                                    static_cast<DWORD>(storage.size())) != FALSE;
             })) {
             file.reset();
             return true;
@@ -122,26 +116,27 @@ bool RenameOpenFile(ScopedKernelHandle& file, const std::wstring& from, const st
             return false;  // the same by path would meet the same obstacle
         }
     }
-    // Older systems: by path, once the handle is closed. The file lies inside the installation, where
-    // no other program may create or replace files, so the name still names the file written.
+    // No handle (a destination this run placed before), or a file system that refuses the call: by
+    // path, once the handle is closed. The file lies inside the installation, where no other program
+    // may create or replace files, so the name still names the file written.
     file.reset();
     return Rename(from, to);
 }
 
 CInstallTransaction::~CInstallTransaction() {
-    if (m_bOpen)
+    if (IsOpen())
         Rollback();
 }
 
 bool CInstallTransaction::Begin(const std::wstring& installFolder) {
-    if (m_bOpen || installFolder.empty() || installFolder.back() != L'\\')
+    if (IsOpen() || installFolder.empty() || installFolder.back() != L'\\')
         return false;
     if (!m_file.Create(installFolder))
         return false;
     m_announced = RECOVERY_RECORD();
     m_announced.installFolder = installFolder;
     m_made = m_announced;
-    m_bOpen = true;
+    m_phase = PHASE_NAMING;
     // The first name comes from the process and the time, to start apart from names another run may
     // have left.
     m_nNextName = FirstReservedName((::GetCurrentProcessId() << 16) ^ ::GetTickCount());
@@ -161,14 +156,12 @@ bool CInstallTransaction::NewReservedName(const std::wstring& path, std::wstring
     }
     while (standing->second.count(m_nNextName))
         ++m_nNextName;
-    wchar_t text[16];
-    std::swprintf(text, 16, L"zr~%08X.tmp", static_cast<unsigned>(m_nNextName++));
-    *name = folder + text;
+    *name = folder + ReservedName(m_nNextName++);
     return true;
 }
 
 bool CInstallTransaction::StageEntry(const std::wstring& destination, bool replaces) {
-    if (!m_bOpen || m_bAnnounced || !IsBelowFolder(destination, m_announced.installFolder))
+    if (m_phase != PHASE_NAMING || !IsBelowFolder(destination, m_announced.installFolder))
         return false;
     RECORDED_CHANGE staged = {CHANGE_STAGED, destination, std::wstring()};
     RECORDED_CHANGE aside = {replaces ? CHANGE_INSTALLED_ASIDE : CHANGE_CREATED, destination, std::wstring()};
@@ -183,14 +176,14 @@ bool CInstallTransaction::StageEntry(const std::wstring& destination, bool repla
 }
 
 bool CInstallTransaction::AnnounceStaged() {
-    if (!m_bOpen || m_bAnnounced)
+    if (m_phase != PHASE_NAMING)
         return false;
     std::string text = FormatRecordHeader(m_announced.installFolder);
     for (const RECORDED_CHANGE& change : m_announced.changes)
         text += FormatRecordChange(change);
     if (!m_file.Append(text))
         return false;
-    m_bAnnounced = true;
+    m_phase = PHASE_STAGING;
     FaultPoint();
     return true;
 }
@@ -214,7 +207,7 @@ bool CInstallTransaction::UseReservedName(std::size_t change, const std::functio
 }
 
 HANDLE CInstallTransaction::CreateStagedFile(std::size_t index) {
-    if (!m_bOpen || !m_bAnnounced || m_bSwapping || index >= m_staged.size() || m_staged[index].file)
+    if ((m_phase != PHASE_STAGING && m_phase != PHASE_FLUSHED) || index >= m_staged.size() || m_staged[index].file)
         return nullptr;
     STAGED_ENTRY& entry = m_staged[index];
     const bool created = UseReservedName(entry.nStaged, [&entry](const std::wstring& name) {
@@ -231,7 +224,7 @@ HANDLE CInstallTransaction::CreateStagedFile(std::size_t index) {
 }
 
 bool CInstallTransaction::FlushStaged() {
-    if (!m_bOpen || !m_bAnnounced || m_bSwapping)
+    if (m_phase != PHASE_STAGING && m_phase != PHASE_FLUSHED)
         return false;
     std::vector<HANDLE> files;
     for (const STAGED_ENTRY& entry : m_staged) {
@@ -243,22 +236,22 @@ bool CInstallTransaction::FlushStaged() {
     // file without its contents once the backups are gone.
     if (!FlushFilesTogether(files))
         return false;
-    m_bFlushed = true;
+    m_phase = PHASE_FLUSHED;
     FaultPoint();
     return true;
 }
 
 bool CInstallTransaction::BeginSwap() {
-    if (!m_bOpen || !m_bFlushed || m_bSwapping || !m_file.Append(RECORD_SWAP_LINE))
+    if (m_phase != PHASE_FLUSHED || !m_file.Append(RECORD_SWAP_LINE))
         return false;
-    m_bSwapping = true;
+    m_phase = PHASE_SWAPPING;
     m_made.bSwapping = true;
     FaultPoint();
     return true;
 }
 
 bool CInstallTransaction::PutInPlace(std::size_t index, ScopedKernelHandle& installed) {
-    if (!m_bOpen || !m_bSwapping || index >= m_staged.size() || !m_staged[index].file)
+    if (m_phase != PHASE_SWAPPING || index >= m_staged.size() || !m_staged[index].file)
         return false;
     STAGED_ENTRY& entry = m_staged[index];
     const std::size_t aside = entry.nStaged + 1;
@@ -283,7 +276,7 @@ bool CInstallTransaction::PutInPlace(std::size_t index, ScopedKernelHandle& inst
 }
 
 bool CInstallTransaction::Commit(std::vector<std::wstring>* left) {
-    if (!m_bOpen || !m_bSwapping)
+    if (m_phase != PHASE_SWAPPING)
         return false;
     // Whether the commit line reached the disk is unknown when the append fails: the record then
     // stays as it is, and the next start finishes one way or the other from what it reads.
@@ -294,17 +287,17 @@ bool CInstallTransaction::Commit(std::vector<std::wstring>* left) {
     return Finish(CarryOutRecord(m_made, left));
 }
 
-bool CInstallTransaction::Rollback() {
-    if (!m_bOpen)
+bool CInstallTransaction::Rollback(std::vector<std::wstring>* left) {
+    if (!IsOpen())
         return false;
     // The staged files are opened by nobody else: they can be deleted once this run lets go of them.
     for (STAGED_ENTRY& entry : m_staged)
         entry.file.reset();
-    return Finish(CarryOutRecord(m_made));
+    return Finish(CarryOutRecord(m_made, left));
 }
 
 bool CInstallTransaction::Finish(bool complete) {
-    m_bOpen = false;
+    m_phase = PHASE_CLOSED;
     for (STAGED_ENTRY& entry : m_staged)
         entry.file.reset();
     if (complete && m_file.Remove())

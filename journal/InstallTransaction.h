@@ -69,9 +69,11 @@ class CInstallTransaction {
     bool Commit(std::vector<std::wstring>* left = nullptr);
     // Whether the commit line was written: the installation is the new one from then on.
     bool Committed() const { return m_made.bCommitted; }
-    // Puts everything back and removes the record. False when something could not be put back: the
-    // record stays, and the next start finishes the work.
-    bool Rollback();
+    // Puts everything back and removes the record. False when something could not be put back (each
+    // such path is added to *left when given): the record stays, and the next start finishes the work.
+    bool Rollback(std::vector<std::wstring>* left = nullptr);
+    // Begun and neither committed nor rolled back yet.
+    bool IsOpen() const { return m_phase != PHASE_CLOSED; }
 
   private:
     struct STAGED_ENTRY {
@@ -90,10 +92,15 @@ class CInstallTransaction {
     // Per upper-cased folder, the numbers of the reserved names standing there before the run.
     std::map<std::wstring, std::set<std::uint32_t>> m_standing;
     std::vector<STAGED_ENTRY> m_staged;
-    bool m_bAnnounced = false;
-    bool m_bFlushed = false;
-    bool m_bSwapping = false;
-    bool m_bOpen = false;
+    // Where the run stands; each step checks that it comes in its turn.
+    enum E_PHASE {
+        PHASE_CLOSED,    // not begun, or committed or rolled back
+        PHASE_NAMING,    // begun: the changes are being named
+        PHASE_STAGING,   // announced in the record: staged files are created
+        PHASE_FLUSHED,   // every staged file is on the disk
+        PHASE_SWAPPING,  // the record's swap line is written: installed files are renamed
+    };
+    E_PHASE m_phase = PHASE_CLOSED;
     std::uint32_t m_nNextName = 0;
 };
 

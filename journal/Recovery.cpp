@@ -77,12 +77,16 @@ bool CarryOutRecord(const RECOVERY_RECORD& record, std::vector<std::wstring>* le
     for (auto change = record.changes.rbegin(); change != record.changes.rend(); ++change) {
         if (!record.bSwapping && change->kind != CHANGE_STAGED)
             continue;
+        bool undone;
         if (change->kind == CHANGE_CREATED)
-            complete &= DeleteIfPresent(change->path);
+            undone = DeleteIfPresent(change->path);
         else if (change->kind == CHANGE_STAGED)
-            complete &= DeleteIfPresent(change->backup);
+            undone = DeleteIfPresent(change->backup);
         else
-            complete &= RestoreIfPresent(change->backup, change->path);
+            undone = RestoreIfPresent(change->backup, change->path);
+        if (!undone && left)
+            left->push_back(change->kind == CHANGE_STAGED ? change->backup : change->path);
+        complete &= undone;
         FaultPoint();
     }
     return complete;

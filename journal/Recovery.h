@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "journal/RecoveryRecord.h"
+#include "journal/RecoveryResult.h"
 
 namespace zr {
 
@@ -15,26 +16,14 @@ namespace zr {
 // any staged file left deleted. Only the record's own paths are touched, all of them below its
 // installation folder. Each step is idempotent, so a record may be carried out again after an
 // interruption; a failing step is retried a few times (a file another program holds, for about three
-// seconds) and the rest still done. True when nothing is left to do; otherwise the paths still
-// standing that should be gone are added to *left, when given.
+// seconds) and the rest still done. True when nothing is left to do; otherwise *left, when given,
+// gets each path the record could not settle: after the commit point a file still standing that
+// should be gone, before it a file that could not be deleted or an installed file not put back.
 bool CarryOutRecord(const RECOVERY_RECORD& record, std::vector<std::wstring>* left = nullptr);
-
-enum E_RECOVERY {
-    RECOVERY_NOTHING,     // no record: the installation is as the last run left it
-    RECOVERY_DONE,        // an interrupted run's record was carried out and removed
-    RECOVERY_LIVE,        // a running installation holds the record: not touched
-    RECOVERY_UNFINISHED,  // the record could not be carried out in full (a file in use): kept
-    RECOVERY_REFUSED,     // the record is not one the installer would write: left alone, never acted on
-};
 
 // Finishes an interrupted installation of the installation folder `installFolder` (ANSI, ending in
 // a backslash) from its record, silently. Only RECOVERY_NOTHING and RECOVERY_DONE leave an
-// installation that may be read and updated.
+// installation that may be read and updated (update/Outcomes.h says what each means).
 E_RECOVERY RecoverInstallation(const char* installFolder);
-
-// Whether an installation may be read and updated after `recovery`.
-inline bool LeavesInstallationUsable(E_RECOVERY recovery) {
-    return recovery == RECOVERY_NOTHING || recovery == RECOVERY_DONE;
-}
 
 }  // namespace zr

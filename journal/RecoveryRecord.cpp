@@ -1,5 +1,8 @@
 #include "journal/RecoveryRecord.h"
 
+#include <cwchar>
+#include <cwctype>
+
 #include "files/LongPath.h"
 
 namespace zr {
@@ -88,14 +91,38 @@ std::string FormatReservationMoved(const RECORDED_CHANGE& change, const std::wst
     return "R\t" + ToUtf8(change.path) + "\t" + ToUtf8(change.backup) + "\t" + ToUtf8(moved) + "\n";
 }
 
-bool IsReservedBackupName(const std::wstring& name) {
-    if (name.size() != 15 || name.compare(0, 3, L"zr~") != 0 || name.compare(11, 4, L".tmp") != 0)
+namespace {
+// The reserved form, an X for each hexadecimal digit (in capitals).
+constexpr wchar_t RESERVED_FORM[] = L"zr~XXXXXXXX.tmp";
+constexpr wchar_t HEX_DIGITS[] = L"0123456789ABCDEF";
+}  // namespace
+
+std::wstring ReservedName(std::uint32_t number) {
+    std::wstring name = RESERVED_FORM;
+    for (std::size_t i = name.size(); i-- > 0;) {
+        if (name[i] == L'X') {
+            name[i] = HEX_DIGITS[number & 0xF];
+            number >>= 4;
+        }
+    }
+    return name;
+}
+
+bool ParseReservedName(const std::wstring& name, bool anyCase, std::uint32_t* number) {
+    if (name.size() != std::wcslen(RESERVED_FORM))
         return false;
-    for (std::size_t i = 3; i < 11; ++i) {
-        const wchar_t c = name[i];
-        if (!((c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F')))
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const wchar_t c = name[i] < 0x80 && anyCase ? static_cast<wchar_t>(std::towupper(name[i])) : name[i];
+        const wchar_t* digit = c ? std::wcschr(HEX_DIGITS, c) : nullptr;
+        if (RESERVED_FORM[i] == L'X' && digit)
+            value = value * 16 + static_cast<std::uint32_t>(digit - HEX_DIGITS);
+        else if (RESERVED_FORM[i] == L'X' ||
+                 (anyCase ? static_cast<wchar_t>(std::towupper(RESERVED_FORM[i])) != c : RESERVED_FORM[i] != c))
             return false;
     }
+    if (number)
+        *number = value;
     return true;
 }
 

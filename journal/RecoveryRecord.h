@@ -27,6 +27,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -66,9 +67,17 @@ std::string FormatReservationMoved(const RECORDED_CHANGE& change, const std::wst
 inline constexpr char RECORD_SWAP_LINE[] = "V\n";
 inline constexpr char RECORD_COMMIT_LINE[] = "K\n";
 
-// Whether `name` is of the reserved form the installer gives files it keeps aside or stages:
-// "zr~", 8 hexadecimal digits in capitals, ".tmp".
-bool IsReservedBackupName(const std::wstring& name);
+// The reserved form of the names the installer gives files it keeps aside or stages: "zr~", 8
+// hexadecimal digits in capitals, ".tmp". The name of `number`:
+std::wstring ReservedName(std::uint32_t number);
+// Whether `name` is of the reserved form; with `anyCase`, letters in any case (as the file system
+// matches them). Its number in *number when given.
+bool ParseReservedName(const std::wstring& name, bool anyCase, std::uint32_t* number = nullptr);
+inline bool IsReservedBackupName(const std::wstring& name) {
+    return ParseReservedName(name, false);
+}
+// A listing mask that matches every name of the reserved form (and more: check each with ParseReservedName).
+inline constexpr wchar_t RESERVED_NAME_MASK[] = L"zr~*.tmp";
 
 enum E_RECORD_FAULT {
     RECORD_OK,

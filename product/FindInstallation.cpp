@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "framework/ScopedHandle.h"
-#include "framework/SystemLibrary.h"
 #include "product/InstalledProduct.h"
 
 namespace zr {
@@ -18,12 +17,10 @@ constexpr std::size_t EXCEL_FOLDER_LENGTH = 6;
 constexpr std::size_t MAX_FOLDER_LENGTH = INSTALL_PATH_SIZE - sizeof EXE_FILE_NAME;
 static_assert(sizeof EXE_FILE_NAME == sizeof LANGUAGE_FILE_NAME, "both paths share one length limit");
 
-// A 32-bit process on 64-bit Windows. IsWow64Process is resolved at run time, so the tool still
-// starts where the system lacks it.
+// A 32-bit process on 64-bit Windows.
 bool IsWow64() {
-    const auto isWow64Process = ZR_KERNEL_FUNCTION(IsWow64Process);
     BOOL wow64 = FALSE;
-    return isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
 }
 
 // Walks the Folders key of one registry view for the first name holding the marker. True leaves that

@@ -3,14 +3,17 @@
 #include <windows.h>
 #include <mbstring.h>
 
-#include <cstdlib>
 #include <cstring>
+#include <vector>
+
+#include "framework/ScopedHandle.h"
 
 namespace zr {
 
 namespace {
-const char* const LANGUAGE_NAMES[] = {"JA", "EN", "CH", "KO"};
-}
+// More than any Language.ini the product writes; what lies beyond is not read.
+constexpr DWORD MAX_LANGUAGE_INI = 1 << 20;
+}  // namespace
 
 bool IsEnglishLanguageName(char* name) {
     for (unsigned char* at = reinterpret_cast<unsigned char*>(name); *at; ++at) {
@@ -34,15 +37,19 @@ bool IsEnglishUI() {
 }
 
 int ReadInstalledLanguage(const char* languageIni, char (&value)[LANGUAGE_VALUE_SIZE]) {
-    if (::GetPrivateProfileStringA("LangList", "No0", nullptr, value, LANGUAGE_VALUE_SIZE - 1, languageIni) == 0)
+    value[0] = '\0';
+    ScopedKernelHandle file(::CreateFileA(languageIni, GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file || !::GetFileSizeEx(file.get(), &size))
         return 0;
-    return std::atoi(value);
-}
-
-const char* GetLanguageName(int code) {
-    if (code < 0 || code >= static_cast<int>(sizeof LANGUAGE_NAMES / sizeof LANGUAGE_NAMES[0]))
-        return nullptr;
-    return LANGUAGE_NAMES[code];
+    std::vector<char> text(size.QuadPart < MAX_LANGUAGE_INI ? static_cast<std::size_t>(size.QuadPart)
+                                                            : MAX_LANGUAGE_INI);
+    DWORD read = 0;
+    if (!text.empty() && !::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr))
+        return 0;
+    return InstalledLanguageOfText(text.data(), read, value);
 }
 
 }  // namespace zr

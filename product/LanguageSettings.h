@@ -2,7 +2,7 @@
 // after a version.
 #pragma once
 
-#include <cstddef>
+#include "product/LanguageText.h"
 
 namespace zr {
 
@@ -13,16 +13,8 @@ bool IsEnglishLanguageName(char* name);
 // True when the user's locale language is not Japanese; a failed locale query counts as not Japanese.
 bool IsEnglishUI();
 
-// The buffer the Language.ini value is read into. 99 characters are offered to the profile reader,
-// so at most 98 of the value arrive and the last byte is never written.
-inline constexpr std::size_t LANGUAGE_VALUE_SIZE = 100;
-
-// The installed Language code: key No0 of section LangList of `languageIni`, read into `value` and
-// taken as a decimal number; 0 (Japanese, the product's own language) when the file, the section, the
-// key or the value is missing.
+// The installed Language code of the file `languageIni` (InstalledLanguageOfText); 0 when the file is
+// missing or cannot be read.
 int ReadInstalledLanguage(const char* languageIni, char (&value)[LANGUAGE_VALUE_SIZE]);
-
-// The name of a Language code ("JA", "EN", "CH", "KO"), or null for a code without a name.
-const char* GetLanguageName(int code);
 
 }  // namespace zr

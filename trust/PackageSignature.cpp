@@ -33,7 +33,7 @@ CSignatureJudge::CSignatureJudge(const PackageReadAt& readAt, std::uint64_t pack
     if (packageSize >= SIGNATURE_BLOCK_SIZE) {
         unsigned char bytes[SIGNATURE_BLOCK_SIZE] = {};
         if (!readAt(packageSize - SIGNATURE_BLOCK_SIZE, bytes, sizeof bytes)) {
-            m_settled = SIGNATURE_READ_ERROR;
+            m_settledVerdict = SIGNATURE_READ_ERROR;
             return;
         }
         m_finding.form = DecodeSignatureBlock(bytes, &m_block);
@@ -43,36 +43,36 @@ CSignatureJudge::CSignatureJudge(const PackageReadAt& readAt, std::uint64_t pack
     if (m_finding.form == BLOCK_ABSENT)
         return;
     if (m_finding.form == BLOCK_MALFORMED) {
-        m_settled = SIGNATURE_DAMAGED;
+        m_settledVerdict = SIGNATURE_DAMAGED;
         return;
     }
     if (keys.nCount > 0 && m_finding.form == BLOCK_DIGEST_ONLY) {
-        m_settled = SIGNATURE_DIGEST_OK;  // refused by the policy without reading a gigabyte
+        m_settledVerdict = SIGNATURE_DIGEST_OK;  // refused by the policy without reading a gigabyte
         return;
     }
     m_hash.reset(new (std::nothrow) CSha256);
     if (!m_hash || !m_hash->IsValid()) {
-        m_settled = SIGNATURE_UNAVAILABLE;
+        m_settledVerdict = SIGNATURE_UNAVAILABLE;
         return;
     }
-    m_signedLength = packageSize - SIGNATURE_BLOCK_SIZE;
+    m_nSignedLength = packageSize - SIGNATURE_BLOCK_SIZE;
     m_bSettled = false;
 }
 
 void CSignatureJudge::Settle(E_SIGNATURE_STATE state) {
-    m_settled = state;
+    m_settledVerdict = state;
     m_bSettled = true;
 }
 
 void CSignatureJudge::Hash(const void* bytes, std::size_t size) {
     if (m_bSettled)
         return;
-    if (size > m_signedLength - m_hashed)
+    if (size > m_nSignedLength - m_nHashed)
         Settle(SIGNATURE_DAMAGED);
     else if (!m_hash->Add(bytes, size))
         Settle(SIGNATURE_UNAVAILABLE);
     else
-        m_hashed += size;
+        m_nHashed += size;
 }
 
 void CSignatureJudge::HashRest(const PackageReadAt& readAt) {
@@ -83,7 +83,7 @@ void CSignatureJudge::HashRest(const PackageReadAt& readAt) {
         Settle(SIGNATURE_UNAVAILABLE);
     while (BytesToHash() > 0) {
         const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(READ_PIECE, BytesToHash()));
-        if (readAt(m_hashed, buffer.get(), piece))
+        if (readAt(m_nHashed, buffer.get(), piece))
             Hash(buffer.get(), piece);
         else
             Settle(SIGNATURE_READ_ERROR);
@@ -92,9 +92,9 @@ void CSignatureJudge::HashRest(const PackageReadAt& readAt) {
 
 SIGNATURE_CHECK CSignatureJudge::Verdict() {
     if (m_bSettled)
-        return Found(m_settled);
+        return Found(m_settledVerdict);
     Digest digest = {};
-    if (m_hashed != m_signedLength)
+    if (m_nHashed != m_nSignedLength)
         return Found(SIGNATURE_DAMAGED);
     if (!m_hash->Finish(&digest))
         return Found(SIGNATURE_UNAVAILABLE);

@@ -46,7 +46,7 @@ class CSignatureJudge {
 
     const SIGNATURE_FINDING& Finding() const { return m_finding; }
     // How many bytes the verdict still waits for, following those hashed so far: zero when it needs none.
-    std::uint64_t BytesToHash() const { return m_bSettled ? 0 : m_signedLength - m_hashed; }
+    std::uint64_t BytesToHash() const { return m_bSettled ? 0 : m_nSignedLength - m_nHashed; }
     // The next `size` bytes of the package, in order; bytes past the signed length are a fault.
     void Hash(const void* bytes, std::size_t size);
     // Reads the bytes still waited for through `readAt` and hashes them.
@@ -61,10 +61,10 @@ class CSignatureJudge {
     SIGNATURE_FINDING m_finding;
     SIGNATURE_BLOCK m_block = {};
     PACKAGE_KEYS m_keys;
-    std::uint64_t m_signedLength = 0;
-    std::uint64_t m_hashed = 0;
+    std::uint64_t m_nSignedLength = 0;
+    std::uint64_t m_nHashed = 0;
     // The verdict when no digest is needed, or once the hashing has failed (m_bSettled).
-    E_SIGNATURE_STATE m_settled = SIGNATURE_NO_BLOCK;
+    E_SIGNATURE_STATE m_settledVerdict = SIGNATURE_NO_BLOCK;
     bool m_bSettled = true;
 };
 

@@ -6,6 +6,7 @@
 #include "framework/TextEncoding.h"
 #include "product/LanguageSettings.h"
 #include "update/LogFile.h"
+#include "update/Outcomes.h"
 
 namespace zr {
 
@@ -76,99 +77,41 @@ void CDeploymentLog::LineWide(const char* prefix, const std::wstring& text) {
 }
 
 void LogEvaluation(CDeploymentLog& log, const UPDATE_EVALUATION& e) {
-    if (e.packageRead)
+    if (e.bPackageRead)
         log.Line("Package: version %s, language %s", e.package.szVersion, Language(e.package.nLanguage).c_str());
     else
         log.Line("Package: cannot be read");
-    if (!e.installationFound) {
+    if (!e.bInstallationFound) {
         log.Line("Installation: not found in the Installer's Folders key");
     } else {
         log.Line("Installation folder: %s, found in %s", e.paths.szInstallFolder, ViewName(e.view));
-        switch (e.recovery) {
-            case RECOVERY_NOTHING:
-                break;
-            case RECOVERY_DONE:
-                log.Line("Interrupted update: finished, the installation is whole again");
-                break;
-            case RECOVERY_LIVE:
-                log.Line("Interrupted update: another copy is installing");
-                break;
-            case RECOVERY_UNFINISHED:
-                log.Line("Interrupted update: cannot be finished now (a file in use)");
-                break;
-            case RECOVERY_REFUSED:
-                log.Line("Interrupted update: its record is not the installer's, left alone");
-                break;
-        }
-        if (e.installedVersionRead)
+        if (const char* recovery = RecoveryRow(e.recovery).szLog)
+            log.Line("Interrupted update: %s", recovery);
+        if (e.bInstalledVersionRead)
             log.Line("Installed: version %s, language %s", e.installedVersion.GetString(),
-                     Language(e.installedLanguage).c_str());
-        else if (LeavesInstallationUsable(e.recovery))
+                     Language(e.nInstalledLanguage).c_str());
+        else if (RecoveryRow(e.recovery).verdict == UPDATE_APPLIES)
             log.Line("Installed: the version of %s cannot be read", e.paths.szExePath);
     }
-    switch (e.verdict) {
-        case UPDATE_APPLIES:
-            log.Line("Decision: installed %s is lower than %s, same language: update", e.installedVersion.GetString(),
-                     e.package.szVersion);
-            break;
-        case UPDATE_NOT_INSTALLED:
-            log.Line("Decision: no installation to update");
-            break;
-        case UPDATE_INSTALLATION_BUSY:
-            log.Line("Decision: the installation is busy, try again later");
-            break;
-        case UPDATE_INSTALLATION_DAMAGED:
-            log.Line("Decision: the installation cannot be updated");
-            break;
-        case UPDATE_PACKAGE_UNREADABLE:
-            log.Line("Decision: no package to install");
-            break;
-        case UPDATE_PACKAGE_REFUSED:
-            log.Line("Decision: the package carries no version, refused");
-            break;
-        case UPDATE_ALREADY_CURRENT:
-            log.Line("Decision: version %s in this language is installed already, nothing to do", e.package.szVersion);
-            break;
-        case UPDATE_NEWER_INSTALLED:
-            log.Line("Decision: installed %s is newer than %s, nothing to do", e.installedVersion.GetString(),
-                     e.package.szVersion);
-            break;
-        case UPDATE_LANGUAGE_MISMATCH:
-            log.Line("Decision: the package's language %s is not the installation's %s",
-                     Language(e.package.nLanguage).c_str(), Language(e.installedLanguage).c_str());
-            break;
-        case UPDATE_PACKAGE_DAMAGED:
-            log.Line(
-                "Decision: the package is damaged or not from the maker, so its version and language are not "
-                "believed: refused");
-            break;
-    }
+    log.Line("Decision: %s", DecisionText(VerdictRow(e.verdict), e.installedVersion.GetString(), e.package.szVersion,
+                                          Language(e.nInstalledLanguage), Language(e.package.nLanguage))
+                                 .c_str());
 }
 
-void LogInstallOutcome(CDeploymentLog& log, E_INSTALL_OUTCOME outcome) {
-    switch (outcome) {
-        case INSTALL_DONE:
-            log.Line("Outcome: updated, every file is in place");
-            break;
-        case INSTALL_PACKAGE_UNREADABLE:
-            log.Line("Outcome: the package cannot be read, nothing changed");
-            break;
-        case INSTALL_PACKAGE_REFUSED:
-            log.Line("Outcome: the package is refused, nothing changed");
-            break;
-        case INSTALL_PACKAGE_UNTRUSTED:
-            log.Line("Outcome: the package is damaged or not from the maker, nothing changed");
-            break;
-        case INSTALL_BUSY:
-            log.Line("Outcome: another copy is installing, nothing changed");
-            break;
-        case INSTALL_FAILED:
-            log.Line("Outcome: failed, everything was put back");
-            break;
-        case INSTALL_FILES_IN_USE:
-            log.Line("Outcome: files are in use by another program, nothing changed");
-            break;
-    }
+void LogInstallResult(CDeploymentLog& log, const INSTALL_RESULT& result) {
+    if (!result.why.empty())
+        log.Line("Refused: %s", result.why.c_str());
+    for (const std::string& file : result.inUse.files)
+        log.Line("In use: %s", file.c_str());
+    for (const FILE_HOLDER& holder : result.inUse.holders)
+        log.LineWide("Held by: ", holder.name + L" (process " + std::to_wstring(holder.nProcessId) + L")");
+    if (result.outcome == INSTALL_FILES_IN_USE && result.inUse.holders.empty())
+        log.Line("Held by: a program the system does not name");
+    for (const std::wstring& path : result.notPutBack)
+        log.LineWide("Left for the next start (not put back): ", path);
+    log.Line("Outcome: %s", result.outcome == INSTALL_FAILED && !result.notPutBack.empty()
+                                ? OUTCOME_LEFT_FOR_NEXT_START
+                                : OutcomeRow(result.outcome).szLog);
 }
 
 }  // namespace zr

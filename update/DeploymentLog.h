@@ -42,7 +42,8 @@ class CDeploymentLog {
 // registry view it was found in, an interrupted update finished, the installed version and language,
 // and each decision down to the verdict.
 void LogEvaluation(CDeploymentLog& log, const UPDATE_EVALUATION& evaluation);
-// One line for an installation's outcome.
-void LogInstallOutcome(CDeploymentLog& log, E_INSTALL_OUTCOME outcome);
+// What an installation ended with: a refusal's reason, the files in use and their holders, the files
+// left for the next start to put back, and the outcome's line.
+void LogInstallResult(CDeploymentLog& log, const INSTALL_RESULT& result);
 
 }  // namespace zr

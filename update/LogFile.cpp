@@ -1,7 +1,6 @@
 #include "update/LogFile.h"
 
 #include "files/LongPath.h"
-#include "framework/SystemLibrary.h"
 
 namespace zr {
 
@@ -45,10 +44,8 @@ bool IsTheFileNamed(HANDLE file, const std::wstring& full) {
 }
 
 void RemoveThroughHandle(HANDLE file) {
-    static const auto setInformation = ZR_KERNEL_FUNCTION(SetFileInformationByHandle);
     FILE_DISPOSITION_INFO disposition = {TRUE};
-    if (setInformation)
-        setInformation(file, FileDispositionInfo, &disposition, sizeof disposition);
+    ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 }  // namespace

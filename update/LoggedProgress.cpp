@@ -2,39 +2,24 @@
 
 #include <cinttypes>
 
+#include "installer/PackageInstall.h"
+
 namespace zr {
 
 void CLoggedProgress::OnPlanned(unsigned entries, std::uint64_t totalBytes) {
-    m_total = totalBytes;
+    m_nTotal = totalBytes;
     if (m_pLog)
         m_pLog->Line("Plan: %u files, %" PRIu64 " bytes", entries, totalBytes);
     Post(0);
 }
 
 void CLoggedProgress::OnBytesPlaced(std::uint64_t bytesDone) {
-    Post(m_total == 0 ? PROGRESS_FULL : static_cast<unsigned>(bytesDone * PROGRESS_FULL / m_total));
+    Post(m_nTotal == 0 ? PROGRESS_FULL : static_cast<unsigned>(bytesDone * PROGRESS_FULL / m_nTotal));
 }
 
 void CLoggedProgress::OnEntryPlaced(const char* entryName, std::uint32_t size) {
     if (m_pLog)
         m_pLog->Line("Placed: %s (%" PRIu32 " bytes)", entryName, size);
-}
-
-void CLoggedProgress::OnRefused(const std::string& why) {
-    if (m_pLog)
-        m_pLog->Line("Refused: %s", why.c_str());
-}
-
-void CLoggedProgress::OnFilesInUse(const FILES_IN_USE& inUse) {
-    m_inUse = inUse;
-    if (!m_pLog)
-        return;
-    for (const std::string& file : inUse.files)
-        m_pLog->Line("In use: %s", file.c_str());
-    for (const FILE_HOLDER& holder : inUse.holders)
-        m_pLog->LineWide("Held by: ", holder.name + L" (process " + std::to_wstring(holder.processId) + L")");
-    if (inUse.holders.empty())
-        m_pLog->Line("Held by: a program the system does not name");
 }
 
 void CLoggedProgress::OnBackupLeft(const std::wstring& path) {
@@ -45,15 +30,30 @@ void CLoggedProgress::OnBackupLeft(const std::wstring& path) {
 void CLoggedProgress::Post(unsigned thousandths) {
     if (thousandths > PROGRESS_FULL)
         thousandths = PROGRESS_FULL;
-    if (!m_hWnd || thousandths == m_posted)
+    if (!m_hWnd || thousandths == m_nPosted)
         return;
     // The first and the full one always go: the bar starts at the plan and is seen to reach its end.
     const DWORD now = ::GetTickCount();
-    if (m_posted != ~0u && thousandths != PROGRESS_FULL && now - m_postedAt < PROGRESS_INTERVAL_MS)
+    if (m_nPosted != ~0u && thousandths != PROGRESS_FULL && now - m_nPostedAt < PROGRESS_INTERVAL_MS)
         return;
-    m_posted = thousandths;
-    m_postedAt = now;
+    m_nPosted = thousandths;
+    m_nPostedAt = now;
     ::PostMessageA(m_hWnd, WM_ZR_INSTALL_PROGRESS, thousandths, 0);
+}
+
+INSTALL_RESULT InstallUpdate(const UPDATE_EVALUATION& evaluation, CDeploymentLog* log, HWND window) {
+    INSTALL_RESULT result;
+    try {
+        CLoggedProgress progress(log, window);
+        result = InstallPackage(evaluation.packagePath.c_str(), evaluation.paths.szInstallFolder, &evaluation.package,
+                                &progress);
+    } catch (...) {
+        // Out of memory or the like before the first change: reported like any other failure.
+        result = INSTALL_RESULT();
+    }
+    if (log)
+        LogInstallResult(*log, result);
+    return result;
 }
 
 }  // namespace zr

@@ -1,6 +1,6 @@
-// What an update tells while it runs: the log hears of the plan, every file placed, a refusal's
-// reason and the files in use with their holders, and a window (the dialog's, /passive's) gets the progress in
-// thousandths.
+// The update, run once for the dialog and the unattended runs alike: while it runs the log hears of
+// the plan and every file placed and a window (the dialog's, /passive's) gets the progress in
+// thousandths; what it ended with is logged once, and returned.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +9,7 @@
 
 #include "installer/InstallOutcome.h"
 #include "update/DeploymentLog.h"
+#include "update/UpdateEvaluation.h"
 
 namespace zr {
 
@@ -18,7 +19,8 @@ inline constexpr UINT WM_ZR_INSTALL_PROGRESS = WM_APP + 0x51;
 // costs the update a round trip to the window's thread (under Wine, several to its server): a
 // thousand of them made the update on its thread a tenth slower than called directly.
 inline constexpr DWORD PROGRESS_INTERVAL_MS = 50;
-// Posted once, after the last change: wParam the E_INSTALL_OUTCOME. The thread ends right after.
+// Posted once, after the last change: lParam the INSTALL_RESULT, which the poster keeps until it starts
+// another update. The thread ends right after.
 inline constexpr UINT WM_ZR_INSTALL_ENDED = WM_APP + 0x52;
 inline constexpr unsigned PROGRESS_FULL = 1000;
 
@@ -31,22 +33,21 @@ class CLoggedProgress : public CInstallProgress {
     void OnPlanned(unsigned entries, std::uint64_t totalBytes) override;
     void OnBytesPlaced(std::uint64_t bytesDone) override;
     void OnEntryPlaced(const char* entryName, std::uint32_t size) override;
-    void OnRefused(const std::string& why) override;
-    void OnFilesInUse(const FILES_IN_USE& inUse) override;
     void OnBackupLeft(const std::wstring& path) override;
-
-    // What OnFilesInUse was told, for the window to ask about; empty before.
-    const FILES_IN_USE& InUse() const { return m_inUse; }
 
   private:
     void Post(unsigned thousandths);
 
     CDeploymentLog* m_pLog;
     HWND m_hWnd;
-    std::uint64_t m_total = 0;
-    unsigned m_posted = ~0u;
-    DWORD m_postedAt = 0;  // GetTickCount of the last message; differences survive its wrap
-    FILES_IN_USE m_inUse;
+    std::uint64_t m_nTotal = 0;
+    unsigned m_nPosted = ~0u;
+    DWORD m_nPostedAt = 0;  // GetTickCount of the last message; differences survive its wrap
 };
+
+// Installs the package `evaluation` judged (whose header must still be the one it read) into its
+// installation, telling `log` and `window` (either may be null) as above, and logs the result.
+// Running short of memory is an INSTALL_FAILED like any other.
+INSTALL_RESULT InstallUpdate(const UPDATE_EVALUATION& evaluation, CDeploymentLog* log, HWND window);
 
 }  // namespace zr

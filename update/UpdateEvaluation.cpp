@@ -10,36 +10,35 @@
 #include "product/LanguageSettings.h"
 #include "product/ProductVersion.h"
 #include "trust/PackageSignature.h"
+#include "update/Outcomes.h"
 
 namespace zr {
 
 namespace {
 E_UPDATE_VERDICT Judge(UPDATE_EVALUATION* e, const char* packagePath) {
-    e->packageRead = ReadPackageHeader(packagePath, &e->package);
+    e->bPackageRead = ReadPackageHeader(packagePath, &e->package);
 
-    e->installationFound = FindInstallation(&e->paths, &e->view);
-    if (!e->installationFound)
+    e->bInstallationFound = FindInstallation(&e->paths, &e->view);
+    if (!e->bInstallationFound)
         return UPDATE_NOT_INSTALLED;
     // An interrupted update is finished first, so that the version read next is the installation's
     // true one. One that cannot be finished now leaves no installation to update: never install over it.
     e->recovery = RecoverInstallation(e->paths.szInstallFolder);
-    if (e->recovery == RECOVERY_REFUSED)
-        return UPDATE_INSTALLATION_DAMAGED;
-    if (!LeavesInstallationUsable(e->recovery))
-        return UPDATE_INSTALLATION_BUSY;
-    e->installedVersionRead = GetInstalledVersion(e->paths.szExePath, e->installedVersion);
-    if (!e->installedVersionRead)
+    if (RecoveryRow(e->recovery).verdict != UPDATE_APPLIES)
+        return RecoveryRow(e->recovery).verdict;
+    e->bInstalledVersionRead = GetInstalledVersion(e->paths.szExePath, e->installedVersion);
+    if (!e->bInstalledVersionRead)
         return UPDATE_NOT_INSTALLED;
     char work[LANGUAGE_VALUE_SIZE];
-    e->installedLanguage = ReadInstalledLanguage(e->paths.szLanguageIni, work);
+    e->nInstalledLanguage = ReadInstalledLanguage(e->paths.szLanguageIni, work);
 
-    if (!e->packageRead)
+    if (!e->bPackageRead)
         return UPDATE_PACKAGE_UNREADABLE;
     if (e->package.szVersion[0] == '\0')
         return UPDATE_PACKAGE_REFUSED;
     const int order = _mbscmp(reinterpret_cast<const unsigned char*>(e->installedVersion.GetString()),
                               reinterpret_cast<const unsigned char*>(e->package.szVersion));
-    const bool sameLanguage = e->package.nLanguage == e->installedLanguage;
+    const bool sameLanguage = e->package.nLanguage == e->nInstalledLanguage;
     if (order > 0)
         return UPDATE_NEWER_INSTALLED;
     if (order == 0)
@@ -49,6 +48,7 @@ E_UPDATE_VERDICT Judge(UPDATE_EVALUATION* e, const char* packagePath) {
 }  // namespace
 
 void EvaluateUpdate(const char* packagePath, UPDATE_EVALUATION* evaluation) {
+    evaluation->packagePath = packagePath;
     evaluation->verdict = Judge(evaluation, packagePath);
 }
 

@@ -3,6 +3,8 @@
 // finish an interrupted update, read the installed version and language, compare.
 #pragma once
 
+#include <string>
+
 #include "update/UpdateVerdict.h"
 #include "framework/AfxString.h"
 #include "product/FindInstallation.h"
@@ -12,15 +14,16 @@
 namespace zr {
 
 struct UPDATE_EVALUATION {
-    bool packageRead = false;
+    std::string packagePath;  // the package judged (relative to the current directory)
+    bool bPackageRead = false;
     PACKAGE_HEADER package = {};  // what was read; untouched (all zero) when the package was not read
-    bool installationFound = false;
-    INSTALLATION_PATHS paths = {};  // all zero unless installationFound
+    bool bInstallationFound = false;
+    INSTALLATION_PATHS paths = {};  // all zero unless bInstallationFound
     E_REGISTRY_VIEW view = REGISTRY_VIEW_OWN;
     E_RECOVERY recovery = RECOVERY_NOTHING;  // only looked at once the installation is found
-    bool installedVersionRead = false;
-    CString installedVersion;  // "" unless installedVersionRead
-    int installedLanguage = 0;
+    bool bInstalledVersionRead = false;
+    CString installedVersion;  // "" unless bInstalledVersionRead
+    int nInstalledLanguage = 0;
     E_UPDATE_VERDICT verdict = UPDATE_NOT_INSTALLED;
 };
 

@@ -93,7 +93,7 @@ TEST(ParseArguments, ReadsOptionsWithoutRegardToCaseOrPrefix) {
         SCOPED_TRACE(c.row);
         const zr::COMMAND_LINE parsed = zr::ParseArguments(c.arguments);
         EXPECT_EQ(parsed.mode, c.mode);
-        EXPECT_EQ(parsed.quiet, c.quiet);
+        EXPECT_EQ(parsed.bQuiet, c.quiet);
         if (c.mode == zr::RUN_INVALID)
             EXPECT_FALSE(parsed.problem.empty());
         else

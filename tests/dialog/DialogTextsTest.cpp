@@ -24,9 +24,9 @@ TEST(DialogTexts, JapaneseTextsAreCodePage932) {
         {MSG_PRODUCT_RUNNING.japanese,
          L"ZR5048エミュレーションが起動中です。\n一度終了してから本プログラムを再実行してください。"},
         {MSG_CONFIRM_UPDATE.japanese, L"バージョンアップをしますがよろしいですか？"},
-        {MSG_UPDATE_SUCCEEDED.japanese, L"バージョンアップ完了"},
-        {MSG_UPDATE_FAILED.japanese, L"バージョンアップ失敗"},
-        {MSG_PACKAGE_UNTRUSTED.japanese,
+        {zr::OutcomeRow(zr::INSTALL_DONE).message.japanese, L"バージョンアップ完了"},
+        {zr::OutcomeRow(zr::INSTALL_FAILED).message.japanese, L"バージョンアップ失敗"},
+        {zr::OutcomeRow(zr::INSTALL_PACKAGE_UNTRUSTED).message.japanese,
          L"バージョンアップファイルが破損しているか、正規の提供元のものではありません。"},
     };
     for (const auto& c : cases) {
@@ -43,7 +43,8 @@ TEST(DialogTexts, EnglishTextsAreUnchangedAscii) {
                  "[ZR5048 Emulation Software] Execute. \x0APlease terminate and re-try this.");
     EXPECT_STREQ(TEXT_NONE.In(true), "(none)");
     EXPECT_STREQ(TEXT_NONE.In(false), TEXT_NONE.japanese);
-    EXPECT_STREQ(MSG_PACKAGE_UNTRUSTED.english, "The update package is damaged or is not from the maker.");
+    EXPECT_STREQ(zr::OutcomeRow(zr::INSTALL_PACKAGE_UNTRUSTED).message.english,
+                 "The update package is damaged or is not from the maker.");
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ std::wstring AnswerMessageBox(HWND dialog) {
 
 class OutcomeDialog : public zr::test::DialogUnderTest {
   public:
-    OutcomeDialog(E_INSTALL_OUTCOME outcome, Seen* seen) : m_outcome(outcome), m_seen(seen) {}
+    OutcomeDialog(E_INSTALL_OUTCOME outcome, Seen* seen) : m_seen(seen) { m_result.outcome = outcome; }
 
   protected:
     static constexpr UINT INSPECT = WM_APP + 0x60;
@@ -75,7 +75,7 @@ class OutcomeDialog : public zr::test::DialogUnderTest {
         // As after a confirmed Execute: the buttons are disabled while the thread runs.
         m_btnExecute.EnableWindow(FALSE);
         GetDlgItem(IDCANCEL).EnableWindow(FALSE);
-        ::PostMessageA(m_hWnd, zr::WM_ZR_INSTALL_ENDED, m_outcome, 0);
+        ::PostMessageA(m_hWnd, zr::WM_ZR_INSTALL_ENDED, 0, reinterpret_cast<LPARAM>(&m_result));
         // Looked at once the message has been answered: posted after the answer, so it comes after it.
         m_answerer = std::thread([this, dialog = m_hWnd] {
             m_seen->message = AnswerMessageBox(dialog);
@@ -97,7 +97,7 @@ class OutcomeDialog : public zr::test::DialogUnderTest {
     }
 
   private:
-    E_INSTALL_OUTCOME m_outcome;
+    INSTALL_RESULT m_result;
     Seen* m_seen;
     std::thread m_answerer;
 };

@@ -29,13 +29,10 @@ using zr::test::Hold;
 using zr::test::ReadFileBytes;
 using zr::test::WriteFileBytes;
 
+// What the installer told while it ran, and the files in use its result named.
 class Recorded : public CInstallProgress {
   public:
     void OnPlanned(unsigned, std::uint64_t) override { bPlanned = true; }
-    void OnFilesInUse(const FILES_IN_USE& told) override {
-        inUse = told;
-        ++nTold;
-    }
     FILES_IN_USE inUse;
     int nTold = 0;
     bool bPlanned = false;
@@ -63,9 +60,11 @@ class FilesInUse : public ::testing::Test {
 
     E_INSTALL_OUTCOME Install(Recorded* recorded, DWORD* tookMs) const {
         const DWORD start = ::GetTickCount();
-        const E_INSTALL_OUTCOME outcome = zr::InstallPackage(PACKAGE_FILE_NAME, m_install.c_str(), nullptr, recorded);
+        const INSTALL_RESULT result = zr::InstallPackage(PACKAGE_FILE_NAME, m_install.c_str(), nullptr, recorded);
         *tookMs = ::GetTickCount() - start;
-        return outcome;
+        recorded->inUse = result.inUse;
+        recorded->nTold = result.inUse.files.empty() ? 0 : 1;
+        return result.outcome;
     }
     std::map<std::string, std::string> Installation() const { return zr::test::SnapshotFolder(m_install); }
     std::string Report() const { return m_install + "EXCEL\\Report.xls"; }
@@ -148,7 +147,7 @@ TEST_F(FilesInUse, TheRestartManagerNamesTheHoldersAndItsAbsenceNamesTheFilesAlo
         ASSERT_EQ(holders.size(), c.holders.size());
         for (std::size_t i = 0; i < holders.size(); ++i) {
             EXPECT_EQ(holders[i].name, c.holders[i].name);
-            EXPECT_EQ(holders[i].processId, c.holders[i].processId);
+            EXPECT_EQ(holders[i].nProcessId, c.holders[i].nProcessId);
         }
     }
     // And through the whole update, as the log and the dialog get it.

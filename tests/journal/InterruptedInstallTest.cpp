@@ -391,6 +391,9 @@ TEST_P(InterruptedInstallTest, ARestoreThatFailsKeepsTheRecordUntilTheNextStart)
     ASSERT_EQ(std::string(held, read), "new exe");
     EXPECT_EQ(child.Wait(), EXIT_INSTALL_FAILED);
     EXPECT_TRUE(FileExists(m_install + "zr~recovery.dat"));
+    // The failure names the file its rollback could not put back, and only that one.
+    EXPECT_EQ(ReadFileBytes(m_work + "not-put-back.txt"), m_install + "ZR5048Em.exe\n");
+    ::DeleteFileA((m_work + "not-put-back.txt").c_str());
     // While the file is held, a start cannot finish the record either.
     EXPECT_EQ(RunChild(m_work, "recover", m_install), static_cast<DWORD>(zr::RECOVERY_UNFINISHED));
     EXPECT_EQ(RunChild(m_work, "install", m_install), EXIT_INSTALL_FAILED) << "never installs over a record";

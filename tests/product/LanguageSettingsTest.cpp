@@ -66,6 +66,10 @@ const LanguageCase LANGUAGE_CASES[] = {
     {"only No0 of LangList counts", "[Other]\r\nNo0=1\r\n[LangList]\r\nNo1=2\r\n", 0, "JA"},
     {"no LangList section", "[Settings]\r\nLanguage=1\r\n", 0, "JA"},
     {"no file", nullptr, 0, "JA"},
+    {"a quoted value", "[LangList]\r\nNo0='3'\r\n", 3, "KO"},
+    {"a byte order mark", "\xEF\xBB\xBF[LangList]\r\nNo0=1\r\n", 1, "EN"},
+    {"only the first LangList counts", "[LangList]\r\nNo1=1\r\n[LangList]\r\nNo0=1\r\n", 0, "JA"},
+    {"the first No0 counts", "[LangList]\nNo0=2\nNo0=1\n", 2, "CH"},
 };
 
 class ReadInstalledLanguageTest : public ::testing::TestWithParam<LanguageCase> {};
@@ -96,6 +100,18 @@ INSTANTIATE_TEST_SUITE_P(Values,
                          [](const ::testing::TestParamInfo<LanguageCase>& info) {
                              return "case" + std::to_string(info.index);
                          });
+
+TEST(ReadInstalledLanguage, ReadsAFileInUtf16) {
+    ScratchFolder folder;
+    const std::string ini = folder / "Language.ini";
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("[LangList]\r\nNo0=3\r\n"))
+        utf16 += std::string(1, c) + '\0';
+    ASSERT_TRUE(zr::test::WriteFileBytes(ini, utf16));
+    char value[LANGUAGE_VALUE_SIZE];
+
+    EXPECT_EQ(ReadInstalledLanguage(ini.c_str(), value), 3);
+}
 
 TEST(ReadInstalledLanguage, ALongValueStaysInsideTheWorkBuffer) {
     ScratchFolder folder;

@@ -1,11 +1,13 @@
 // The /log file opened in-process: what opens, what is appended to, and what is refused without a
-// byte written (the links that need the Linux side are in tests/e2e/DeploymentTest.cpp).
+// byte written (the links that need the Linux side are in tests/e2e/DeploymentTest.cpp), and what the
+// log says of an update that failed.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <string>
 
+#include "update/DeploymentLog.h"
 #include "update/LogFile.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -66,6 +68,33 @@ TEST(OpenLogFile, RefusesWhatIsNotThePlainFileNamed) {
     for (const auto& [name, bytes] : zr::test::SnapshotFolder(folder.Path()))
         names += name + " ";
     EXPECT_EQ(names, "Secret.txt folder.log\\ linked.log ");
+}
+
+}  // namespace
+
+namespace {
+
+// What an update ended with, as the log tells it: a failure whose rollback met a held file says that
+// it is left for the next start, and which file; one put back whole says so.
+TEST(DeploymentLog, TellsWhatAFailedUpdateLeftForTheNextStart) {
+    ScratchFolder folder;
+    const std::string path = folder / "deploy.log";
+    {
+        zr::CDeploymentLog log;
+        ASSERT_TRUE(log.Open(Wide(path)));
+        zr::INSTALL_RESULT left;
+        left.notPutBack = {L"C:\\Apps\\ZR5048Em.exe"};
+        zr::LogInstallResult(log, left);
+        zr::LogInstallResult(log, zr::INSTALL_RESULT());
+    }
+    const std::string text = ReadFileBytes(path);
+    const std::size_t named = text.find("Left for the next start (not put back): C:\\Apps\\ZR5048Em.exe\r\n");
+    const std::size_t leftOutcome = text.find("Outcome: failed, what could not be put back is left for the next start");
+    const std::size_t putBack = text.find("Outcome: failed, everything was put back\r\n");
+    EXPECT_NE(named, std::string::npos) << text;
+    EXPECT_LT(named, leftOutcome) << text;
+    EXPECT_LT(leftOutcome, putBack) << text;
+    EXPECT_NE(putBack, std::string::npos) << text;
 }
 
 }  // namespace

@@ -1,15 +1,15 @@
 #include "tools/vupcab/PackageCheck.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <system_error>
 
 #include "format/PackageDirectory.h"
 #include "format/PackageHeader.h"
-#include "tools/vupcab/DestinationFacts.h"
+#include "product/LanguageText.h"
 #include "tools/vupcab/FileOpen.h"
 #include "tools/vupcab/NameText.h"
 
@@ -31,38 +31,48 @@ std::string InstallFolderText(const fs::path& installFolder) {
     return text;
 }
 
-// [LangList] No0 of Language.ini as the tool reads it (section and key without case, the value's
-// leading number); false when the installation records none.
-bool ReadInstalledLanguage(const fs::path& installFolder, int* language) {
-    std::ifstream in(installFolder / "Language.ini");
-    std::string line;
-    bool inSection = false;
-    auto trimmed = [](std::string text) {
-        const std::size_t first = text.find_first_not_of(" \t\r");
-        const std::size_t last = text.find_last_not_of(" \t\r");
-        return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-    };
-    auto upper = [](std::string text) {
-        for (char& c : text)
-            c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-        return text;
-    };
-    while (std::getline(in, line)) {
-        line = trimmed(line);
-        if (!line.empty() && line[0] == '[') {
-            inSection = upper(line) == "[LANGLIST]";
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        if (inSection && equals != std::string::npos && upper(trimmed(line.substr(0, equals))) == "NO0") {
-            const std::string value = trimmed(line.substr(equals + 1));
-            if (value.empty())
-                return false;
-            *language = std::atoi(value.c_str());
-            return true;
+// The installed Language code as the tool reads it: 0 without Language.ini.
+int ReadInstalledLanguage(const fs::path& installFolder) {
+    std::ifstream in(installFolder / "Language.ini", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    char value[LANGUAGE_VALUE_SIZE];
+    return InstalledLanguageOfText(text.data(), text.size(), value);
+}
+
+// What stands at `relative` below `installFolder` and on the way to it, as the plain calls of this file
+// system say (a link is followed, not judged); not what stands at a name named before.
+void GatherDestinationFacts(const fs::path& installFolder, const fs::path& relative, DESTINATION_FACTS* facts) {
+    std::error_code failure;
+    fs::path at = installFolder;
+    for (const fs::path& folder : relative.parent_path()) {
+        at /= folder;
+        const fs::file_status status = fs::status(at, failure);
+        if (!fs::is_directory(status)) {
+            facts->bWayMissing = true;
+            facts->bUnknown = failure && status.type() != fs::file_type::not_found;
+            return;
         }
     }
-    return false;
+    if (facts->bNamedBefore)
+        return;  // what stands there then is the earlier entry's file
+    const fs::file_status status = fs::status(installFolder / relative, failure);
+    switch (status.type()) {
+        case fs::file_type::not_found:
+            return;
+        case fs::file_type::none:
+            facts->bUnknown = true;
+            return;
+        case fs::file_type::regular:
+            facts->standing = STANDS_FILE;
+            break;
+        case fs::file_type::directory:
+            facts->standing = STANDS_FOLDER;
+            break;
+        default:
+            facts->standing = STANDS_OTHER;
+    }
+    const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    facts->bReadOnly = (status.permissions() & writable) == fs::perms::none;
 }
 
 bool SamePayload(const fs::path& destination, std::FILE* package, std::uint64_t offset, std::uint32_t size) {
@@ -144,8 +154,8 @@ bool CheckPackageAgainst(const fs::path& package,
     const std::size_t got = std::fread(head.data(), 1, head.size(), in.get());
     const PACKAGE_HEADER header = DecodePackageHeader(head.data(), got);
     check->version = header.szVersion;
-    check->language = header.nLanguage;
-    const unsigned codePage = CodePageOfLanguage(check->language);
+    check->nLanguage = header.nLanguage;
+    const unsigned codePage = CodePageOfLanguage(check->nLanguage);
 
     if (check->version.empty())
         check->refusals.push_back("version: the package carries no version");
@@ -162,8 +172,8 @@ bool CheckPackageAgainst(const fs::path& package,
     const PACKAGE_VERDICT verdict =
         CheckPackageDirectory(*directory, SignedLength(size, check->signature.finding.form),
                               InstallFolderText(installFolder).size(), LeadBytesOf(codePage));
-    check->directoryOk = verdict.fault == PACKAGE_OK;
-    if (!check->directoryOk) {
+    check->bDirectoryOk = verdict.fault == PACKAGE_OK;
+    if (!check->bDirectoryOk) {
         check->directoryText = PackageFaultText(verdict.fault);
         if (verdict.fault == PACKAGE_BAD_ENTRY_NAME)
             check->directoryText += std::string(" (entry ") + std::to_string(verdict.nEntry + 1) + ": " +
@@ -171,44 +181,40 @@ bool CheckPackageAgainst(const fs::path& package,
         check->refusals.push_back("directory: " + check->directoryText);
     }
 
-    const FILE_ID packageId = FileIdOf(package);
-    std::set<std::string> placed;  // names an earlier entry leaves a file at
+    std::set<std::string> named;  // names of the earlier entries, as the tool compares names
     std::uint64_t offset = PayloadOffset(directory->nCount);
-    for (unsigned i = 0; check->directoryOk && i < directory->nCount; ++i) {
-        const PACKAGE_ENTRY& named = directory->entries[i];
+    for (unsigned i = 0; check->bDirectoryOk && i < directory->nCount; ++i) {
+        const PACKAGE_ENTRY& record = directory->entries[i];
         ENTRY_CHECK entry;
-        entry.name = named.szName;
-        entry.size = named.dwSize;
+        entry.name = record.szName;
+        entry.nSize = record.dwSize;
         fs::path relative;
         DESTINATION_FACTS facts;
+        facts.bNamedBefore = !named.insert(NameKey(entry.name, codePage)).second;
         if (!FromPackageName(entry.name, codePage, &relative))
             facts.bUnknown = true;
         else
-            facts = GatherDestinationFacts(installFolder, relative, packageId);
-        const bool earlier = !placed.insert(NameKey(entry.name, codePage)).second;
-        if (earlier && !facts.bUnknown && !facts.bWayLinked && !facts.bWayMissing) {
-            facts.standing = STANDS_FILE;  // what the earlier entry put there
-            facts.bReadOnly = facts.bIsPackage = false;
-        }
+            GatherDestinationFacts(installFolder, relative, &facts);
         entry.fault = JudgeDestination(entry.name.c_str(), facts);
         if (entry.fault != DESTINATION_OK) {
             entry.action = ENTRY_REFUSED;
             check->refusals.push_back("entry " + entry.name + ": " + DestinationFaultText(entry.fault));
-        } else if (facts.standing == STANDS_NOTHING) {
+        } else if (PlacingOf(facts) == PLACE_NEW) {
             entry.action = ENTRY_CREATE;
         } else {
-            entry.action = !earlier && SamePayload(installFolder / relative, in.get(), offset, entry.size)
+            entry.action = PlacingOf(facts) == PLACE_OVER_INSTALLED &&
+                                   SamePayload(installFolder / relative, in.get(), offset, entry.nSize)
                                ? ENTRY_IDENTICAL
                                : ENTRY_REPLACE;
         }
-        offset += entry.size;
+        offset += entry.nSize;
         check->entries.push_back(entry);
     }
 
-    check->languageRecorded = ReadInstalledLanguage(installFolder, &check->installedLanguage);
-    if (check->languageRecorded && check->installedLanguage != check->language)
-        check->refusals.push_back("language: the package's " + std::to_string(check->language) +
-                                  " is not the installation's " + std::to_string(check->installedLanguage));
+    check->nInstalledLanguage = ReadInstalledLanguage(installFolder);
+    if (check->nInstalledLanguage != check->nLanguage)
+        check->refusals.push_back("language: the package's " + std::to_string(check->nLanguage) +
+                                  " is not the installation's " + std::to_string(check->nInstalledLanguage));
     return true;
 }
 

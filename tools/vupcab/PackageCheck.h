@@ -1,7 +1,10 @@
 // `mkvupcab check`: what the tool would make of a package on an installation, found without changing
-// anything, through the rules the tool itself runs: the signature policy (package/SignatureBlock.h),
-// the directory's judgement (package/PackageDirectory.h) and each destination's
-// (format/DestinationRule.h). Only the facts are gathered here, from this machine's file system.
+// anything, through the rules the tool itself runs: the signature policy (format/SignatureBlock.h),
+// the directory's judgement (format/PackageDirectory.h), each destination's (format/DestinationRule.h)
+// and the installed language's reading (product/LanguageText.h). Only the plain facts of this machine's
+// file system are gathered here (what stands at a name, read-only); what only Windows answers (links
+// and final paths on the way and at a name, whether a file there is the package itself) is left to
+// the tool, and `check` says so.
 #pragma once
 
 #include <cstdint>
@@ -18,20 +21,19 @@ enum E_ENTRY_ACTION { ENTRY_CREATE, ENTRY_REPLACE, ENTRY_IDENTICAL, ENTRY_REFUSE
 
 struct ENTRY_CHECK {
     std::string name;  // as the package carries it
-    std::uint32_t size = 0;
+    std::uint32_t nSize = 0;
     E_ENTRY_ACTION action = ENTRY_REFUSED;
     E_DESTINATION_FAULT fault = DESTINATION_OK;
 };
 
 struct PACKAGE_CHECK {
     std::string version;  // the package's, up to the first NUL of its field
-    int language = 0;
+    int nLanguage = 0;
     PackageVerification signature;
-    bool directoryOk = false;
+    bool bDirectoryOk = false;
     std::string directoryText;  // why the directory is refused, naming the entry
     std::vector<ENTRY_CHECK> entries;
-    bool languageRecorded = false;  // the installation holds Language.ini with [LangList] No0
-    int installedLanguage = 0;
+    int nInstalledLanguage = 0;         // as the tool reads Language.ini: 0 without the file or its value
     std::vector<std::string> refusals;  // every reason the tool would not install it; empty: it would
 };
 

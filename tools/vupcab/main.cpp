@@ -44,7 +44,8 @@ const char* const CHECK_USAGE =
     "A dry run that changes nothing: what a tool built with these keys (none: without keys) would make of\n"
     "PACKAGE on the installation folder INSTALLDIR. Prints the signature, the directory, a line per entry\n"
     "  entry create|replace|identical|refused SIZE NAME [: why]\n"
-    "and the installation's language from its Language.ini (its version is not read), then\n"
+    "and the installation's language from its Language.ini, 0 without one (its version is not read);\n"
+    "links, final paths and the package's identity are left to the tool. Then\n"
     "  check installable=yes|no refusals=N\n"
     "Exit 0 only when the tool would install it, 3 when it would refuse it.\n";
 const char* const OTHER_USAGE =
@@ -325,21 +326,19 @@ int Check(int argc, char** argv) {
     zr::PACKAGE_CHECK check;
     if (!zr::CheckPackageAgainst(argv[2], argv[3], keys, &check, &error))
         return Fail(error);
-    std::printf("package   version=%s language=%d\n", check.version.c_str(), check.language);
+    std::printf("package   version=%s language=%d\n", check.version.c_str(), check.nLanguage);
     std::printf("signature %s accepted=%s\n", StateText(check.signature.check.state),
                 check.signature.accepted ? "yes" : "no");
-    std::printf("directory %s\n", check.directoryOk ? "sound" : ("refused: " + check.directoryText).c_str());
+    std::printf("directory %s\n", check.bDirectoryOk ? "sound" : ("refused: " + check.directoryText).c_str());
     for (const zr::ENTRY_CHECK& entry : check.entries) {
         std::printf("entry     %-9s %10lu %s", zr::EntryActionText(entry.action),
-                    static_cast<unsigned long>(entry.size), entry.name.c_str());
+                    static_cast<unsigned long>(entry.nSize), entry.name.c_str());
         if (entry.action == zr::ENTRY_REFUSED)
             std::printf(" : %s", zr::DestinationFaultText(entry.fault));
         std::printf("\n");
     }
-    if (check.languageRecorded)
-        std::printf("installed language=%d version=not-read\n", check.installedLanguage);
-    else
-        std::printf("installed language=not-recorded version=not-read\n");
+    std::printf("installed language=%d version=not-read\n", check.nInstalledLanguage);
+    std::printf("not-judged links, final paths, the package's identity (the tool judges them on Windows)\n");
     for (const std::string& refusal : check.refusals)
         std::printf("refused   %s\n", refusal.c_str());
     std::printf("check installable=%s refusals=%zu\n", check.refusals.empty() ? "yes" : "no", check.refusals.size());
