@@ -353,12 +353,12 @@ TEST_F(ScaledJapaneseLook, FollowsAMoveToAMonitorOfAnotherDpi) {
 // and its bar until it closes itself.
 zr::UPDATE_EVALUATION PassiveEvaluation() {
     zr::UPDATE_EVALUATION e;
-    e.packageRead = true;
+    e.bPackageRead = true;
     std::snprintf(e.package.szVersion, sizeof e.package.szVersion, "1.05");
     e.package.nLanguage = DialogBesideAnUpdate::Code();
-    e.installedVersionRead = true;
+    e.bInstalledVersionRead = true;
     e.installedVersion = "1.04";
-    e.installedLanguage = DialogBesideAnUpdate::Code();
+    e.nInstalledLanguage = DialogBesideAnUpdate::Code();
     e.verdict = zr::UPDATE_APPLIES;
     return e;
 }
