@@ -167,14 +167,15 @@ bool CDialog::LayOutTemplate(UINT dpi) {
 
     // The dialog units of that font, as the dialog manager reckons them: a quarter of the average
     // width of the letters, an eighth of the character height.
-    HDC dc = ::GetDC(m_hWnd);
-    HGDIOBJ before = ::SelectObject(dc, font.get());
     TEXTMETRICA metrics = {};
     SIZE letters = {};
-    ::GetTextMetricsA(dc, &metrics);
-    ::GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
-    ::SelectObject(dc, before);
-    ::ReleaseDC(m_hWnd, dc);
+    {
+        const zr::ScopedWindowDC dc(m_hWnd);
+        HGDIOBJ before = ::SelectObject(dc.get(), font.get());
+        ::GetTextMetricsA(dc.get(), &metrics);
+        ::GetTextExtentPoint32A(dc.get(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+        ::SelectObject(dc.get(), before);
+    }
     const int unitX = (letters.cx / 26 + 1) / 2;
     const int unitY = metrics.tmHeight;
 

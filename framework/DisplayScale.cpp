@@ -1,13 +1,13 @@
 #include "DisplayScale.h"
 
+#include "ScopedHandle.h"
 #include "SystemLibrary.h"
 
 namespace zr {
 
 UINT SystemDpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
+    const ScopedWindowDC screen(nullptr);
+    const int dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
     return dpi > 0 ? static_cast<UINT>(dpi) : DESIGN_DPI;
 }
 

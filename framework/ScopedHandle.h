@@ -117,6 +117,24 @@ using ScopedIcon = ScopedHandle<IconTraits>;
 using ScopedKernelHandle = ScopedHandle<KernelHandleTraits>;
 using ScopedModule = ScopedHandle<ModuleTraits>;
 using ScopedFindHandle = ScopedHandle<FindTraits>;
+
+// A window's device context (the screen's for a null window): released to the window it came from,
+// which a handle alone does not say.
+class ScopedWindowDC {
+  public:
+    explicit ScopedWindowDC(HWND window) : m_hWnd(window), m_hDC(::GetDC(window)) {}
+    ~ScopedWindowDC() {
+        if (m_hDC)
+            ::ReleaseDC(m_hWnd, m_hDC);
+    }
+    ScopedWindowDC(const ScopedWindowDC&) = delete;
+    ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
+    HDC get() const { return m_hDC; }
+
+  private:
+    HWND m_hWnd;
+    HDC m_hDC;
+};
 #endif  // _WIN32
 
 }  // namespace zr
