@@ -142,9 +142,7 @@ def main(argv=None):
             code, ops = record.load(options.trace)
             update_dir = options.trace
         else:
-            installation.place(session, files, dirs)
-            code, ops = record.record_run(session, work, ["/quiet"], update_dir)
-            record.save(update_dir, code, ops)
+            code, ops = record.record_update(session, work, files, dirs, update_dir)
         updated, _ = disk_model.final_state(files, dirs, ops, os.path.join(update_dir, "blobs"))
         print("recorded update: %d operations, exit status %d" % (len(ops), code))
         if options.shallow:

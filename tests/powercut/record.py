@@ -55,6 +55,15 @@ def save(out, exit_code, ops):
             f.write(json.dumps(op) + "\n")
 
 
+def record_update(session, work, files, dirs, out):
+    """Places the installation as it was (`files`, `dirs`), records one /quiet update of it into
+    `out` and saves the trace there; returns its exit status and operations."""
+    installation.place(session, files, dirs)
+    exit_code, ops = record_run(session, work, ["/quiet"], out)
+    save(out, exit_code, ops)
+    return exit_code, ops
+
+
 def load(out):
     with open(os.path.join(out, "trace.jsonl")) as f:
         lines = [json.loads(line) for line in f]
@@ -72,10 +81,8 @@ def main():
     files, dirs = disk_model.read_folder(options.installation)
     with WineSession(options.prefix, os.path.join(options.out, "wineserver.log")) as session:
         installation.register(session)
-        installation.place(session, files, dirs)
         work = installation.work_folder(session, options.tool, options.package)
-        exit_code, ops = record_run(session, work, ["/quiet"], options.out)
-    save(options.out, exit_code, ops)
+        exit_code, ops = record_update(session, work, files, dirs, options.out)
     print("recorded %d operations, exit code %d" % (len(ops), exit_code))
 
 
