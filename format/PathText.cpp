@@ -1,9 +1,27 @@
 #include "format/PathText.h"
 
 namespace zr {
+namespace {
+
+bool Cp932Lead(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+bool Cp936Or949Or950Lead(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
+
+}  // namespace
 
 bool NoLeadBytes(unsigned char) {
     return false;
+}
+
+LeadBytePredicate LeadBytesOf(unsigned codePage) {
+    if (codePage == 932)
+        return &Cp932Lead;
+    if (codePage == 936 || codePage == 949 || codePage == 950)
+        return &Cp936Or949Or950Lead;
+    return &NoLeadBytes;
 }
 
 bool StartsTwoByteCharacter(const char* at, const char* end, LeadBytePredicate isLeadByte) {

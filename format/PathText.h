@@ -15,6 +15,11 @@ using LeadBytePredicate = bool (*)(unsigned char);
 // The single-byte code pages: no byte starts a two-byte character.
 bool NoLeadBytes(unsigned char);
 
+// The lead bytes of `codePage`: the installer's for the system's ANSI code page, the package tool's
+// for a package language's. Every code page Windows can have as its ANSI code page is known (932,
+// 936, 949, 950 are the double-byte ones); any other has no lead bytes.
+LeadBytePredicate LeadBytesOf(unsigned codePage);
+
 // Both '\' and '/' separate folders for the file functions.
 inline bool IsPathSeparator(unsigned char c) {
     return c == '\\' || c == '/';

@@ -17,11 +17,6 @@ namespace zr {
 
 namespace {
 
-// Lead bytes of the system's ANSI code page, which is what the 8-bit file functions read names in.
-bool IsAnsiLeadByte(unsigned char c) {
-    return ::IsDBCSLeadByte(c) != FALSE;
-}
-
 // The final path of an open folder, ending in a backslash.
 bool FinalFolderOf(HANDLE folder, std::wstring* final) {
     if (!FinalPathOf(folder, final))
@@ -202,8 +197,9 @@ E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
     const E_INSTALL_OUTCOME judged = JudgePackage(package, expected, directory.get(), &form, why, &plan->signature);
     if (judged != INSTALL_DONE)
         return judged;
+    // Names are read in the system's ANSI code page, as the 8-bit file functions read them.
     const PACKAGE_VERDICT verdict = CheckPackageDirectory(*directory, SignedLength(package.Size(), form),
-                                                          std::strlen(installFolderText), &IsAnsiLeadByte);
+                                                          std::strlen(installFolderText), LeadBytesOf(::GetACP()));
     if (verdict.fault != PACKAGE_OK) {
         *why = verdict.fault == PACKAGE_BAD_ENTRY_NAME || verdict.fault == PACKAGE_DESTINATION_TOO_LONG
                    ? EntryRefusal(verdict.nEntry, "",

@@ -13,10 +13,6 @@ namespace {
 
 using namespace zr;
 
-bool IsCp932LeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 const char INSTALL_FOLDER[] = "C:\\Apps\\ZR5048 Emulation Software\\";
 
 TEST(CheckRelativePath, SortsEachKindOfUnsafeName) {
@@ -105,7 +101,7 @@ TEST(CheckRelativePath, SecondBytesOfDoubleByteCharactersAreCharacters) {
         SCOPED_TRACE("case " + std::to_string(i));
         const std::size_t length = std::strlen(cases[i].name);
         EXPECT_EQ(CheckRelativePath(cases[i].name, length, &NoLeadBytes), cases[i].singleByte);
-        EXPECT_EQ(CheckRelativePath(cases[i].name, length, &IsCp932LeadByte), cases[i].cp932);
+        EXPECT_EQ(CheckRelativePath(cases[i].name, length, LeadBytesOf(932)), cases[i].cp932);
     }
 }
 

@@ -13,11 +13,6 @@
 namespace zr::fuzz {
 namespace {
 
-// Lead bytes of code page 932.
-bool IsCp932LeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
@@ -64,7 +59,7 @@ std::string CheckPackageDirectoryProperties(const std::uint8_t* data, std::size_
     if (size == 0)
         return {};
     const bool doubleByte = (data[0] & 1) != 0;
-    const LeadBytePredicate isLeadByte = doubleByte ? &IsCp932LeadByte : &NoLeadBytes;
+    const LeadBytePredicate isLeadByte = doubleByte ? LeadBytesOf(932) : &NoLeadBytes;
     const std::string installFolder = "C:\\" + std::string((data[0] >> 1) * 2u, 'f') + "\\";
 
     // A copy of exactly the package's length, so that AddressSanitizer catches any read past it.

@@ -11,13 +11,6 @@
 namespace zr {
 namespace {
 
-bool Cp932Lead(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-bool Cp936Or949Lead(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
-}
-
 #ifndef _WIN32
 const char* IconvName(unsigned codePage) {
     switch (codePage) {
@@ -70,14 +63,6 @@ unsigned CodePageOfLanguage(int language) {
         default:
             return 20127;
     }
-}
-
-LeadBytePredicate LeadBytesOf(unsigned codePage) {
-    if (codePage == 932)
-        return &Cp932Lead;
-    if (codePage == 936 || codePage == 949)
-        return &Cp936Or949Lead;
-    return &NoLeadBytes;
 }
 
 #ifdef _WIN32

@@ -15,9 +15,6 @@ namespace zr {
 // 936 (CH), 949 (KO); 20127 (ASCII only) for a code without a language.
 unsigned CodePageOfLanguage(int language);
 
-// The lead bytes of `codePage` as the tool's name checks take them.
-LeadBytePredicate LeadBytesOf(unsigned codePage);
-
 // `relative` (a path below a release folder) as an entry name in `codePage`, folders separated by a
 // backslash. False when a character has no exact counterpart there (or the name is not valid text).
 bool ToPackageName(const std::filesystem::path& relative, unsigned codePage, std::string* name);
