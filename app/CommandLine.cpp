@@ -94,55 +94,47 @@ bool LogFileFollows(const std::vector<std::wstring>& arguments, std::size_t i) {
     return i + 1 < arguments.size() && !arguments[i + 1].empty() && !IsToolOption(OptionName(arguments[i + 1]));
 }
 
-COMMAND_LINE Invalid(const std::wstring& problem) {
-    COMMAND_LINE invalid;
-    invalid.mode = RUN_INVALID;
-    invalid.problem = problem;
-    return invalid;
-}
+}  // namespace
 
-COMMAND_LINE ParseOptions(const std::vector<std::wstring>& arguments) {
+COMMAND_LINE ParseArguments(const std::vector<std::wstring>& arguments) {
+    // The whole line is read even after a mistake: a deployment runs where nobody can close a message
+    // box, and /quiet keeps the usage off the screen wherever it stands.
     COMMAND_LINE parsed;
     bool help = false;
     bool logGiven = false;
+    bool invalid = false;
+    const auto mistake = [&](const std::wstring& problem) {
+        if (!invalid)
+            parsed.problem = problem;
+        invalid = true;
+    };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring name = OptionName(arguments[i]);
         if (name == L"quiet" || name == L"passive") {
             const E_RUN_MODE mode = name == L"quiet" ? RUN_QUIET : RUN_PASSIVE;
+            parsed.bQuiet = parsed.bQuiet || mode == RUN_QUIET;
             if (parsed.mode != RUN_DIALOG && parsed.mode != mode)
-                return Invalid(arguments[i]);
+                mistake(arguments[i]);
             parsed.mode = mode;
         } else if (name == L"log") {
-            if (!LogFileFollows(arguments, i))
-                return Invalid(arguments[i] + L" without a file");
+            if (!LogFileFollows(arguments, i)) {
+                mistake(arguments[i] + L" without a file");
+                continue;
+            }
             if (logGiven)
-                return Invalid(arguments[i] + L" given twice");
+                mistake(arguments[i] + L" given twice");
             logGiven = true;
             parsed.logPath = arguments[++i];
         } else if (name == L"?" || name == L"help") {
             help = true;
         } else {
-            return Invalid(arguments[i]);
+            mistake(arguments[i]);
         }
     }
-    if (help)
+    if (invalid)
+        parsed.mode = RUN_INVALID;
+    else if (help)
         parsed.mode = RUN_HELP;
-    return parsed;
-}
-}  // namespace
-
-COMMAND_LINE ParseArguments(const std::vector<std::wstring>& arguments) {
-    // A deployment runs where nobody can close a message box: /quiet keeps the usage off the screen
-    // even when the rest of the line is wrong.
-    bool quiet = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (OptionName(arguments[i]) == L"log" && LogFileFollows(arguments, i))
-            ++i;
-        else if (OptionName(arguments[i]) == L"quiet")
-            quiet = true;
-    }
-    COMMAND_LINE parsed = ParseOptions(arguments);
-    parsed.bQuiet = quiet;
     return parsed;
 }
 

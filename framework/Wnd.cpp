@@ -1,5 +1,7 @@
 #include "Wnd.h"
 
+#include <algorithm>
+
 void CWnd::SetWindowText(const char* text) const {
     ::SetWindowTextA(m_hWnd, text);
 }
@@ -38,16 +40,8 @@ void CWnd::CenterWindow() const {
 
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
-    int x = (area.left + area.right) / 2 - width / 2;
-    int y = (area.top + area.bottom) / 2 - height / 2;
-    // Keep the window inside the work area, its top-left corner winning when it is too large.
-    if (x + width > area.right)
-        x = area.right - width;
-    if (x < area.left)
-        x = area.left;
-    if (y + height > area.bottom)
-        y = area.bottom - height;
-    if (y < area.top)
-        y = area.top;
+    // Kept inside the work area, its top-left corner winning when it is too large.
+    const int x = std::max(area.left, std::min((area.left + area.right) / 2 - width / 2, area.right - width));
+    const int y = std::max(area.top, std::min((area.top + area.bottom) / 2 - height / 2, area.bottom - height));
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
