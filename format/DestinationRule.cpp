@@ -3,13 +3,10 @@
 namespace zr {
 namespace {
 
-// The recovery record's name, as the installer creates it directly in the installation folder.
-constexpr char RECORD_NAME[] = "zr~recovery.dat";
-
 // ASCII case only: the record's name has no other letters, and a byte of a two-byte character never
 // turns a longer name into this one, since the whole name must match.
 bool IsRecordName(const char* name) {
-    const char* expected = RECORD_NAME;
+    const char* expected = ZR_RECORD_FILE_NAME;
     for (; *name && *expected; ++name, ++expected) {
         char c = *name;
         if (c >= 'A' && c <= 'Z')

@@ -3,6 +3,10 @@
 // this one rule, each gathering the facts its own way.
 #pragma once
 
+// The recovery record's name, directly in the installation folder. Spelt once, for the narrow entry
+// names here and for the journal's wide paths (L"" ZR_RECORD_FILE_NAME).
+#define ZR_RECORD_FILE_NAME "zr~recovery.dat"
+
 namespace zr {
 
 // What stands at an entry's destination and on the way to it, as the file system answers.
@@ -39,7 +43,7 @@ enum E_DESTINATION_FAULT {
 };
 
 // `entryName` is a name CheckPackageDirectory accepted (so never outside the installation). The record's own
-// name (`zr~recovery.dat` directly in the installation folder, compared without case) is never a destination.
+// name (directly in the installation folder, compared without case) is never a destination.
 // A link on the way outweighs everything at the name, and what the file system could not say refuses.
 E_DESTINATION_FAULT JudgeDestination(const char* entryName, const DESTINATION_FACTS& facts);
 

@@ -31,11 +31,12 @@
 #include <string>
 #include <vector>
 
+#include "format/DestinationRule.h"
 #include "framework/ScopedHandle.h"
 
 namespace zr {
 
-inline constexpr wchar_t RECORD_FILE_NAME[] = L"zr~recovery.dat";
+inline constexpr wchar_t RECORD_FILE_NAME[] = L"" ZR_RECORD_FILE_NAME;
 // A record larger than this is not one the installer wrote (255 entries of a few lines of at most a
 // few hundred characters each).
 inline constexpr unsigned long long MAX_RECORD_SIZE = 4ull * 1024 * 1024;
