@@ -155,8 +155,8 @@ bool Prepare(const Scenario& scenario, const std::string& folder) {
 
 void DeleteTree(const std::string& folder) {
     WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    const zr::ScopedFindHandle search(::FindFirstFileA((folder + "*").c_str(), &found));
+    if (search) {
         do {
             const std::string name = found.cFileName;
             if (name == "." || name == "..")
@@ -165,8 +165,7 @@ void DeleteTree(const std::string& folder) {
                 DeleteTree(folder + name + "\\");
             else
                 ::DeleteFileA((folder + name).c_str());
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
+        } while (::FindNextFileA(search.get(), &found));
     }
     ::RemoveDirectoryA(folder.c_str());
 }
@@ -256,9 +255,8 @@ void SettleDisk() {
     PROCESS_INFORMATION process = {};
     char command[] = "Z:\\bin\\sync";
     if (::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        ::WaitForSingleObject(process.hProcess, 60000);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
+        const zr::ScopedKernelHandle thread(process.hThread), child(process.hProcess);
+        ::WaitForSingleObject(child.get(), 60000);
     }
 }
 
