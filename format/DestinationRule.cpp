@@ -1,26 +1,14 @@
 #include "format/DestinationRule.h"
 
+#include <cstring>
+
+#include "format/PathText.h"
+
 namespace zr {
-namespace {
-
-// ASCII case only: the record's name has no other letters, and a byte of a two-byte character never
-// turns a longer name into this one, since the whole name must match.
-bool IsRecordName(const char* name) {
-    const char* expected = ZR_RECORD_FILE_NAME;
-    for (; *name && *expected; ++name, ++expected) {
-        char c = *name;
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != *expected)
-            return false;
-    }
-    return *name == '\0' && *expected == '\0';
-}
-
-}  // namespace
 
 E_DESTINATION_FAULT JudgeDestination(const char* entryName, const DESTINATION_FACTS& facts) {
-    if (IsRecordName(entryName))
+    // The record's name has only ASCII letters, and the whole name must match.
+    if (EqualsIgnoringAsciiCase(entryName, std::strlen(entryName), ZR_RECORD_FILE_NAME))
         return DESTINATION_RECORD_NAME;
     if (facts.bWayLinked)
         return DESTINATION_WAY_LINKED;

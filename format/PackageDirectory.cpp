@@ -6,20 +6,6 @@ namespace zr {
 
 namespace {
 
-char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EqualsIgnoringAsciiCase(const char* text, std::size_t length, const char* word) {
-    if (std::strlen(word) != length)
-        return false;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (AsciiUpper(text[i]) != word[i])
-            return false;
-    }
-    return true;
-}
-
 // Windows opens the device, not a file, for these names, also with an extension ("nul.txt") and
 // with blanks before the extension.
 bool IsDeviceName(const char* component, std::size_t length) {

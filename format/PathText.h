@@ -20,6 +20,18 @@ bool NoLeadBytes(unsigned char);
 // 936, 949, 950 are the double-byte ones); any other has no lead bytes.
 LeadBytePredicate LeadBytesOf(unsigned codePage);
 
+// Whether the `length` bytes at `text` are `word` but for the case of ASCII letters, as Windows
+// compares these names; other bytes, also those of two-byte characters, must be the same.
+inline bool EqualsIgnoringAsciiCase(const char* text, std::size_t length, const char* word) {
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    std::size_t i = 0;
+    for (; i < length && word[i]; ++i) {
+        if (upper(text[i]) != upper(word[i]))
+            return false;
+    }
+    return i == length && !word[i];
+}
+
 // Both '\' and '/' separate folders for the file functions.
 inline bool IsPathSeparator(unsigned char c) {
     return c == '\\' || c == '/';

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "format/PathText.h"
+
 namespace zr {
 
 namespace {
@@ -22,14 +24,7 @@ std::string Trimmed(const char* at, const char* end) {
 }
 
 bool SameName(const std::string& text, const char* name) {
-    if (text.size() != std::strlen(name))
-        return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-        if (upper(text[i]) != upper(name[i]))
-            return false;
-    }
-    return true;
+    return EqualsIgnoringAsciiCase(text.data(), text.size(), name);
 }
 
 }  // namespace
