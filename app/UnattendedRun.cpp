@@ -3,7 +3,6 @@
 #include "update/Outcomes.h"
 #include "dialog/PassiveProgressDlg.h"
 #include "format/PackageFormat.h"
-#include "product/ProductRunning.h"
 #include "update/LoggedProgress.h"
 
 namespace zr {
@@ -18,10 +17,8 @@ int Run(bool passive, bool english, CDeploymentLog& log) {
         return ExitCodeOf(evaluation.verdict);
 
     // Nobody to ask to end the product: a deployment retries later.
-    if (IsProductRunning()) {
-        log.Line("Refused: the product is running");
+    if (RefusedWhileProductRuns(&log))
         return EXIT_BUSY;
-    }
 
     if (passive && CPassiveProgressDlg::LoadProgressBar()) {
         CPassiveProgressDlg window(evaluation, english, &log);

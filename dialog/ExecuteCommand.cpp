@@ -5,17 +5,13 @@
 #include "dialog/DialogTexts.h"
 #include "dialog/FilesInUseMessage.h"
 #include "framework/WaitCursor.h"
-#include "product/ProductRunning.h"
 #include "update/DisplayedVersion.h"
 #include "framework/FreshMessageBox.h"
 #include "framework/MessageBox.h"
 #include "res/resource.h"
 
 void CZR5048VersionUpDlg::OnExecute() {
-    // Asked at every click: the product may have been started or ended since the dialog opened.
-    if (zr::IsProductRunning()) {
-        if (m_pLog)
-            m_pLog->Line("Refused: the product is running");
+    if (zr::RefusedWhileProductRuns(m_pLog)) {
         AfxMessageBox(MSG_PRODUCT_RUNNING.In(m_bEnglish), MB_OK | MB_ICONEXCLAMATION, 0);
         return;
     }

@@ -3,6 +3,7 @@
 #include <cinttypes>
 
 #include "installer/PackageInstall.h"
+#include "product/ProductRunning.h"
 
 namespace zr {
 
@@ -39,6 +40,14 @@ void CLoggedProgress::Post(unsigned thousandths) {
     m_nPosted = thousandths;
     m_nPostedAt = now;
     ::PostMessageA(m_hWnd, WM_ZR_INSTALL_PROGRESS, thousandths, 0);
+}
+
+bool RefusedWhileProductRuns(CDeploymentLog* log) {
+    if (!IsProductRunning())
+        return false;
+    if (log)
+        log->Line("Refused: the product is running");
+    return true;
 }
 
 INSTALL_RESULT InstallUpdate(const UPDATE_EVALUATION& evaluation, CDeploymentLog* log, HWND window) {

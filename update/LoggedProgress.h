@@ -45,6 +45,10 @@ class CLoggedProgress : public CInstallProgress {
     DWORD m_nPostedAt = 0;  // GetTickCount of the last message; differences survive its wrap
 };
 
+// True, and the refusal logged, while the product runs: its files are open then. Asked right before
+// each update, since the product may have been started or ended since the evaluation.
+bool RefusedWhileProductRuns(CDeploymentLog* log);
+
 // Installs the package `evaluation` judged (whose header must still be the one it read) into its
 // installation, telling `log` and `window` (either may be null) as above, and logs the result.
 // Running short of memory is an INSTALL_FAILED like any other.
