@@ -12,7 +12,7 @@ UINT SystemDpi() {
 }
 
 UINT WindowDpi(HWND window) {
-    static const auto dpiForWindow = ZR_USER_FUNCTION(GetDpiForWindow);
+    static const auto dpiForWindow = ZR_LIBRARY_FUNCTION(::GetModuleHandleA("user32.dll"), GetDpiForWindow);
     const UINT dpi = dpiForWindow ? dpiForWindow(window) : 0;
     return dpi ? dpi : SystemDpi();
 }
@@ -22,7 +22,7 @@ int ScaleToDpi(int value, UINT dpi) {
 }
 
 int SystemMetricForDpi(int index, UINT dpi) {
-    static const auto metricForDpi = ZR_USER_FUNCTION(GetSystemMetricsForDpi);
+    static const auto metricForDpi = ZR_LIBRARY_FUNCTION(::GetModuleHandleA("user32.dll"), GetSystemMetricsForDpi);
     return metricForDpi ? metricForDpi(index, dpi) : ::GetSystemMetrics(index);
 }
 

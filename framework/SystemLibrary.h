@@ -28,21 +28,9 @@ Function LibraryFunction(HMODULE module, const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name))) : nullptr;
 }
 
-template <class Function>
-Function KernelFunction(const char* name) {
-    return LibraryFunction<Function>(::GetModuleHandleA("kernel32.dll"), name);
-}
-
-template <class Function>
-Function UserFunction(const char* name) {
-    // user32 is imported, so it is loaded already: no search.
-    return LibraryFunction<Function>(::GetModuleHandleA("user32.dll"), name);
-}
-
 // The one way to reach a function at run time: typed by the system header's own declaration, so that
-// no signature is written out by hand. Null when the module or the function is missing.
+// no signature is written out by hand. Null when the module or the function is missing. kernel32 and
+// user32 are imported, so they are loaded already: GetModuleHandleA finds them without a search.
 #define ZR_LIBRARY_FUNCTION(module, name) ::zr::LibraryFunction<decltype(&::name)>(module, #name)
-#define ZR_KERNEL_FUNCTION(name) ::zr::KernelFunction<decltype(&::name)>(#name)
-#define ZR_USER_FUNCTION(name) ::zr::UserFunction<decltype(&::name)>(#name)
 
 }  // namespace zr

@@ -10,8 +10,6 @@
 
 namespace zr::test {
 
-using zr::KernelFunction;
-
 namespace {
 
 constexpr DWORD RUN_TIMEOUT_MS = 30000;
@@ -51,7 +49,8 @@ bool WaitForFile(const std::string& folder, const std::string& name, DWORD timeo
 
 std::string UnixPath(const std::string& windowsPath) {
     // Wine's own export: absent on Windows, where these tests cannot run anyway.
-    static const auto toUnix = KernelFunction<char*(__cdecl*)(const wchar_t*)>("wine_get_unix_file_name");
+    static const auto toUnix =
+        LibraryFunction<char*(__cdecl*)(const wchar_t*)>(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
     if (toUnix == nullptr)
         return std::string();
     char* unix = toUnix(Widen(windowsPath).c_str());
