@@ -37,7 +37,7 @@ bool ListReservedNames(const std::wstring& folder, std::set<std::uint32_t>* numb
 constexpr unsigned FLUSHING_THREADS = 2;
 
 struct FLUSH_WORK {
-    const std::vector<HANDLE>* files;
+    const std::vector<ScopedKernelHandle>* files;
     volatile LONG next;
     volatile LONG failed;
 };
@@ -48,14 +48,14 @@ unsigned __stdcall FlushSome(void* context) {
         const LONG index = ::InterlockedIncrement(&work->next) - 1;
         if (index >= static_cast<LONG>(work->files->size()))
             return 0;
-        if (!::FlushFileBuffers((*work->files)[index]))
+        if (!::FlushFileBuffers((*work->files)[index].get()))
             ::InterlockedExchange(&work->failed, 1);
     }
 }
 
 // Flushes every file in `files` to the disk, several at a time: flushes under way together are
 // merged by the disk and the file system into fewer commits than one after another would need.
-bool FlushFilesTogether(const std::vector<HANDLE>& files) {
+bool FlushFilesTogether(const std::vector<ScopedKernelHandle>& files) {
     FLUSH_WORK work = {&files, 0, 0};
     std::vector<ScopedKernelHandle> helpers;
     for (unsigned i = 1; i < FLUSHING_THREADS && i < files.size(); ++i) {
@@ -82,24 +82,20 @@ bool RenameOpenFile(ScopedKernelHandle& file, const std::wstring& from, const st
         rename->RootDirectory = nullptr;
         rename->FileNameLength = static_cast<DWORD>(nameBytes);
         std::copy(target.begin(), target.end(), rename->FileName);
-        if (RetriedWhileInUse([&] {
-                return ::SetFileInformationByHandle(file.get(), FileRenameInfo, rename,
-                                                    static_cast<DWORD>(storage.size())) != FALSE;
-            })) {
-            file.reset();
-            return true;
-        }
+        const bool renamed = RetriedWhileInUse([&] {
+            return ::SetFileInformationByHandle(file.get(), FileRenameInfo, rename,
+                                                static_cast<DWORD>(storage.size())) != FALSE;
+        });
         const DWORD error = ::GetLastError();
-        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || error == ERROR_ACCESS_DENIED ||
-            error == ERROR_SHARING_VIOLATION) {
-            file.reset();
-            return false;  // the same by path would meet the same obstacle
-        }
+        file.reset();
+        // A name taken or a file held: the same by path would meet the same obstacle.
+        if (renamed || error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || error == ERROR_ACCESS_DENIED ||
+            error == ERROR_SHARING_VIOLATION)
+            return renamed;
     }
     // No handle (a destination this run placed before), or a file system that refuses the call: by
-    // path, once the handle is closed. The file lies inside the installation, where no other program
-    // may create or replace files, so the name still names the file written.
-    file.reset();
+    // path, the handle closed. The file lies inside the installation, where no other program may
+    // create or replace files, so the name still names the file written.
     const std::wstring longFrom = LongPathForm(from);
     const std::wstring longTo = LongPathForm(to);
     return RetriedWhileInUse([&] { return ::MoveFileExW(longFrom.c_str(), longTo.c_str(), 0) != FALSE; });
@@ -209,15 +205,11 @@ HANDLE CInstallTransaction::CreateStagedFile(std::size_t index) {
 bool CInstallTransaction::FlushStaged() {
     if (m_phase != PHASE_STAGING && m_phase != PHASE_FLUSHED)
         return false;
-    std::vector<HANDLE> files;
-    for (const ScopedKernelHandle& file : m_staged) {
-        if (!file)
-            return false;
-        files.push_back(file.get());
-    }
+    if (!std::all_of(m_staged.begin(), m_staged.end(), [](const ScopedKernelHandle& file) { return file.IsValid(); }))
+        return false;
     // On the disk before the commit point can be written: a power loss after it must not leave a new
     // file without its contents once the backups are gone.
-    if (!FlushFilesTogether(files))
+    if (!FlushFilesTogether(m_staged))
         return false;
     m_phase = PHASE_FLUSHED;
     FaultPoint();
