@@ -4,6 +4,7 @@
 
 #include <restartmanager.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "framework/ScopedHandle.h"
@@ -55,14 +56,10 @@ std::vector<FILE_HOLDER> FindFileHolders(const std::vector<std::wstring>& files)
     endSession(session);
 
     for (const RM_PROCESS_INFO& info : list) {
-        FILE_HOLDER holder;
-        holder.nProcessId = info.Process.dwProcessId;
-        holder.name.assign(info.strAppName, wcsnlen(info.strAppName, CCH_RM_MAX_APP_NAME + 1));
-        bool known = false;
-        for (const FILE_HOLDER& seen : holders)
-            known = known || seen.nProcessId == holder.nProcessId;
-        if (!known)
-            holders.push_back(holder);
+        const DWORD id = info.Process.dwProcessId;
+        if (std::none_of(holders.begin(), holders.end(),
+                         [id](const FILE_HOLDER& seen) { return seen.nProcessId == id; }))
+            holders.push_back({std::wstring(info.strAppName, wcsnlen(info.strAppName, CCH_RM_MAX_APP_NAME + 1)), id});
     }
     return holders;
 }

@@ -17,11 +17,6 @@ namespace zr {
 
 namespace {
 
-// Lead bytes of the system's ANSI code page, which is what the 8-bit file functions read names in.
-bool IsAnsiLeadByte(unsigned char c) {
-    return ::IsDBCSLeadByte(c) != FALSE;
-}
-
 // The final path of an open folder, ending in a backslash.
 bool FinalFolderOf(HANDLE folder, std::wstring* final) {
     if (!FinalPathOf(folder, final))
@@ -29,15 +24,6 @@ bool FinalFolderOf(HANDLE folder, std::wstring* final) {
     if (final->empty() || final->back() != L'\\')
         *final += L'\\';
     return true;
-}
-
-// The installation folder may itself be reached through a link an administrator made: its final
-// path, had once, is what every folder below it must lie under.
-bool FinalFolderPath(const std::wstring& folder, std::wstring* final) {
-    ScopedKernelHandle handle(::CreateFileW(LongPathForm(folder).c_str(), FILE_READ_ATTRIBUTES,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return handle && FinalFolderOf(handle.get(), final);
 }
 
 // Judges the folders of the installation that the entries go to, each once, and holds each open.
@@ -54,12 +40,10 @@ class CFolderCheck {
             auto known = m_judged.find(key);
             if (known == m_judged.end())
                 known = m_judged.emplace(key, JudgeOne(folder.substr(0, end))).first;
-            if (known->second == WAY_MISSING)
-                facts->bWayMissing = true;
-            else if (known->second == WAY_LINKED)
-                facts->bWayLinked = true;
-            if (known->second != WAY_PLAIN)
+            if (known->second != WAY_PLAIN) {
+                (known->second == WAY_MISSING ? facts->bWayMissing : facts->bWayLinked) = true;
                 return;
+            }
         }
     }
 
@@ -202,8 +186,10 @@ E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
     const E_INSTALL_OUTCOME judged = JudgePackage(package, expected, directory.get(), &form, why, &plan->signature);
     if (judged != INSTALL_DONE)
         return judged;
-    const PACKAGE_VERDICT verdict = CheckPackageDirectory(*directory, SignedLength(package.Size(), form),
-                                                          std::strlen(installFolderText), &IsAnsiLeadByte);
+    // Names are read in the system's ANSI code page, as the 8-bit file functions read them.
+    const PACKAGE_VERDICT verdict =
+        CheckPackageDirectory(*directory, SignedLength(package.Size(), form), std::strlen(installFolderText),
+                              [](unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; });
     if (verdict.fault != PACKAGE_OK) {
         *why = verdict.fault == PACKAGE_BAD_ENTRY_NAME || verdict.fault == PACKAGE_DESTINATION_TOO_LONG
                    ? EntryRefusal(verdict.nEntry, "",
@@ -213,8 +199,13 @@ E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
         return INSTALL_PACKAGE_REFUSED;
     }
 
+    // The installation folder may itself be reached through a link an administrator made: its final
+    // path, had once, is what every folder below it must lie under.
+    const ScopedKernelHandle install(::CreateFileW(LongPathForm(installFolder).c_str(), FILE_READ_ATTRIBUTES,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     std::wstring installFinal;
-    if (!FinalFolderPath(installFolder, &installFinal)) {
+    if (!install || !FinalFolderOf(install.get(), &installFinal)) {
         *why = "the installation folder cannot be opened";
         return INSTALL_PACKAGE_REFUSED;
     }
