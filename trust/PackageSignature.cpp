@@ -13,10 +13,6 @@ namespace {
 
 constexpr std::size_t READ_PIECE = 1 << 20;
 
-SIGNATURE_CHECK Found(E_SIGNATURE_STATE state, unsigned key = 0) {
-    return SIGNATURE_CHECK{state, key};
-}
-
 }  // namespace
 
 KeyId KeyIdOf(const PublicKey& key) {
@@ -92,21 +88,21 @@ void CSignatureJudge::HashRest(const PackageReadAt& readAt) {
 
 SIGNATURE_CHECK CSignatureJudge::Verdict() {
     if (m_bSettled)
-        return Found(m_settledVerdict);
+        return {m_settledVerdict, 0};
     Digest digest = {};
     if (m_nHashed != m_nSignedLength)
-        return Found(SIGNATURE_DAMAGED);
+        return {SIGNATURE_DAMAGED, 0};
     if (!m_hash->Finish(&digest))
-        return Found(SIGNATURE_UNAVAILABLE);
+        return {SIGNATURE_UNAVAILABLE, 0};
     if (digest != m_block.digest)
-        return Found(SIGNATURE_DAMAGED);
+        return {SIGNATURE_DAMAGED, 0};
     if (m_finding.form == BLOCK_DIGEST_ONLY || m_keys.nCount == 0)
-        return Found(SIGNATURE_DIGEST_OK);
+        return {SIGNATURE_DIGEST_OK, 0};
     for (std::size_t k = 0; k < m_keys.nCount; ++k) {
         if (KeyIdOf(m_keys.keys[k]) == m_block.keyId && VerifyDigest(m_keys.keys[k], digest, m_block.signature))
-            return Found(SIGNATURE_SIGNED_BY_KEY, static_cast<unsigned>(k));
+            return {SIGNATURE_SIGNED_BY_KEY, static_cast<unsigned>(k)};
     }
-    return Found(SIGNATURE_NOT_FROM_MAKER);
+    return {SIGNATURE_NOT_FROM_MAKER, 0};
 }
 
 SIGNATURE_CHECK CheckPackageSignature(const PackageReadAt& readAt,
