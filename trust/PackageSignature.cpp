@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <new>
-
-#include "trust/Crypto.h"
 
 namespace zr {
 
