@@ -89,8 +89,8 @@ enum E_RECORD_FAULT {
 
 // Reads a record as hostile input: `bytes` must not exceed MAX_RECORD_SIZE, name `installFolder`
 // (full, ending in a backslash) as its installation, and every path must lie below it, with plain
-// components. A record whose header was cut short before
-// any change gives RECORD_OK with no changes. On a fault `*record` holds nothing to act on.
+// components. A record whose header was cut short before any change gives RECORD_OK with no changes.
+// On a fault `*record` holds nothing to act on.
 E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
                                    const std::wstring& installFolder,
                                    RECOVERY_RECORD* record);
