@@ -32,10 +32,6 @@ bool ListReservedNames(const std::wstring& folder, std::set<std::uint32_t>* numb
     return true;
 }
 
-// Flushes under way at once. Two already let the file system merge them; every thread more costs
-// the process about 0.7 MiB under Wine and measured no faster on the benchmark's disk.
-constexpr unsigned FLUSHING_THREADS = 2;
-
 struct FLUSH_WORK {
     const std::vector<ScopedKernelHandle>* files;
     volatile LONG next;
@@ -53,20 +49,18 @@ unsigned __stdcall FlushSome(void* context) {
     }
 }
 
-// Flushes every file in `files` to the disk, several at a time: flushes under way together are
-// merged by the disk and the file system into fewer commits than one after another would need.
+// Flushes every file in `files` to the disk, two at a time (this thread and a helper): flushes under
+// way together are merged by the disk and the file system into fewer commits than one after another
+// would need. Every thread more costs the process about 0.7 MiB under Wine and measured no faster on
+// the benchmark's disk.
 bool FlushFilesTogether(const std::vector<ScopedKernelHandle>& files) {
     FLUSH_WORK work = {&files, 0, 0};
-    std::vector<ScopedKernelHandle> helpers;
-    for (unsigned i = 1; i < FLUSHING_THREADS && i < files.size(); ++i) {
-        ScopedKernelHandle thread(
-            reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 64 * 1024, &FlushSome, &work, 0, nullptr)));
-        if (thread)
-            helpers.push_back(std::move(thread));
-    }
-    FlushSome(&work);  // this thread takes its share too, and all of it when no helper started
-    for (const ScopedKernelHandle& thread : helpers)
-        ::WaitForSingleObject(thread.get(), INFINITE);
+    const ScopedKernelHandle helper(
+        files.size() > 1 ? reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 64 * 1024, &FlushSome, &work, 0, nullptr))
+                         : nullptr);
+    FlushSome(&work);  // this thread takes its share too, and all of it when the helper did not start
+    if (helper)
+        ::WaitForSingleObject(helper.get(), INFINITE);
     return work.failed == 0;
 }
 
