@@ -33,32 +33,25 @@ CSignatureJudge::CSignatureJudge(const PackageReadAt& readAt, std::uint64_t pack
         if (m_finding.form == BLOCK_SIGNED)
             m_finding.keyId = m_block.keyId;
     }
-    if (m_finding.form == BLOCK_ABSENT)
-        return;
     if (m_finding.form == BLOCK_MALFORMED) {
         m_settledVerdict = SIGNATURE_DAMAGED;
-        return;
-    }
-    if (keys.nCount > 0 && m_finding.form == BLOCK_DIGEST_ONLY) {
+    } else if (keys.nCount > 0 && m_finding.form == BLOCK_DIGEST_ONLY) {
         m_settledVerdict = SIGNATURE_DIGEST_OK;  // refused by the policy without reading a gigabyte
-        return;
+    } else if (m_finding.form != BLOCK_ABSENT) {
+        m_nSignedLength = packageSize - SIGNATURE_BLOCK_SIZE;
+        m_hash.reset(new (std::nothrow) CSha256);
+        if (!m_hash || !m_hash->IsValid())
+            Settle(SIGNATURE_UNAVAILABLE);
     }
-    m_hash.reset(new (std::nothrow) CSha256);
-    if (!m_hash || !m_hash->IsValid()) {
-        m_settledVerdict = SIGNATURE_UNAVAILABLE;
-        return;
-    }
-    m_nSignedLength = packageSize - SIGNATURE_BLOCK_SIZE;
-    m_bSettled = false;
 }
 
 void CSignatureJudge::Settle(E_SIGNATURE_STATE state) {
     m_settledVerdict = state;
-    m_bSettled = true;
+    m_hash.reset();
 }
 
 void CSignatureJudge::Hash(const void* bytes, std::size_t size) {
-    if (m_bSettled)
+    if (!m_hash)
         return;
     if (size > m_nSignedLength - m_nHashed)
         Settle(SIGNATURE_DAMAGED);
@@ -84,7 +77,7 @@ void CSignatureJudge::HashRest(const PackageReadAt& readAt) {
 }
 
 SIGNATURE_CHECK CSignatureJudge::Verdict() {
-    if (m_bSettled)
+    if (!m_hash)
         return {m_settledVerdict, 0};
     Digest digest = {};
     if (m_nHashed != m_nSignedLength)
