@@ -12,13 +12,6 @@
 
 namespace zr {
 
-namespace {
-
-// A list that grows between two calls is asked for again, a few times, then taken as it came.
-constexpr int LIST_ATTEMPTS = 4;
-
-}  // namespace
-
 std::vector<FILE_HOLDER> FindFileHolders(const std::vector<std::wstring>& files) {
     std::vector<FILE_HOLDER> holders;
     if (files.empty())
@@ -41,6 +34,8 @@ std::vector<FILE_HOLDER> FindFileHolders(const std::vector<std::wstring>& files)
     std::vector<RM_PROCESS_INFO> list;
     if (registerResources(session, static_cast<UINT>(names.size()), names.data(), 0, nullptr, 0, nullptr) ==
         ERROR_SUCCESS) {
+        // A list that grows between two calls is asked for again, a few times, then taken as it came.
+        constexpr int LIST_ATTEMPTS = 4;
         UINT needed = 0;
         UINT count = 0;
         DWORD reasons = 0;

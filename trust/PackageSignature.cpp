@@ -6,12 +6,6 @@
 
 namespace zr {
 
-namespace {
-
-constexpr std::size_t READ_PIECE = 1 << 20;
-
-}  // namespace
-
 KeyId KeyIdOf(const PublicKey& key) {
     KeyId id = {};
     CSha256 hash;
@@ -62,6 +56,7 @@ void CSignatureJudge::Hash(const void* bytes, std::size_t size) {
 }
 
 void CSignatureJudge::HashRest(const PackageReadAt& readAt) {
+    constexpr std::size_t READ_PIECE = 1 << 20;
     if (BytesToHash() == 0)
         return;
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[READ_PIECE]);
