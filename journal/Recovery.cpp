@@ -100,9 +100,8 @@ E_RECOVERY RecoverInstallation(const char* installFolder) {
     RECOVERY_RECORD record;
     if (ParseRecoveryRecord(bytes, folder, &record) != RECORD_OK)
         return RECOVERY_REFUSED;
-    if (!CarryOutRecord(record))
-        return RECOVERY_UNFINISHED;  // the file stays for a later start
-    return file.Remove() ? RECOVERY_DONE : RECOVERY_UNFINISHED;
+    // A record not carried out in full stays for a later start.
+    return CarryOutRecord(record) && file.Remove() ? RECOVERY_DONE : RECOVERY_UNFINISHED;
 }
 
 }  // namespace zr
