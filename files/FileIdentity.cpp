@@ -22,8 +22,4 @@ bool GetFileIdentity(const std::wstring& path, FILE_IDENTITY* identity) {
     return true;
 }
 
-bool operator==(const FILE_IDENTITY& a, const FILE_IDENTITY& b) {
-    return a.nVolumeSerial == b.nVolumeSerial && a.nIndexHigh == b.nIndexHigh && a.nIndexLow == b.nIndexLow;
-}
-
 }  // namespace zr

@@ -17,6 +17,8 @@ struct FILE_IDENTITY {
 // with `*identity` untouched, when nothing can be opened there.
 bool GetFileIdentity(const std::wstring& path, FILE_IDENTITY* identity);
 
-bool operator==(const FILE_IDENTITY& a, const FILE_IDENTITY& b);
+inline bool operator==(const FILE_IDENTITY& a, const FILE_IDENTITY& b) {
+    return a.nVolumeSerial == b.nVolumeSerial && a.nIndexHigh == b.nIndexHigh && a.nIndexLow == b.nIndexLow;
+}
 
 }  // namespace zr
