@@ -93,12 +93,9 @@ void JudgeStanding(const std::wstring& destination, DESTINATION_FACTS* facts) {
         facts->bUnknown = !IsMissingFileError(::GetLastError());
         return;
     }
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        facts->standing = STANDS_OTHER;
-    else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        facts->standing = STANDS_FOLDER;
-    else
-        facts->standing = STANDS_FILE;
+    facts->standing = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? STANDS_OTHER
+                      : (attributes & FILE_ATTRIBUTE_DIRECTORY)   ? STANDS_FOLDER
+                                                                  : STANDS_FILE;
     facts->bReadOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
