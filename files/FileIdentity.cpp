@@ -8,12 +8,9 @@
 namespace zr {
 
 bool GetFileIdentity(const std::wstring& path, FILE_IDENTITY* identity) {
-    std::wstring full;
-    if (!MakeFullPath(path, &full))
-        return false;
     // No access asked and every sharing allowed: a file held open by anyone can still be identified.
     // Folders need FILE_FLAG_BACKUP_SEMANTICS to be opened at all.
-    ScopedKernelHandle file(::CreateFileW(LongPathForm(full).c_str(), 0,
+    ScopedKernelHandle file(::CreateFileW(LongPathForm(path).c_str(), 0,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file)
@@ -23,10 +20,6 @@ bool GetFileIdentity(const std::wstring& path, FILE_IDENTITY* identity) {
         return false;
     *identity = {information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow};
     return true;
-}
-
-bool operator==(const FILE_IDENTITY& a, const FILE_IDENTITY& b) {
-    return a.nVolumeSerial == b.nVolumeSerial && a.nIndexHigh == b.nIndexHigh && a.nIndexLow == b.nIndexLow;
 }
 
 }  // namespace zr

@@ -13,10 +13,12 @@ struct FILE_IDENTITY {
     unsigned long nIndexLow;
 };
 
-// The identity of the file or folder at `path` (volume serial number and file index). False, with
-// `*identity` untouched, when nothing can be opened there.
+// The identity of the file or folder at the full `path` (volume serial number and file index). False,
+// with `*identity` untouched, when nothing can be opened there.
 bool GetFileIdentity(const std::wstring& path, FILE_IDENTITY* identity);
 
-bool operator==(const FILE_IDENTITY& a, const FILE_IDENTITY& b);
+inline bool operator==(const FILE_IDENTITY& a, const FILE_IDENTITY& b) {
+    return a.nVolumeSerial == b.nVolumeSerial && a.nIndexHigh == b.nIndexHigh && a.nIndexLow == b.nIndexLow;
+}
 
 }  // namespace zr

@@ -2,11 +2,8 @@
 
 namespace zr {
 
-namespace {
-constexpr DWORD LONGEST_PAUSE_MS = 800;
-}  // namespace
-
 bool CInUsePatience::Pause() {
+    constexpr DWORD LONGEST_PAUSE_MS = 800;
     if (m_nWaited >= IN_USE_PATIENCE_MS)
         return false;
     const DWORD slept = m_nPause < IN_USE_PATIENCE_MS - m_nWaited ? m_nPause : IN_USE_PATIENCE_MS - m_nWaited;

@@ -12,8 +12,7 @@ bool MakeFullPath(const std::wstring& path, std::wstring* full) {
     const DWORD length = ::GetFullPathNameW(path.c_str(), needed, &result[0], nullptr);
     if (length == 0 || length >= needed)
         return false;
-    result.resize(length);
-    *full = result;
+    full->assign(result, 0, length);
     return true;
 }
 

@@ -22,8 +22,7 @@ bool FullFolderPath(const std::wstring& folder, std::wstring* full);
 std::wstring LongPathForm(const std::wstring& full);
 
 // The final path of the open file or folder `handle` (links and short names resolved), in the form
-// MakeFullPath gives: "\\?\C:\x" as "C:\x", "\\?\UNC\s\x" as "\\s\x". False when the system cannot
-// say, or lacks the call (it is resolved at run time).
+// MakeFullPath gives: "\\?\C:\x" as "C:\x", "\\?\UNC\s\x" as "\\s\x". False when the system cannot say.
 bool FinalPathOf(HANDLE handle, std::wstring* final);
 
 // The folder part of a path, its last backslash included; empty when there is none.

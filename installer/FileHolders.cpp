@@ -4,19 +4,13 @@
 
 #include <restartmanager.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "framework/ScopedHandle.h"
 #include "framework/SystemLibrary.h"
 
 namespace zr {
-
-namespace {
-
-// A list that grows between two calls is asked for again, a few times, then taken as it came.
-constexpr int LIST_ATTEMPTS = 4;
-
-}  // namespace
 
 std::vector<FILE_HOLDER> FindFileHolders(const std::vector<std::wstring>& files) {
     std::vector<FILE_HOLDER> holders;
@@ -40,6 +34,8 @@ std::vector<FILE_HOLDER> FindFileHolders(const std::vector<std::wstring>& files)
     std::vector<RM_PROCESS_INFO> list;
     if (registerResources(session, static_cast<UINT>(names.size()), names.data(), 0, nullptr, 0, nullptr) ==
         ERROR_SUCCESS) {
+        // A list that grows between two calls is asked for again, a few times, then taken as it came.
+        constexpr int LIST_ATTEMPTS = 4;
         UINT needed = 0;
         UINT count = 0;
         DWORD reasons = 0;
@@ -55,14 +51,10 @@ std::vector<FILE_HOLDER> FindFileHolders(const std::vector<std::wstring>& files)
     endSession(session);
 
     for (const RM_PROCESS_INFO& info : list) {
-        FILE_HOLDER holder;
-        holder.nProcessId = info.Process.dwProcessId;
-        holder.name.assign(info.strAppName, wcsnlen(info.strAppName, CCH_RM_MAX_APP_NAME + 1));
-        bool known = false;
-        for (const FILE_HOLDER& seen : holders)
-            known = known || seen.nProcessId == holder.nProcessId;
-        if (!known)
-            holders.push_back(holder);
+        const DWORD id = info.Process.dwProcessId;
+        if (std::none_of(holders.begin(), holders.end(),
+                         [id](const FILE_HOLDER& seen) { return seen.nProcessId == id; }))
+            holders.push_back({std::wstring(info.strAppName, wcsnlen(info.strAppName, CCH_RM_MAX_APP_NAME + 1)), id});
     }
     return holders;
 }

@@ -20,11 +20,6 @@ namespace {
 // from the same buffer as they pass.
 constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
 
-bool WriteAll(HANDLE file, const char* data, std::size_t size) {
-    DWORD written = 0;
-    return ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
-}
-
 // Copies one entry's payload into its staged file; the signature's judge, when it waits for them,
 // gets the same bytes from the same read.
 bool CopyPayload(CPackageReader& package,
@@ -40,7 +35,8 @@ bool CopyPayload(CPackageReader& package,
             return false;
         if (signature)
             signature->Hash(buffer, chunk);
-        if (!WriteAll(staged, buffer, chunk))
+        DWORD written = 0;
+        if (!::WriteFile(staged, buffer, static_cast<DWORD>(chunk), &written, nullptr) || written != chunk)
             return false;
         copied += static_cast<std::uint32_t>(chunk);
         *done += chunk;
@@ -92,8 +88,7 @@ E_INSTALL_OUTCOME Place(PACKAGE_PLAN& plan,
         progress.OnEntryPlaced(plan.entries[i].szName, plan.entries[i].dwSize);
     }
     std::vector<std::wstring> left;
-    if (transaction.Commit(&left))
-        return INSTALL_DONE;
+    transaction.Commit(&left);
     for (const std::wstring& backup : left)
         progress.OnBackupLeft(backup);
     // Past the commit point the installation is the new one; what is left the next start removes.
@@ -137,8 +132,6 @@ INSTALL_RESULT InstallPackage(const char* packagePath,
     CInstallProgress silent;
     INSTALL_RESULT result;
     result.outcome = Install(packagePath, installFolder, expected, progress ? *progress : silent, &result);
-    if (result.outcome != INSTALL_FILES_IN_USE)
-        result.inUse = FILES_IN_USE();
     return result;
 }
 

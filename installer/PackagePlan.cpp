@@ -4,14 +4,10 @@
 
 #include <cstring>
 #include <map>
-#include <memory>
 #include <new>
 #include <set>
 
 #include "files/LongPath.h"
-#include "format/DestinationRule.h"
-#include "format/PackageDirectory.h"
-#include "trust/PackageSignature.h"
 
 namespace zr {
 
@@ -26,13 +22,10 @@ bool FinalFolderOf(HANDLE folder, std::wstring* final) {
     return true;
 }
 
-// The installation folder may itself be reached through a link an administrator made: its final
-// path, had once, is what every folder below it must lie under.
-bool FinalFolderPath(const std::wstring& folder, std::wstring* final) {
-    ScopedKernelHandle handle(::CreateFileW(LongPathForm(folder).c_str(), FILE_READ_ATTRIBUTES,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return handle && FinalFolderOf(handle.get(), final);
+// `outcome`, with *why saying `reason`.
+E_INSTALL_OUTCOME Refused(E_INSTALL_OUTCOME outcome, std::string* why, const std::string& reason) {
+    *why = reason;
+    return outcome;
 }
 
 // Judges the folders of the installation that the entries go to, each once, and holds each open.
@@ -49,12 +42,10 @@ class CFolderCheck {
             auto known = m_judged.find(key);
             if (known == m_judged.end())
                 known = m_judged.emplace(key, JudgeOne(folder.substr(0, end))).first;
-            if (known->second == WAY_MISSING)
-                facts->bWayMissing = true;
-            else if (known->second == WAY_LINKED)
-                facts->bWayLinked = true;
-            if (known->second != WAY_PLAIN)
+            if (known->second != WAY_PLAIN) {
+                (known->second == WAY_MISSING ? facts->bWayMissing : facts->bWayLinked) = true;
                 return;
+            }
         }
     }
 
@@ -102,12 +93,9 @@ void JudgeStanding(const std::wstring& destination, DESTINATION_FACTS* facts) {
         facts->bUnknown = !IsMissingFileError(::GetLastError());
         return;
     }
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        facts->standing = STANDS_OTHER;
-    else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        facts->standing = STANDS_FOLDER;
-    else
-        facts->standing = STANDS_FILE;
+    facts->standing = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? STANDS_OTHER
+                      : (attributes & FILE_ATTRIBUTE_DIRECTORY)   ? STANDS_FOLDER
+                                                                  : STANDS_FILE;
     facts->bReadOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
@@ -120,8 +108,8 @@ std::string EntryRefusal(unsigned index, const char* name, const char* why) {
 E_INSTALL_OUTCOME SignatureOutcome(const SIGNATURE_CHECK& check, std::string* why) {
     if (SignatureAllowsInstall(check, CompiledPackageKeys().nCount))
         return INSTALL_DONE;
-    *why = "the signature check refuses the package";
-    return check.state == SIGNATURE_READ_ERROR ? INSTALL_PACKAGE_UNREADABLE : INSTALL_PACKAGE_UNTRUSTED;
+    return Refused(check.state == SIGNATURE_READ_ERROR ? INSTALL_PACKAGE_UNREADABLE : INSTALL_PACKAGE_UNTRUSTED, why,
+                   "the signature check refuses the package");
 }
 
 E_INSTALL_OUTCOME JudgePackage(CPackageReader& package,
@@ -131,21 +119,15 @@ E_INSTALL_OUTCOME JudgePackage(CPackageReader& package,
                                std::string* why,
                                std::unique_ptr<CSignatureJudge>* deferred) {
     std::unique_ptr<unsigned char[]> head(new (std::nothrow) unsigned char[MAX_DIRECTORY_END]);
-    if (!head) {
-        *why = "out of memory";
-        return INSTALL_FAILED;
-    }
+    if (!head)
+        return Refused(INSTALL_FAILED, why, "out of memory");
     const std::size_t headSize =
         package.Size() < MAX_DIRECTORY_END ? static_cast<std::size_t>(package.Size()) : MAX_DIRECTORY_END;
-    if (!package.ReadAt(0, head.get(), headSize)) {
-        *why = "the package cannot be read";
-        return INSTALL_PACKAGE_UNREADABLE;
-    }
+    if (!package.ReadAt(0, head.get(), headSize))
+        return Refused(INSTALL_PACKAGE_UNREADABLE, why, "the package cannot be read");
     // The header believed is the one read here, through the locked handle.
-    if (expected && !(DecodePackageHeader(head.get(), headSize) == *expected)) {
-        *why = "the package's header is not the one shown";
-        return INSTALL_PACKAGE_REFUSED;
-    }
+    if (expected && !(DecodePackageHeader(head.get(), headSize) == *expected))
+        return Refused(INSTALL_PACKAGE_REFUSED, why, "the package's header is not the one shown");
     // Damaged or foreign packages are refused before anything changes; one whose digest is needed is
     // refused once its bytes have been read, still before anything installed changes.
     const PackageReadAt readAt = [&package](std::uint64_t offset, void* buffer, std::size_t size) {
@@ -153,10 +135,8 @@ E_INSTALL_OUTCOME JudgePackage(CPackageReader& package,
     };
     std::unique_ptr<CSignatureJudge> judge(new (std::nothrow)
                                                CSignatureJudge(readAt, package.Size(), CompiledPackageKeys()));
-    if (!judge) {
-        *why = "out of memory";
-        return INSTALL_FAILED;
-    }
+    if (!judge)
+        return Refused(INSTALL_FAILED, why, "out of memory");
     if (judge->BytesToHash() == 0 || !deferred) {
         judge->HashRest(readAt);
         const E_INSTALL_OUTCOME signature = SignatureOutcome(judge->Verdict(), why);
@@ -166,10 +146,8 @@ E_INSTALL_OUTCOME JudgePackage(CPackageReader& package,
     DecodePackageDirectory(head.get(), headSize, directory);
     const E_BLOCK_FORM found = judge->Finding().form;
     // A signed or digest-only package ends its last payload where the block begins.
-    if (found != BLOCK_ABSENT && !PayloadsEndAt(*directory, SignedLength(package.Size(), found))) {
-        *why = "the payloads do not end where the signature block begins";
-        return INSTALL_PACKAGE_UNTRUSTED;
-    }
+    if (found != BLOCK_ABSENT && !PayloadsEndAt(*directory, SignedLength(package.Size(), found)))
+        return Refused(INSTALL_PACKAGE_UNTRUSTED, why, "the payloads do not end where the signature block begins");
     *form = found;
     if (judge->BytesToHash() > 0) {
         // The payloads follow the directory without a gap and end at the block: what is hashed here
@@ -189,10 +167,8 @@ E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
     *plan = PACKAGE_PLAN();
     // Everything is had before the first file is touched, so running short of memory changes nothing.
     std::unique_ptr<PACKAGE_DIRECTORY> directory(new (std::nothrow) PACKAGE_DIRECTORY);
-    if (!directory) {
-        *why = "out of memory";
-        return INSTALL_FAILED;
-    }
+    if (!directory)
+        return Refused(INSTALL_FAILED, why, "out of memory");
     E_BLOCK_FORM form = BLOCK_ABSENT;
     const E_INSTALL_OUTCOME judged = JudgePackage(package, expected, directory.get(), &form, why, &plan->signature);
     if (judged != INSTALL_DONE)
@@ -200,20 +176,22 @@ E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
     // Names are read in the system's ANSI code page, as the 8-bit file functions read them.
     const PACKAGE_VERDICT verdict = CheckPackageDirectory(*directory, SignedLength(package.Size(), form),
                                                           std::strlen(installFolderText), LeadBytesOf(::GetACP()));
-    if (verdict.fault != PACKAGE_OK) {
-        *why = verdict.fault == PACKAGE_BAD_ENTRY_NAME || verdict.fault == PACKAGE_DESTINATION_TOO_LONG
-                   ? EntryRefusal(verdict.nEntry, "",
-                                  verdict.fault == PACKAGE_BAD_ENTRY_NAME ? NameFaultText(verdict.nameFault)
-                                                                          : PackageFaultText(verdict.fault))
-                   : PackageFaultText(verdict.fault);
-        return INSTALL_PACKAGE_REFUSED;
-    }
+    if (verdict.fault != PACKAGE_OK)
+        return Refused(INSTALL_PACKAGE_REFUSED, why,
+                       verdict.fault == PACKAGE_BAD_ENTRY_NAME || verdict.fault == PACKAGE_DESTINATION_TOO_LONG
+                           ? EntryRefusal(verdict.nEntry, "",
+                                          verdict.fault == PACKAGE_BAD_ENTRY_NAME ? NameFaultText(verdict.nameFault)
+                                                                                  : PackageFaultText(verdict.fault))
+                           : PackageFaultText(verdict.fault));
 
+    // The installation folder may itself be reached through a link an administrator made: its final
+    // path, had once, is what every folder below it must lie under.
+    const ScopedKernelHandle install(::CreateFileW(LongPathForm(installFolder).c_str(), FILE_READ_ATTRIBUTES,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     std::wstring installFinal;
-    if (!FinalFolderPath(installFolder, &installFinal)) {
-        *why = "the installation folder cannot be opened";
-        return INSTALL_PACKAGE_REFUSED;
-    }
+    if (!install || !FinalFolderOf(install.get(), &installFinal))
+        return Refused(INSTALL_PACKAGE_REFUSED, why, "the installation folder cannot be opened");
     CFolderCheck folders(installFolder, installFinal, plan);
     std::set<std::wstring> named;  // upper-cased destinations of the earlier entries
     std::uint64_t offset = PayloadOffset(directory->nCount);
@@ -226,20 +204,17 @@ E_INSTALL_OUTCOME PlanPackage(CPackageReader& package,
         offset += entry.dwSize;
         const std::wstring wide = WidenAnsi(entry.szName);
         if (wide.empty() || !MakeFullPath(installFolder + wide, &planned.destination) ||
-            !IsBelowFolder(planned.destination, installFolder)) {
-            *why = EntryRefusal(i, entry.szName, "the name cannot be resolved below the installation");
-            return INSTALL_PACKAGE_REFUSED;
-        }
+            !IsBelowFolder(planned.destination, installFolder))
+            return Refused(INSTALL_PACKAGE_REFUSED, why,
+                           EntryRefusal(i, entry.szName, "the name cannot be resolved below the installation"));
         DESTINATION_FACTS facts;
         facts.bNamedBefore = !named.insert(PathKey(planned.destination)).second;
         folders.Judge(FolderPart(planned.destination), &facts);
         if (!facts.bWayMissing && !facts.bWayLinked && !facts.bNamedBefore)
             JudgeStanding(planned.destination, &facts);
         const E_DESTINATION_FAULT fault = JudgeDestination(entry.szName, facts);
-        if (fault != DESTINATION_OK) {
-            *why = EntryRefusal(i, entry.szName, DestinationFaultText(fault));
-            return INSTALL_PACKAGE_REFUSED;
-        }
+        if (fault != DESTINATION_OK)
+            return Refused(INSTALL_PACKAGE_REFUSED, why, EntryRefusal(i, entry.szName, DestinationFaultText(fault)));
         planned.placing = PlacingOf(facts);
         plan->nTotalBytes += entry.dwSize;
         plan->entries.push_back(std::move(planned));

@@ -13,17 +13,6 @@ namespace zr {
 
 namespace {
 
-// The attributes of the open file. The basic information alone: the whole of
-// GetFileInformationByHandle asks for the volume's serial number too, which under Wine costs about a
-// millisecond a file.
-bool AttributesOf(HANDLE file, DWORD* attributes) {
-    FILE_BASIC_INFO basic = {};
-    if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic))
-        return false;
-    *attributes = basic.FileAttributes;
-    return true;
-}
-
 // Opens the installed file at `destination` for renaming it aside. GENERIC_READ only to ask for a
 // shared lock: a byte-range lock another program keeps is a hold too, as a spreadsheet keeps one.
 // False with the last error set when it cannot be taken now.
@@ -33,9 +22,11 @@ bool TakeOne(const std::wstring& destination, ScopedKernelHandle* taken) {
                                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file)
         return false;
-    DWORD attributes = 0;
-    if (!AttributesOf(file.get(), &attributes) ||
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+    // The basic information alone: the whole of GetFileInformationByHandle asks for the volume's serial
+    // number too, which under Wine costs about a millisecond a file.
+    FILE_BASIC_INFO basic = {};
+    if (!::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic) ||
+        (basic.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
         ::SetLastError(ERROR_FILE_INVALID);  // no longer the plain file the plan judged
         return false;
     }

@@ -4,35 +4,15 @@
 #include <process.h>
 
 #include <algorithm>
-#include <cstddef>
-#include <cwchar>
-#include <set>
-#include <vector>
 
 #include "files/FileInUse.h"
 #include "files/LongPath.h"
-#include "framework/ScopedHandle.h"
 #include "journal/FaultPoint.h"
 #include "journal/Recovery.h"
 
 namespace zr {
 
 namespace {
-
-// Renames without replacing anything: a name that turns out to be taken fails the step instead of
-// losing what stands there.
-bool Rename(const std::wstring& from, const std::wstring& to) {
-    const std::wstring longFrom = LongPathForm(from);
-    const std::wstring longTo = LongPathForm(to);
-    return RetriedWhileInUse([&] { return ::MoveFileExW(longFrom.c_str(), longTo.c_str(), 0) != FALSE; });
-}
-
-// A new file nobody else may open while it is written; DELETE access so that it can be renamed
-// through this handle.
-ScopedKernelHandle CreateNewPrivateFile(const std::wstring& path) {
-    return ScopedKernelHandle(::CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-}
 
 // Adds to *numbers the numbers of the names of the reserved form standing in `folder` (full, ending
 // in a backslash), in any case: one listing of the folder instead of asking for each name, so that no
@@ -52,12 +32,8 @@ bool ListReservedNames(const std::wstring& folder, std::set<std::uint32_t>* numb
     return true;
 }
 
-// Flushes under way at once. Two already let the file system merge them; every thread more costs
-// the process about 0.7 MiB under Wine and measured no faster on the benchmark's disk.
-constexpr unsigned FLUSHING_THREADS = 2;
-
 struct FLUSH_WORK {
-    const std::vector<HANDLE>* files;
+    const std::vector<ScopedKernelHandle>* files;
     volatile LONG next;
     volatile LONG failed;
 };
@@ -68,25 +44,23 @@ unsigned __stdcall FlushSome(void* context) {
         const LONG index = ::InterlockedIncrement(&work->next) - 1;
         if (index >= static_cast<LONG>(work->files->size()))
             return 0;
-        if (!::FlushFileBuffers((*work->files)[index]))
+        if (!::FlushFileBuffers((*work->files)[index].get()))
             ::InterlockedExchange(&work->failed, 1);
     }
 }
 
-// Flushes every file in `files` to the disk, several at a time: flushes under way together are
-// merged by the disk and the file system into fewer commits than one after another would need.
-bool FlushFilesTogether(const std::vector<HANDLE>& files) {
+// Flushes every file in `files` to the disk, two at a time (this thread and a helper): flushes under
+// way together are merged by the disk and the file system into fewer commits than one after another
+// would need. Every thread more costs the process about 0.7 MiB under Wine and measured no faster on
+// the benchmark's disk.
+bool FlushFilesTogether(const std::vector<ScopedKernelHandle>& files) {
     FLUSH_WORK work = {&files, 0, 0};
-    std::vector<ScopedKernelHandle> helpers;
-    for (unsigned i = 1; i < FLUSHING_THREADS && i < files.size(); ++i) {
-        ScopedKernelHandle thread(
-            reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 64 * 1024, &FlushSome, &work, 0, nullptr)));
-        if (thread)
-            helpers.push_back(std::move(thread));
-    }
-    FlushSome(&work);  // this thread takes its share too, and all of it when no helper started
-    for (const ScopedKernelHandle& thread : helpers)
-        ::WaitForSingleObject(thread.get(), INFINITE);
+    const ScopedKernelHandle helper(
+        files.size() > 1 ? reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 64 * 1024, &FlushSome, &work, 0, nullptr))
+                         : nullptr);
+    FlushSome(&work);  // this thread takes its share too, and all of it when the helper did not start
+    if (helper)
+        ::WaitForSingleObject(helper.get(), INFINITE);
     return work.failed == 0;
 }
 
@@ -102,25 +76,23 @@ bool RenameOpenFile(ScopedKernelHandle& file, const std::wstring& from, const st
         rename->RootDirectory = nullptr;
         rename->FileNameLength = static_cast<DWORD>(nameBytes);
         std::copy(target.begin(), target.end(), rename->FileName);
-        if (RetriedWhileInUse([&] {
-                return ::SetFileInformationByHandle(file.get(), FileRenameInfo, rename,
-                                                    static_cast<DWORD>(storage.size())) != FALSE;
-            })) {
-            file.reset();
-            return true;
-        }
+        const bool renamed = RetriedWhileInUse([&] {
+            return ::SetFileInformationByHandle(file.get(), FileRenameInfo, rename,
+                                                static_cast<DWORD>(storage.size())) != FALSE;
+        });
         const DWORD error = ::GetLastError();
-        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || error == ERROR_ACCESS_DENIED ||
-            error == ERROR_SHARING_VIOLATION) {
-            file.reset();
-            return false;  // the same by path would meet the same obstacle
-        }
+        file.reset();
+        // A name taken or a file held: the same by path would meet the same obstacle.
+        if (renamed || error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || error == ERROR_ACCESS_DENIED ||
+            error == ERROR_SHARING_VIOLATION)
+            return renamed;
     }
     // No handle (a destination this run placed before), or a file system that refuses the call: by
-    // path, once the handle is closed. The file lies inside the installation, where no other program
-    // may create or replace files, so the name still names the file written.
-    file.reset();
-    return Rename(from, to);
+    // path, the handle closed. The file lies inside the installation, where no other program may
+    // create or replace files, so the name still names the file written.
+    const std::wstring longFrom = LongPathForm(from);
+    const std::wstring longTo = LongPathForm(to);
+    return RetriedWhileInUse([&] { return ::MoveFileExW(longFrom.c_str(), longTo.c_str(), 0) != FALSE; });
 }
 
 CInstallTransaction::~CInstallTransaction() {
@@ -167,11 +139,9 @@ bool CInstallTransaction::StageEntry(const std::wstring& destination, bool repla
     RECORDED_CHANGE aside = {replaces ? CHANGE_INSTALLED_ASIDE : CHANGE_CREATED, destination, std::wstring()};
     if (!NewReservedName(destination, &staged.backup) || (replaces && !NewReservedName(destination, &aside.backup)))
         return false;
-    STAGED_ENTRY entry;
-    entry.nStaged = m_announced.changes.size();
     m_announced.changes.push_back(staged);
     m_announced.changes.push_back(aside);
-    m_staged.push_back(std::move(entry));
+    m_staged.emplace_back();
     return true;
 }
 
@@ -207,34 +177,33 @@ bool CInstallTransaction::UseReservedName(std::size_t change, const std::functio
 }
 
 HANDLE CInstallTransaction::CreateStagedFile(std::size_t index) {
-    if ((m_phase != PHASE_STAGING && m_phase != PHASE_FLUSHED) || index >= m_staged.size() || m_staged[index].file)
+    if ((m_phase != PHASE_STAGING && m_phase != PHASE_FLUSHED) || index >= m_staged.size() || m_staged[index])
         return nullptr;
-    STAGED_ENTRY& entry = m_staged[index];
-    const bool created = UseReservedName(entry.nStaged, [&entry](const std::wstring& name) {
+    ScopedKernelHandle& file = m_staged[index];
+    const bool created = UseReservedName(2 * index, [&file](const std::wstring& name) {
         return RetriedWhileInUse([&] {
-            entry.file = CreateNewPrivateFile(name);
-            return static_cast<bool>(entry.file);
+            // Nobody else may open it while it is written; DELETE access so that it can be renamed
+            // through this handle.
+            file.reset(::CreateFileW(LongPathForm(name).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            return file.IsValid();
         });
     });
     if (!created)
         return nullptr;
-    m_made.changes.push_back(m_announced.changes[entry.nStaged]);
+    m_made.changes.push_back(m_announced.changes[2 * index]);
     FaultPoint();
-    return entry.file.get();
+    return file.get();
 }
 
 bool CInstallTransaction::FlushStaged() {
     if (m_phase != PHASE_STAGING && m_phase != PHASE_FLUSHED)
         return false;
-    std::vector<HANDLE> files;
-    for (const STAGED_ENTRY& entry : m_staged) {
-        if (!entry.file)
-            return false;
-        files.push_back(entry.file.get());
-    }
+    if (!std::all_of(m_staged.begin(), m_staged.end(), [](const ScopedKernelHandle& file) { return file.IsValid(); }))
+        return false;
     // On the disk before the commit point can be written: a power loss after it must not leave a new
     // file without its contents once the backups are gone.
-    if (!FlushFilesTogether(files))
+    if (!FlushFilesTogether(m_staged))
         return false;
     m_phase = PHASE_FLUSHED;
     FaultPoint();
@@ -251,25 +220,24 @@ bool CInstallTransaction::BeginSwap() {
 }
 
 bool CInstallTransaction::PutInPlace(std::size_t index, ScopedKernelHandle& installed) {
-    if (m_phase != PHASE_SWAPPING || index >= m_staged.size() || !m_staged[index].file)
+    if (m_phase != PHASE_SWAPPING || index >= m_staged.size() || !m_staged[index])
         return false;
-    STAGED_ENTRY& entry = m_staged[index];
-    const std::size_t aside = entry.nStaged + 1;
+    const std::size_t aside = 2 * index + 1;
     // Renames never replace and files are created new only: a name that does not stand as staged
     // fails the step instead of losing what is there.
     if (m_announced.changes[aside].kind == CHANGE_INSTALLED_ASIDE) {
-        const std::wstring path = m_announced.changes[aside].path;
+        const std::wstring& path = m_announced.changes[aside].path;
         const bool kept = UseReservedName(aside, [&](const std::wstring& name) {
             // The handle goes with the first try; a name found taken is tried again by path.
-            return installed ? RenameOpenFile(installed, path, name) : Rename(path, name);
+            return RenameOpenFile(installed, path, name);
         });
         if (!kept)
             return false;  // nothing was kept aside: the installed file stands where it stood
         FaultPoint();
     }
     m_made.changes.push_back(m_announced.changes[aside]);
-    const RECORDED_CHANGE& staged = m_announced.changes[entry.nStaged];
-    if (!RenameOpenFile(entry.file, staged.backup, staged.path))
+    const RECORDED_CHANGE& staged = m_announced.changes[2 * index];
+    if (!RenameOpenFile(m_staged[index], staged.backup, staged.path))
         return false;
     FaultPoint();
     return true;
@@ -291,15 +259,13 @@ bool CInstallTransaction::Rollback(std::vector<std::wstring>* left) {
     if (!IsOpen())
         return false;
     // The staged files are opened by nobody else: they can be deleted once this run lets go of them.
-    for (STAGED_ENTRY& entry : m_staged)
-        entry.file.reset();
+    m_staged.clear();
     return Finish(CarryOutRecord(m_made, left));
 }
 
 bool CInstallTransaction::Finish(bool complete) {
     m_phase = PHASE_CLOSED;
-    for (STAGED_ENTRY& entry : m_staged)
-        entry.file.reset();
+    m_staged.clear();
     if (complete && m_file.Remove())
         return true;
     m_file.Abandon();  // the next start finishes from the record

@@ -76,12 +76,6 @@ class CInstallTransaction {
     bool IsOpen() const { return m_phase != PHASE_CLOSED; }
 
   private:
-    struct STAGED_ENTRY {
-        std::size_t nStaged;      // in m_announced.changes: CHANGE_STAGED, then its destination's change
-                                  // (CHANGE_INSTALLED_ASIDE or CHANGE_CREATED)
-        ScopedKernelHandle file;  // the staged file, from its creation until it is renamed in
-    };
-
     bool NewReservedName(const std::wstring& path, std::wstring* name);
     bool UseReservedName(std::size_t change, const std::function<bool(const std::wstring& name)>& use);
     bool Finish(bool complete);
@@ -91,7 +85,10 @@ class CInstallTransaction {
     RECOVERY_RECORD m_made;       // the changes begun so far: what this run's own rollback undoes
     // Per upper-cased folder, the numbers of the reserved names standing there before the run.
     std::map<std::wstring, std::set<std::uint32_t>> m_standing;
-    std::vector<STAGED_ENTRY> m_staged;
+    // Per entry, its staged file from its creation until it is renamed in. The `index`-th entry's
+    // changes in m_announced are 2 * index (CHANGE_STAGED) and 2 * index + 1 (its destination's:
+    // CHANGE_INSTALLED_ASIDE or CHANGE_CREATED).
+    std::vector<ScopedKernelHandle> m_staged;
     // Where the run stands; each step checks that it comes in its turn.
     enum E_PHASE {
         PHASE_CLOSED,    // not begun, or committed or rolled back

@@ -2,11 +2,9 @@
 
 #include <windows.h>
 
-#include <functional>
-
 #include "files/FileInUse.h"
-#include "journal/FaultPoint.h"
 #include "files/LongPath.h"
+#include "journal/FaultPoint.h"
 
 namespace zr {
 
@@ -16,30 +14,24 @@ namespace {
 // A held file is waited for longer (files/FileInUse.h).
 constexpr int ATTEMPTS = 5;
 
-bool WithRetries(const std::function<bool()>& step) {
-    return RetriedWhileInUse(step, ATTEMPTS);
-}
-
-bool Exists(const std::wstring& path) {
-    return ::GetFileAttributesW(LongPathForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // Deletes a file; one that is not there is already gone.
 bool DeleteIfPresent(const std::wstring& path) {
     const std::wstring longPath = LongPathForm(path);
-    return WithRetries([&] {
-        // The plain delete first: it is what nearly always happens, at one call per file.
-        if (::DeleteFileW(longPath.c_str()) || IsMissingFileError(::GetLastError()))
-            return true;
-        const DWORD attributes = ::GetFileAttributesW(longPath.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES)
-            return IsMissingFileError(::GetLastError());
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-            return false;
-        if (attributes & FILE_ATTRIBUTE_READONLY)
-            ::SetFileAttributesW(longPath.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-        return ::DeleteFileW(longPath.c_str()) || IsMissingFileError(::GetLastError());
-    });
+    return RetriedWhileInUse(
+        [&] {
+            // The plain delete first: it is what nearly always happens, at one call per file.
+            if (::DeleteFileW(longPath.c_str()) || IsMissingFileError(::GetLastError()))
+                return true;
+            const DWORD attributes = ::GetFileAttributesW(longPath.c_str());
+            if (attributes == INVALID_FILE_ATTRIBUTES)
+                return IsMissingFileError(::GetLastError());
+            if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                return false;
+            if (attributes & FILE_ATTRIBUTE_READONLY)
+                ::SetFileAttributesW(longPath.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+            return ::DeleteFileW(longPath.c_str()) || IsMissingFileError(::GetLastError());
+        },
+        ATTEMPTS);
 }
 
 // Puts a file kept aside back at its name, over whatever stands there now; a backup that is gone was
@@ -47,27 +39,29 @@ bool DeleteIfPresent(const std::wstring& path) {
 bool RestoreIfPresent(const std::wstring& backup, const std::wstring& path) {
     const std::wstring longBackup = LongPathForm(backup);
     const std::wstring longPath = LongPathForm(path);
-    return WithRetries([&] {
-        if (::MoveFileExW(longBackup.c_str(), longPath.c_str(), MOVEFILE_REPLACE_EXISTING))
-            return true;
-        return !Exists(backup);
-    });
+    return RetriedWhileInUse(
+        [&] {
+            return ::MoveFileExW(longBackup.c_str(), longPath.c_str(), MOVEFILE_REPLACE_EXISTING) ||
+                   ::GetFileAttributesW(longBackup.c_str()) == INVALID_FILE_ATTRIBUTES;
+        },
+        ATTEMPTS);
 }
 
 }  // namespace
 
 bool CarryOutRecord(const RECOVERY_RECORD& record, std::vector<std::wstring>* left) {
     bool complete = true;
+    const auto settle = [&](bool done, const std::wstring& path) {
+        if (!done && left)
+            left->push_back(path);
+        complete &= done;
+    };
     if (record.bCommitted) {
         for (const RECORDED_CHANGE& change : record.changes) {
             // A staged file still standing after the commit point was never renamed in: that cannot
             // happen in a run that reached the commit point, but leaving it would leave it for good.
-            if (change.kind == CHANGE_INSTALLED_ASIDE || change.kind == CHANGE_STAGED) {
-                const bool gone = DeleteIfPresent(change.backup);
-                if (!gone && left)
-                    left->push_back(change.backup);
-                complete &= gone;
-            }
+            if (change.kind == CHANGE_INSTALLED_ASIDE || change.kind == CHANGE_STAGED)
+                settle(DeleteIfPresent(change.backup), change.backup);
             FaultPoint();
         }
         return complete;
@@ -77,16 +71,12 @@ bool CarryOutRecord(const RECOVERY_RECORD& record, std::vector<std::wstring>* le
     for (auto change = record.changes.rbegin(); change != record.changes.rend(); ++change) {
         if (!record.bSwapping && change->kind != CHANGE_STAGED)
             continue;
-        bool undone;
         if (change->kind == CHANGE_CREATED)
-            undone = DeleteIfPresent(change->path);
+            settle(DeleteIfPresent(change->path), change->path);
         else if (change->kind == CHANGE_STAGED)
-            undone = DeleteIfPresent(change->backup);
+            settle(DeleteIfPresent(change->backup), change->backup);
         else
-            undone = RestoreIfPresent(change->backup, change->path);
-        if (!undone && left)
-            left->push_back(change->kind == CHANGE_STAGED ? change->backup : change->path);
-        complete &= undone;
+            settle(RestoreIfPresent(change->backup, change->path), change->path);
         FaultPoint();
     }
     return complete;
@@ -110,9 +100,8 @@ E_RECOVERY RecoverInstallation(const char* installFolder) {
     RECOVERY_RECORD record;
     if (ParseRecoveryRecord(bytes, folder, &record) != RECORD_OK)
         return RECOVERY_REFUSED;
-    if (!CarryOutRecord(record))
-        return RECOVERY_UNFINISHED;  // the file stays for a later start
-    return file.Remove() ? RECOVERY_DONE : RECOVERY_UNFINISHED;
+    // A record not carried out in full stays for a later start.
+    return CarryOutRecord(record) && file.Remove() ? RECOVERY_DONE : RECOVERY_UNFINISHED;
 }
 
 }  // namespace zr

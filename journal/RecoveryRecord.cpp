@@ -1,5 +1,6 @@
 #include "journal/RecoveryRecord.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
 
@@ -25,6 +26,19 @@ bool IsPlainComponent(const std::wstring& component) {
     return component.back() != L'.' && component.back() != L' ';
 }
 
+// `text` cut at every `separator`: one piece more than it holds separators.
+template <class Text>
+std::vector<Text> Split(const Text& text, typename Text::value_type separator) {
+    std::vector<Text> pieces;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(separator, start);
+        pieces.push_back(text.substr(start, end - start));  // the rest when there is no separator
+        if (end == Text::npos)
+            return pieces;
+        start = end + 1;
+    }
+}
+
 // `relative` made of plain components separated by single backslashes; with `folder` it must end in
 // one, otherwise it must not.
 bool IsPlainRelativePath(const std::wstring& relative, bool folder) {
@@ -32,17 +46,8 @@ bool IsPlainRelativePath(const std::wstring& relative, bool folder) {
         return folder;
     if (folder != (relative.back() == L'\\'))
         return false;
-    std::size_t start = 0;
-    const std::size_t end = folder ? relative.size() - 1 : relative.size();
-    while (start <= end) {
-        std::size_t stop = relative.find(L'\\', start);
-        if (stop == std::wstring::npos || stop > end)
-            stop = end;
-        if (!IsPlainComponent(relative.substr(start, stop - start)))
-            return false;
-        start = stop + 1;
-    }
-    return true;
+    const std::vector<std::wstring> parts = Split(relative.substr(0, relative.size() - (folder ? 1 : 0)), L'\\');
+    return std::all_of(parts.begin(), parts.end(), IsPlainComponent);
 }
 
 // "X:\" or "\\server\share\" followed by plain folder names, ending in a backslash. No "\\?\" or
@@ -51,26 +56,11 @@ bool IsPlainAbsoluteFolder(const std::wstring& folder) {
     if (folder.size() >= 3 && ((folder[0] | 0x20) >= L'a' && (folder[0] | 0x20) <= L'z') && folder[1] == L':' &&
         folder[2] == L'\\')
         return IsPlainRelativePath(folder.substr(3), true);
-    if (folder.size() < 2 || folder[0] != L'\\' || folder[1] != L'\\')
+    if (folder.compare(0, 2, L"\\\\") != 0)
         return false;
-    const std::size_t server = folder.find(L'\\', 2);
-    const std::size_t share = server == std::wstring::npos ? server : folder.find(L'\\', server + 1);
-    if (share == std::wstring::npos || !IsPlainComponent(folder.substr(2, server - 2)) ||
-        !IsPlainComponent(folder.substr(server + 1, share - server - 1)))
-        return false;
-    return IsPlainRelativePath(folder.substr(share + 1), true);
-}
-
-bool SplitFields(const std::string& line, std::vector<std::string>* fields) {
-    fields->clear();
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t tab = line.find('\t', start);
-        fields->push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos)
-            return true;
-        start = tab + 1;
-    }
+    // The server and the share, then the folders below.
+    const std::wstring rest = folder.substr(2);
+    return std::count(rest.begin(), rest.end(), L'\\') >= 2 && IsPlainRelativePath(rest, true);
 }
 
 }  // namespace
@@ -133,14 +123,8 @@ E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
     if (bytes.size() > MAX_RECORD_SIZE)
         return RECORD_TOO_LARGE;
     // Complete lines only: a cut-short last line announced a change that never began.
-    std::vector<std::string> lines;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos)
-            break;
-        lines.push_back(bytes.substr(start, end - start));
-        start = end + 1;
-    }
+    std::vector<std::string> lines = Split(bytes, '\n');
+    lines.pop_back();
     const std::string magic(RECORD_MAGIC_LINE, sizeof RECORD_MAGIC_LINE - 2);
     if (lines.empty()) {
         // A power cut after the first write gave the record its size but before its bytes reached the
@@ -149,16 +133,15 @@ E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
         const std::size_t written = bytes.find_last_not_of('\0') + 1;  // 0 when all are zeros
         return magic.compare(0, written, bytes, 0, written) == 0 ? RECORD_OK : RECORD_BAD_HEADER;
     }
-    RECOVERY_RECORD read;
-    if (lines[0] == RECORD_FORM_2_LINE)
-        read.bSwapping = true;
-    else if (lines[0] != magic)
+    const bool form2 = lines[0] == RECORD_FORM_2_LINE;
+    if (!form2 && lines[0] != magic)
         return RECORD_BAD_HEADER;
+    RECOVERY_RECORD read;
+    read.bSwapping = form2;
 
-    std::vector<std::string> fields;
     if (lines.size() >= 2) {
-        if (!SplitFields(lines[1], &fields) || fields.size() != 2 || fields[0] != "I" ||
-            !FromUtf8(fields[1], &read.installFolder))
+        const std::vector<std::string> fields = Split(lines[1], '\t');
+        if (fields.size() != 2 || fields[0] != "I" || !FromUtf8(fields[1], &read.installFolder))
             return RECORD_BAD_HEADER;
         if (!SamePathText(read.installFolder, installFolder) || !IsPlainAbsoluteFolder(read.installFolder))
             return RECORD_OTHER_INSTALLATION;
@@ -169,7 +152,7 @@ E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
     // A reserved name of the form, in the folder of its path, and not the path itself.
     const auto isReservedBeside = [](const std::wstring& name, const std::wstring& path) {
         const std::wstring folder = FolderPart(name);
-        return SamePathText(folder, FolderPart(path)) && IsReservedBackupName(name.substr(folder.size())) &&
+        return SamePathText(folder, FolderPart(path)) && ParseReservedName(name.substr(folder.size()), false) &&
                !SamePathText(name, path);
     };
 
@@ -184,17 +167,18 @@ E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
             (commit ? read.bCommitted : read.bSwapping) = true;
             continue;
         }
-        if (!SplitFields(lines[i], &fields) || fields[0].size() != 1)
-            return RECORD_BAD_LINE;
-        const char kind = fields[0][0];
-        const std::size_t expected = kind == CHANGE_CREATED ? 2 : kind == 'R' ? 4 : 3;
+        const std::vector<std::string> fields = Split(lines[i], '\t');
+        const char kind = fields[0].size() == 1 ? fields[0][0] : '\0';
+        // The fields each kind has; 0 for a kind unknown to the record's form, which no line has.
+        const std::size_t expected = kind == CHANGE_CREATED                                    ? 2
+                                     : kind == CHANGE_INSTALLED_ASIDE || kind == CHANGE_STAGED ? 3
+                                     : kind == 'R' && !form2                                   ? 4
+                                                                                               : 0;
         RECORDED_CHANGE change;
         change.kind = static_cast<E_CHANGE_KIND>(kind);
         std::wstring moved;
-        if ((kind != CHANGE_CREATED && kind != CHANGE_INSTALLED_ASIDE && kind != CHANGE_STAGED && kind != 'R') ||
-            (kind == 'R' && lines[0] == RECORD_FORM_2_LINE) || fields.size() != expected ||
-            !FromUtf8(fields[1], &change.path) || (expected >= 3 && !FromUtf8(fields[2], &change.backup)) ||
-            (expected == 4 && !FromUtf8(fields[3], &moved)))
+        if (fields.size() != expected || !FromUtf8(fields[1], &change.path) ||
+            (expected >= 3 && !FromUtf8(fields[2], &change.backup)) || (expected == 4 && !FromUtf8(fields[3], &moved)))
             return RECORD_BAD_LINE;
         if (!IsBelowFolder(change.path, read.installFolder) ||
             !IsPlainRelativePath(change.path.substr(read.installFolder.size()), false) ||
@@ -208,10 +192,9 @@ E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
             continue;
         }
         // In place, so that a destination named twice is still put back through its states in turn.
-        auto earlier = read.changes.begin();
-        while (earlier != read.changes.end() &&
-               (earlier->kind == CHANGE_CREATED || earlier->path != change.path || earlier->backup != change.backup))
-            ++earlier;
+        const auto earlier = std::find_if(read.changes.begin(), read.changes.end(), [&](const RECORDED_CHANGE& made) {
+            return made.kind != CHANGE_CREATED && made.path == change.path && made.backup == change.backup;
+        });
         if (earlier == read.changes.end())
             return RECORD_BAD_LINE;
         earlier->backup = moved;
@@ -220,20 +203,18 @@ E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
     return RECORD_OK;
 }
 
-bool CRecordFile::Create(const std::wstring& installFolder) {
+bool CRecordFile::Open(const std::wstring& installFolder, DWORD disposition) {
     m_path = installFolder + RECORD_FILE_NAME;
-    // CREATE_NEW and no sharing: the lock. DELETE access so that Remove can delete it while held.
+    // No sharing: the lock (with CREATE_NEW). DELETE access so that Remove can delete it while held.
     m_file.reset(::CreateFileW(LongPathForm(m_path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+                               disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     return m_file.IsValid();
 }
 
 bool CRecordFile::OpenExisting(const std::wstring& installFolder, DWORD* error) {
-    m_path = installFolder + RECORD_FILE_NAME;
-    m_file.reset(::CreateFileW(LongPathForm(m_path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    *error = m_file.IsValid() ? ERROR_SUCCESS : ::GetLastError();
-    return m_file.IsValid();
+    const bool opened = Open(installFolder, OPEN_EXISTING);
+    *error = opened ? ERROR_SUCCESS : ::GetLastError();
+    return opened;
 }
 
 bool CRecordFile::Append(const std::string& text) {

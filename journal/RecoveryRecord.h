@@ -74,9 +74,6 @@ std::wstring ReservedName(std::uint32_t number);
 // Whether `name` is of the reserved form; with `anyCase`, letters in any case (as the file system
 // matches them). Its number in *number when given.
 bool ParseReservedName(const std::wstring& name, bool anyCase, std::uint32_t* number = nullptr);
-inline bool IsReservedBackupName(const std::wstring& name) {
-    return ParseReservedName(name, false);
-}
 // A listing mask that matches every name of the reserved form (and more: check each with ParseReservedName).
 inline constexpr wchar_t RESERVED_NAME_MASK[] = L"zr~*.tmp";
 
@@ -93,8 +90,8 @@ enum E_RECORD_FAULT {
 
 // Reads a record as hostile input: `bytes` must not exceed MAX_RECORD_SIZE, name `installFolder`
 // (full, ending in a backslash) as its installation, and every path must lie below it, with plain
-// components. A record whose header was cut short before
-// any change gives RECORD_OK with no changes. On a fault `*record` holds nothing to act on.
+// components. A record whose header was cut short before any change gives RECORD_OK with no changes.
+// On a fault `*record` holds nothing to act on.
 E_RECORD_FAULT ParseRecoveryRecord(const std::string& bytes,
                                    const std::wstring& installFolder,
                                    RECOVERY_RECORD* record);
@@ -110,7 +107,7 @@ class CRecordFile {
 
     // Creates the record in `installFolder` (full, ending in a backslash); fails, touching nothing,
     // when a record exists there already (another copy installing, or an unfinished run).
-    bool Create(const std::wstring& installFolder);
+    bool Create(const std::wstring& installFolder) { return Open(installFolder, CREATE_NEW); }
     // Opens an existing record for recovery, without sharing. The error is GetLastError's:
     // ERROR_FILE_NOT_FOUND when there is none, ERROR_SHARING_VIOLATION when a run holds it.
     bool OpenExisting(const std::wstring& installFolder, DWORD* error);
@@ -126,6 +123,8 @@ class CRecordFile {
     void Abandon() { m_file.reset(); }
 
   private:
+    bool Open(const std::wstring& installFolder, DWORD disposition);
+
     ScopedKernelHandle m_file;
     std::wstring m_path;
 };

@@ -63,11 +63,9 @@ bool VerifyDigest(const PublicKey& key, const Digest& digest, const SignatureVal
                                                 reinterpret_cast<PUCHAR>(&blob), sizeof blob.header + PUBLIC_KEY_SIZE,
                                                 0)))
         return false;
-    // The API takes non-const buffers it only reads.
-    Digest hash = digest;
-    SignatureValue value = signature;
-    return Bcrypt().VerifySignature(handle.get(), nullptr, hash.data(), DIGEST_SIZE, value.data(), SIGNATURE_VALUE_SIZE,
-                                    0) == 0;
+    // The API takes non-const buffers it only reads (as HashData does in Add).
+    return Bcrypt().VerifySignature(handle.get(), nullptr, const_cast<PUCHAR>(digest.data()), DIGEST_SIZE,
+                                    const_cast<PUCHAR>(signature.data()), SIGNATURE_VALUE_SIZE, 0) == 0;
 }
 
 }  // namespace zr

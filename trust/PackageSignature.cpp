@@ -2,22 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <new>
 
-#include "trust/Crypto.h"
-
 namespace zr {
-
-namespace {
-
-constexpr std::size_t READ_PIECE = 1 << 20;
-
-SIGNATURE_CHECK Found(E_SIGNATURE_STATE state, unsigned key = 0) {
-    return SIGNATURE_CHECK{state, key};
-}
-
-}  // namespace
 
 KeyId KeyIdOf(const PublicKey& key) {
     KeyId id = {};
@@ -40,32 +27,25 @@ CSignatureJudge::CSignatureJudge(const PackageReadAt& readAt, std::uint64_t pack
         if (m_finding.form == BLOCK_SIGNED)
             m_finding.keyId = m_block.keyId;
     }
-    if (m_finding.form == BLOCK_ABSENT)
-        return;
     if (m_finding.form == BLOCK_MALFORMED) {
         m_settledVerdict = SIGNATURE_DAMAGED;
-        return;
-    }
-    if (keys.nCount > 0 && m_finding.form == BLOCK_DIGEST_ONLY) {
+    } else if (keys.nCount > 0 && m_finding.form == BLOCK_DIGEST_ONLY) {
         m_settledVerdict = SIGNATURE_DIGEST_OK;  // refused by the policy without reading a gigabyte
-        return;
+    } else if (m_finding.form != BLOCK_ABSENT) {
+        m_nSignedLength = packageSize - SIGNATURE_BLOCK_SIZE;
+        m_hash.reset(new (std::nothrow) CSha256);
+        if (!m_hash || !m_hash->IsValid())
+            Settle(SIGNATURE_UNAVAILABLE);
     }
-    m_hash.reset(new (std::nothrow) CSha256);
-    if (!m_hash || !m_hash->IsValid()) {
-        m_settledVerdict = SIGNATURE_UNAVAILABLE;
-        return;
-    }
-    m_nSignedLength = packageSize - SIGNATURE_BLOCK_SIZE;
-    m_bSettled = false;
 }
 
 void CSignatureJudge::Settle(E_SIGNATURE_STATE state) {
     m_settledVerdict = state;
-    m_bSettled = true;
+    m_hash.reset();
 }
 
 void CSignatureJudge::Hash(const void* bytes, std::size_t size) {
-    if (m_bSettled)
+    if (!m_hash)
         return;
     if (size > m_nSignedLength - m_nHashed)
         Settle(SIGNATURE_DAMAGED);
@@ -76,6 +56,7 @@ void CSignatureJudge::Hash(const void* bytes, std::size_t size) {
 }
 
 void CSignatureJudge::HashRest(const PackageReadAt& readAt) {
+    constexpr std::size_t READ_PIECE = 1 << 20;
     if (BytesToHash() == 0)
         return;
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[READ_PIECE]);
@@ -91,22 +72,22 @@ void CSignatureJudge::HashRest(const PackageReadAt& readAt) {
 }
 
 SIGNATURE_CHECK CSignatureJudge::Verdict() {
-    if (m_bSettled)
-        return Found(m_settledVerdict);
+    if (!m_hash)
+        return {m_settledVerdict, 0};
     Digest digest = {};
     if (m_nHashed != m_nSignedLength)
-        return Found(SIGNATURE_DAMAGED);
+        return {SIGNATURE_DAMAGED, 0};
     if (!m_hash->Finish(&digest))
-        return Found(SIGNATURE_UNAVAILABLE);
+        return {SIGNATURE_UNAVAILABLE, 0};
     if (digest != m_block.digest)
-        return Found(SIGNATURE_DAMAGED);
+        return {SIGNATURE_DAMAGED, 0};
     if (m_finding.form == BLOCK_DIGEST_ONLY || m_keys.nCount == 0)
-        return Found(SIGNATURE_DIGEST_OK);
+        return {SIGNATURE_DIGEST_OK, 0};
     for (std::size_t k = 0; k < m_keys.nCount; ++k) {
         if (KeyIdOf(m_keys.keys[k]) == m_block.keyId && VerifyDigest(m_keys.keys[k], digest, m_block.signature))
-            return Found(SIGNATURE_SIGNED_BY_KEY, static_cast<unsigned>(k));
+            return {SIGNATURE_SIGNED_BY_KEY, static_cast<unsigned>(k)};
     }
-    return Found(SIGNATURE_NOT_FROM_MAKER);
+    return {SIGNATURE_NOT_FROM_MAKER, 0};
 }
 
 SIGNATURE_CHECK CheckPackageSignature(const PackageReadAt& readAt,

@@ -46,7 +46,7 @@ class CSignatureJudge {
 
     const SIGNATURE_FINDING& Finding() const { return m_finding; }
     // How many bytes the verdict still waits for, following those hashed so far: zero when it needs none.
-    std::uint64_t BytesToHash() const { return m_bSettled ? 0 : m_nSignedLength - m_nHashed; }
+    std::uint64_t BytesToHash() const { return m_hash ? m_nSignedLength - m_nHashed : 0; }
     // The next `size` bytes of the package, in order; bytes past the signed length are a fault.
     void Hash(const void* bytes, std::size_t size);
     // Reads the bytes still waited for through `readAt` and hashes them.
@@ -57,15 +57,15 @@ class CSignatureJudge {
   private:
     void Settle(E_SIGNATURE_STATE state);
 
-    std::unique_ptr<CSha256> m_hash;  // only when a digest is needed: bcrypt is loaded for signed packages alone
+    // Only while the verdict waits for the digest, so bcrypt is loaded for signed packages alone.
+    std::unique_ptr<CSha256> m_hash;
     SIGNATURE_FINDING m_finding;
     SIGNATURE_BLOCK m_block = {};
     PACKAGE_KEYS m_keys;
     std::uint64_t m_nSignedLength = 0;
     std::uint64_t m_nHashed = 0;
-    // The verdict when no digest is needed, or once the hashing has failed (m_bSettled).
+    // The verdict when no digest is needed, or once the hashing has failed (no m_hash).
     E_SIGNATURE_STATE m_settledVerdict = SIGNATURE_NO_BLOCK;
-    bool m_bSettled = true;
 };
 
 // The judge over the whole package at once: the block, then every byte before it read and hashed.
