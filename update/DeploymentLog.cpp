@@ -22,13 +22,8 @@ std::string TimeStamp() {
 
 // "1 (EN)", or "5" for a code without a name.
 std::string Language(int code) {
-    char text[32];
     const char* name = GetLanguageName(code);
-    if (name && *name)
-        std::snprintf(text, sizeof text, "%d (%s)", code, name);
-    else
-        std::snprintf(text, sizeof text, "%d", code);
-    return text;
+    return std::to_string(code) + (name ? std::string(" (") + name + ")" : std::string());
 }
 
 const char* ViewName(E_REGISTRY_VIEW view) {

@@ -53,11 +53,6 @@ void EvaluateUpdate(const char* packagePath, UPDATE_EVALUATION* evaluation) {
 }
 
 namespace {
-bool SaysNothingToInstall(E_UPDATE_VERDICT verdict) {
-    return verdict == UPDATE_ALREADY_CURRENT || verdict == UPDATE_NEWER_INSTALLED ||
-           verdict == UPDATE_LANGUAGE_MISMATCH;
-}
-
 E_UPDATE_VERDICT JudgeGenuine(const char* packagePath, const PACKAGE_HEADER& evaluated) {
     CPackageReader package;
     if (!package.Open(WidenAnsi(packagePath)))
@@ -66,20 +61,17 @@ E_UPDATE_VERDICT JudgeGenuine(const char* packagePath, const PACKAGE_HEADER& eva
     PACKAGE_DIRECTORY directory;
     E_BLOCK_FORM form = BLOCK_ABSENT;
     std::string why;
-    switch (JudgePackage(package, &evaluated, &directory, &form, &why)) {
-        case INSTALL_DONE:
-            return UPDATE_APPLIES;
-        case INSTALL_PACKAGE_UNREADABLE:
-            return UPDATE_PACKAGE_UNREADABLE;
-        default:
-            return UPDATE_PACKAGE_DAMAGED;
-    }
+    const E_INSTALL_OUTCOME judged = JudgePackage(package, &evaluated, &directory, &form, &why);
+    return judged == INSTALL_DONE                 ? UPDATE_APPLIES
+           : judged == INSTALL_PACKAGE_UNREADABLE ? UPDATE_PACKAGE_UNREADABLE
+                                                  : UPDATE_PACKAGE_DAMAGED;
 }
 }  // namespace
 
 void ConfirmNothingToInstall(const char* packagePath, UPDATE_EVALUATION* evaluation) {
-    const PACKAGE_KEYS keys = CompiledPackageKeys();
-    if (keys.nCount == 0 || !SaysNothingToInstall(evaluation->verdict))
+    const E_UPDATE_VERDICT said = evaluation->verdict;
+    if (CompiledPackageKeys().nCount == 0 ||
+        (said != UPDATE_ALREADY_CURRENT && said != UPDATE_NEWER_INSTALLED && said != UPDATE_LANGUAGE_MISMATCH))
         return;
     const E_UPDATE_VERDICT genuine = JudgeGenuine(packagePath, evaluation->package);
     if (genuine != UPDATE_APPLIES)
