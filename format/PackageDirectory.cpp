@@ -45,6 +45,14 @@ bool HoldsNul(const char (&field)[ENTRY_NAME_SIZE]) {
     return std::memchr(field, '\0', ENTRY_NAME_SIZE) != nullptr;
 }
 
+// 255 sizes of at most 2^32 - 1 cannot overflow 64 bits.
+std::uint64_t DeclaredPayloadBytes(const PACKAGE_DIRECTORY& directory) {
+    std::uint64_t declared = 0;
+    for (unsigned i = 0; i < directory.nCount; ++i)
+        declared += directory.entries[i].dwSize;
+    return declared;
+}
+
 }  // namespace
 
 void DecodePackageDirectory(const unsigned char* head, std::size_t size, PACKAGE_DIRECTORY* directory) {
@@ -146,12 +154,8 @@ const char* PackageFaultText(E_PACKAGE_FAULT fault) {
 }
 
 bool PayloadsEndAt(const PACKAGE_DIRECTORY& directory, std::uint64_t end) {
-    if (!directory.bCountPresent || directory.nPresent < directory.nCount)
-        return false;
-    std::uint64_t payloadEnd = PayloadOffset(directory.nCount);
-    for (unsigned i = 0; i < directory.nCount; ++i)
-        payloadEnd += directory.entries[i].dwSize;
-    return payloadEnd == end;
+    return directory.bCountPresent && directory.nPresent >= directory.nCount &&
+           PayloadOffset(directory.nCount) + DeclaredPayloadBytes(directory) == end;
 }
 
 PACKAGE_VERDICT CheckPackageDirectory(const PACKAGE_DIRECTORY& directory,
@@ -168,12 +172,8 @@ PACKAGE_VERDICT CheckPackageDirectory(const PACKAGE_DIRECTORY& directory,
         verdict.nEntry = directory.nPresent;
         return verdict;
     }
-    // 255 sizes of at most 2^32 - 1 cannot overflow 64 bits.
-    std::uint64_t declared = 0;
-    for (unsigned i = 0; i < directory.nCount; ++i)
-        declared += directory.entries[i].dwSize;
     const std::uint64_t payloadStart = PayloadOffset(directory.nCount);
-    if (payloadEnd < payloadStart || payloadEnd - payloadStart < declared) {
+    if (payloadEnd < payloadStart || payloadEnd - payloadStart < DeclaredPayloadBytes(directory)) {
         verdict.fault = PACKAGE_PAYLOADS_SHORT;
         return verdict;
     }
