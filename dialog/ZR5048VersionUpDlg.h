@@ -49,10 +49,10 @@ class CZR5048VersionUpDlg : public CDialog {
     void OnOK() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
-    // The English look, laid over the Japanese template, for a window shown at `dpi`.
+    // The English look, laid over the Japanese template, for a window shown at `dpi`: the window's
+    // place and size, then its controls' (which also get the English font).
     void SetEnglishLayout(UINT dpi);
-    void PlaceEnglishControls(UINT dpi);
-    void SetEnglishFont(UINT dpi);
+    void LayOutEnglishControls(UINT dpi);
     static SIZE EnglishSize(UINT dpi);
     // The window now shows at `dpi` (its start, or WM_DPICHANGED): the look laid out again for it.
     void OnDpiChanged(UINT dpi, const RECT& suggested) override;

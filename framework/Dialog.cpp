@@ -10,8 +10,8 @@ namespace {
 
 // The parts of an extended dialog template (DLGTEMPLATEEX) that place the controls.
 struct TemplateItem {
-    int id;
     int x, y, width, height;
+    int id;
 };
 struct TemplateLayout {
     int pointSize = 0;  // of the template's font; 0 when it names none
@@ -82,12 +82,8 @@ bool ReadTemplateLayout(UINT templateId, TemplateLayout* layout) {
     for (WORD i = 0; i < count && in.Ok(); ++i) {
         in.AlignToDword();
         in.Skip(12);  // help id, extended style, style
-        TemplateItem item = {};
-        item.x = in.Short();
-        item.y = in.Short();
-        item.width = in.Short();
-        item.height = in.Short();
-        item.id = static_cast<int>(in.Dword());
+        // The fields in the template's order: a braced list is read left to right.
+        const TemplateItem item = {in.Short(), in.Short(), in.Short(), in.Short(), static_cast<int>(in.Dword())};
         in.SkipTextOrOrdinal();  // class
         in.SkipTextOrOrdinal();  // text
         in.Skip(in.Word());      // creation data
