@@ -11,8 +11,7 @@
 
 class CZR5048VersionUpDlg : public CDialog {
   public:
-    explicit CZR5048VersionUpDlg(CWnd* pParent = nullptr);
-    ~CZR5048VersionUpDlg() override;
+    CZR5048VersionUpDlg();
 
     // Where the run's log goes (/log): the evaluation, each file placed, the outcome. Null, the
     // default, writes nothing. Set before DoModal; the log must outlive the dialog's run.
@@ -25,10 +24,10 @@ class CZR5048VersionUpDlg : public CDialog {
     bool UpdateEndedUnseen(zr::E_INSTALL_OUTCOME* outcome);
 
   protected:
-    CStatic m_ctlUpdateVersion;
-    CButton m_btnExecute;
-    CStatic m_ctlInstalledVersion;
-    HICON m_hIcon;                 // the system logo, at the icon size of the window's DPI
+    CWnd m_ctlUpdateVersion;
+    CWnd m_btnExecute;
+    CWnd m_ctlInstalledVersion;
+    HICON m_hIcon = nullptr;       // from initialisation: the system logo, at the window DPI's icon size
     zr::ScopedIcon m_iconForDpi;   // holds m_hIcon when it is not the shared logo
     UINT m_nDpi = zr::DESIGN_DPI;  // the DPI the window is laid out for
     bool m_bEnglish = false;
@@ -61,7 +60,6 @@ class CZR5048VersionUpDlg : public CDialog {
 
     // Message handlers, dispatched from OnMessage.
     void OnPaint();
-    HCURSOR OnQueryDragIcon();
     void OnExecute();
     // Disables the dialog's ways out and starts the update's thread (after the user's Yes, or Retry).
     void StartUpdate();

@@ -99,9 +99,6 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& control) {
         control.m_hWnd = ::GetDlgItem(pDX->m_pDlgWnd->m_hWnd, nIDC);
 }
 
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
-    : m_nIDTemplate(nIDTemplate), m_hWndParent(pParentWnd ? pParentWnd->m_hWnd : nullptr) {}
-
 CDialog::~CDialog() {
     CWinApp* app = AfxGetApp();
     if (app && app->m_pMainWnd == this)
@@ -110,7 +107,7 @@ CDialog::~CDialog() {
 
 INT_PTR CDialog::DoModal() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    const INT_PTR result = ::DialogBoxParamA(instance, MAKEINTRESOURCEA(m_nIDTemplate), m_hWndParent, &DialogProc,
+    const INT_PTR result = ::DialogBoxParamA(instance, MAKEINTRESOURCEA(m_nIDTemplate), nullptr, &DialogProc,
                                              reinterpret_cast<LPARAM>(this));
     m_hWnd = nullptr;
     return result;
@@ -248,19 +245,13 @@ bool CDialog::HandleInitDialog() {
     RECT before;
     ::GetWindowRect(m_hWnd, &before);
     const BOOL setFocus = OnInitDialog();
-    CenterUnlessPlaced(before);
-    return setFocus != FALSE;
-}
-
-// A modal dialog whose template leaves its place to the system is centred on the work area,
-// unless its initialisation has already moved it.
-void CDialog::CenterUnlessPlaced(const RECT& before) {
-    const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
-    if (style & (WS_VISIBLE | WS_CHILD | DS_ABSALIGN | DS_CENTER | DS_CENTERMOUSE))
-        return;
+    // A modal dialog whose template leaves its place to the system is centred on the work area,
+    // unless its initialisation has already moved it.
     RECT after;
     ::GetWindowRect(m_hWnd, &after);
-    if (after.left != before.left || after.top != before.top)
-        return;
-    CenterWindow();
+    const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
+    if (!(style & (WS_VISIBLE | WS_CHILD | DS_ABSALIGN | DS_CENTER | DS_CENTERMOUSE)) && after.left == before.left &&
+        after.top == before.top)
+        CenterWindow();
+    return setFocus != FALSE;
 }
