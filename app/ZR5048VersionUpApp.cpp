@@ -43,15 +43,11 @@ int Run() {
     const zr::COMMAND_LINE command = zr::ParseArguments(arguments);
     const bool english = zr::IsEnglishUI();
 
-    if (command.mode == zr::RUN_INVALID) {
+    if (command.mode == zr::RUN_INVALID || command.mode == zr::RUN_HELP) {
+        // /? has no problem to name: the usage alone.
         if (!command.bQuiet)
             ShowUsage(english, command.problem);
-        return zr::EXIT_INVALID_COMMAND_LINE;
-    }
-    if (command.mode == zr::RUN_HELP) {
-        if (!command.bQuiet)
-            ShowUsage(english, L"");
-        return zr::EXIT_UPDATED;
+        return command.mode == zr::RUN_INVALID ? zr::EXIT_INVALID_COMMAND_LINE : zr::EXIT_UPDATED;
     }
 
     zr::CDeploymentLog log;

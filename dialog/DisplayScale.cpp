@@ -26,8 +26,7 @@ void CZR5048VersionUpDlg::OnDpiChanged(UINT dpi, const RECT& suggested) {
     m_nDpi = dpi;
     if (m_bEnglish) {
         TakeSuggestedRect(suggested);
-        PlaceEnglishControls(dpi);
-        SetEnglishFont(dpi);
+        LayOutEnglishControls(dpi);
     } else {
         CDialog::OnDpiChanged(dpi, suggested);
     }

@@ -44,16 +44,10 @@ void CZR5048VersionUpDlg::SetEnglishLayout(UINT dpi) {
     // Neither the work area nor the screen's edges are considered: the place is never clamped.
     MoveWindow(width / 2 - zr::ScaleToDpi(ENGLISH_LEFT_OF_CENTRE, dpi),
                height / 2 - zr::ScaleToDpi(ENGLISH_ABOVE_CENTRE, dpi), size.cx, size.cy, TRUE);
-    PlaceEnglishControls(dpi);
+    LayOutEnglishControls(dpi);
 }
 
-void CZR5048VersionUpDlg::PlaceEnglishControls(UINT dpi) {
-    for (const ControlPlace& place : ENGLISH_CONTROLS)
-        GetDlgItem(place.id).MoveWindow(zr::ScaleToDpi(place.x, dpi), zr::ScaleToDpi(place.y, dpi),
-                                        zr::ScaleToDpi(place.width, dpi), zr::ScaleToDpi(place.height, dpi), TRUE);
-}
-
-void CZR5048VersionUpDlg::SetEnglishFont(UINT dpi) {
+void CZR5048VersionUpDlg::LayOutEnglishControls(UINT dpi) {
     // Process-wide, made on first use and destroyed at process exit: the controls only borrow its
     // handle, so it must outlive the dialog. A new DPI makes a new font; the one the controls held
     // goes only once they hold the new one.
@@ -61,7 +55,11 @@ void CZR5048VersionUpDlg::SetEnglishFont(UINT dpi) {
     CFont font;
     // A failure leaves the object empty; the controls then draw in the system font.
     font.CreatePointFont(90, "Tahoma", dpi);
-    for (const ControlPlace& place : ENGLISH_CONTROLS)
-        GetDlgItem(place.id).SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.GetSafeHandle()), 1);
+    for (const ControlPlace& place : ENGLISH_CONTROLS) {
+        const CWnd control = GetDlgItem(place.id);
+        control.MoveWindow(zr::ScaleToDpi(place.x, dpi), zr::ScaleToDpi(place.y, dpi), zr::ScaleToDpi(place.width, dpi),
+                           zr::ScaleToDpi(place.height, dpi), TRUE);
+        control.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.GetSafeHandle()), 1);
+    }
     s_fontEnglish = std::move(font);
 }

@@ -1,4 +1,4 @@
-// The dialog's picture while minimised and while dragged: the system logo icon.
+// The dialog's picture while minimised: the system logo icon (also its drag icon, see OnMessage).
 #include "dialog/ZR5048VersionUpDlg.h"
 
 #include "framework/DisplayScale.h"
@@ -15,8 +15,4 @@ void CZR5048VersionUpDlg::OnPaint() {
     const int x = (client.right - client.left - cxIcon + 1) / 2;
     const int y = (client.bottom - client.top - cyIcon + 1) / 2;
     dc.DrawIcon(x, y, m_hIcon, cxIcon, cyIcon);
-}
-
-HCURSOR CZR5048VersionUpDlg::OnQueryDragIcon() {
-    return static_cast<HCURSOR>(m_hIcon);
 }

@@ -23,7 +23,6 @@ BOOL CZR5048VersionUpDlg::OnInitDialog() {
         m_btnExecute.SetWindowText(TEXT_EXECUTE_ENGLISH);
         GetDlgItem(IDCANCEL).SetWindowText(TEXT_EXIT_ENGLISH);
         SetEnglishLayout(m_nDpi);
-        SetEnglishFont(m_nDpi);
     }
 
     m_btnExecute.EnableWindow(FALSE);

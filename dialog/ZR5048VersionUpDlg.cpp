@@ -4,12 +4,7 @@
 #include "framework/WaitCursor.h"
 #include "res/resource.h"
 
-CZR5048VersionUpDlg::CZR5048VersionUpDlg(CWnd* pParent) : CDialog(IDD_ZR5048VERSIONUP_DIALOG, pParent) {
-    // A shared system icon: never destroyed.
-    m_hIcon = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32517) /* IDI_WINLOGO */);
-}
-
-CZR5048VersionUpDlg::~CZR5048VersionUpDlg() = default;
+CZR5048VersionUpDlg::CZR5048VersionUpDlg() : CDialog(IDD_ZR5048VERSIONUP_DIALOG) {}
 
 void CZR5048VersionUpDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_UPDATE_VERSION, m_ctlUpdateVersion);
@@ -62,7 +57,7 @@ bool CZR5048VersionUpDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
             OnPaint();
             return true;
         case WM_QUERYDRAGICON:
-            result = reinterpret_cast<LRESULT>(OnQueryDragIcon());
+            result = reinterpret_cast<LRESULT>(m_hIcon);
             return true;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDC_EXECUTE && HIWORD(wParam) == BN_CLICKED) {

@@ -11,8 +11,7 @@
 
 class CZR5048VersionUpDlg : public CDialog {
   public:
-    explicit CZR5048VersionUpDlg(CWnd* pParent = nullptr);
-    ~CZR5048VersionUpDlg() override;
+    CZR5048VersionUpDlg();
 
     // Where the run's log goes (/log): the evaluation, each file placed, the outcome. Null, the
     // default, writes nothing. Set before DoModal; the log must outlive the dialog's run.
@@ -25,10 +24,10 @@ class CZR5048VersionUpDlg : public CDialog {
     bool UpdateEndedUnseen(zr::E_INSTALL_OUTCOME* outcome);
 
   protected:
-    CStatic m_ctlUpdateVersion;
-    CButton m_btnExecute;
-    CStatic m_ctlInstalledVersion;
-    HICON m_hIcon;                 // the system logo, at the icon size of the window's DPI
+    CWnd m_ctlUpdateVersion;
+    CWnd m_btnExecute;
+    CWnd m_ctlInstalledVersion;
+    HICON m_hIcon = nullptr;       // from initialisation: the system logo, at the window DPI's icon size
     zr::ScopedIcon m_iconForDpi;   // holds m_hIcon when it is not the shared logo
     UINT m_nDpi = zr::DESIGN_DPI;  // the DPI the window is laid out for
     bool m_bEnglish = false;
@@ -49,10 +48,10 @@ class CZR5048VersionUpDlg : public CDialog {
     void OnOK() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
-    // The English look, laid over the Japanese template, for a window shown at `dpi`.
+    // The English look, laid over the Japanese template, for a window shown at `dpi`: the window's
+    // place and size, then its controls' (which also get the English font).
     void SetEnglishLayout(UINT dpi);
-    void PlaceEnglishControls(UINT dpi);
-    void SetEnglishFont(UINT dpi);
+    void LayOutEnglishControls(UINT dpi);
     static SIZE EnglishSize(UINT dpi);
     // The window now shows at `dpi` (its start, or WM_DPICHANGED): the look laid out again for it.
     void OnDpiChanged(UINT dpi, const RECT& suggested) override;
@@ -61,7 +60,6 @@ class CZR5048VersionUpDlg : public CDialog {
 
     // Message handlers, dispatched from OnMessage.
     void OnPaint();
-    HCURSOR OnQueryDragIcon();
     void OnExecute();
     // Disables the dialog's ways out and starts the update's thread (after the user's Yes, or Retry).
     void StartUpdate();

@@ -10,8 +10,8 @@ namespace {
 
 // The parts of an extended dialog template (DLGTEMPLATEEX) that place the controls.
 struct TemplateItem {
-    int id;
     int x, y, width, height;
+    int id;
 };
 struct TemplateLayout {
     int pointSize = 0;  // of the template's font; 0 when it names none
@@ -82,12 +82,8 @@ bool ReadTemplateLayout(UINT templateId, TemplateLayout* layout) {
     for (WORD i = 0; i < count && in.Ok(); ++i) {
         in.AlignToDword();
         in.Skip(12);  // help id, extended style, style
-        TemplateItem item = {};
-        item.x = in.Short();
-        item.y = in.Short();
-        item.width = in.Short();
-        item.height = in.Short();
-        item.id = static_cast<int>(in.Dword());
+        // The fields in the template's order: a braced list is read left to right.
+        const TemplateItem item = {in.Short(), in.Short(), in.Short(), in.Short(), static_cast<int>(in.Dword())};
         in.SkipTextOrOrdinal();  // class
         in.SkipTextOrOrdinal();  // text
         in.Skip(in.Word());      // creation data
@@ -103,9 +99,6 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& control) {
         control.m_hWnd = ::GetDlgItem(pDX->m_pDlgWnd->m_hWnd, nIDC);
 }
 
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
-    : m_nIDTemplate(nIDTemplate), m_hWndParent(pParentWnd ? pParentWnd->m_hWnd : nullptr) {}
-
 CDialog::~CDialog() {
     CWinApp* app = AfxGetApp();
     if (app && app->m_pMainWnd == this)
@@ -114,7 +107,7 @@ CDialog::~CDialog() {
 
 INT_PTR CDialog::DoModal() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    const INT_PTR result = ::DialogBoxParamA(instance, MAKEINTRESOURCEA(m_nIDTemplate), m_hWndParent, &DialogProc,
+    const INT_PTR result = ::DialogBoxParamA(instance, MAKEINTRESOURCEA(m_nIDTemplate), nullptr, &DialogProc,
                                              reinterpret_cast<LPARAM>(this));
     m_hWnd = nullptr;
     return result;
@@ -252,19 +245,13 @@ bool CDialog::HandleInitDialog() {
     RECT before;
     ::GetWindowRect(m_hWnd, &before);
     const BOOL setFocus = OnInitDialog();
-    CenterUnlessPlaced(before);
-    return setFocus != FALSE;
-}
-
-// A modal dialog whose template leaves its place to the system is centred on the work area,
-// unless its initialisation has already moved it.
-void CDialog::CenterUnlessPlaced(const RECT& before) {
-    const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
-    if (style & (WS_VISIBLE | WS_CHILD | DS_ABSALIGN | DS_CENTER | DS_CENTERMOUSE))
-        return;
+    // A modal dialog whose template leaves its place to the system is centred on the work area,
+    // unless its initialisation has already moved it.
     RECT after;
     ::GetWindowRect(m_hWnd, &after);
-    if (after.left != before.left || after.top != before.top)
-        return;
-    CenterWindow();
+    const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
+    if (!(style & (WS_VISIBLE | WS_CHILD | DS_ABSALIGN | DS_CENTER | DS_CENTERMOUSE)) && after.left == before.left &&
+        after.top == before.top)
+        CenterWindow();
+    return setFocus != FALSE;
 }

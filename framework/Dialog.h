@@ -19,7 +19,8 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& control);
 
 class CDialog : public CWnd {
   public:
-    explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+    // A dialog of the template `nIDTemplate`, without an owner window.
+    explicit CDialog(UINT nIDTemplate) : m_nIDTemplate(nIDTemplate) {}
     ~CDialog() override;
 
     CDialog(const CDialog&) = delete;
@@ -60,9 +61,7 @@ class CDialog : public CWnd {
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool HandleInitDialog();
-    void CenterUnlessPlaced(const RECT& before);
 
     UINT m_nIDTemplate;
-    HWND m_hWndParent;
     zr::ScopedFont m_templateFont;  // the template's font at a DPI the window changed to, once one did
 };

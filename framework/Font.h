@@ -5,9 +5,8 @@
 
 class CFont {
   public:
-    // Creates a font of `pointSizeTenths` tenths of a point for the screen; false when no font was made.
-    BOOL CreatePointFont(int pointSizeTenths, const char* faceName);
-    // The same for a window shown at `dpi` dots per inch.
+    // Creates a font of `pointSizeTenths` tenths of a point for a window shown at `dpi` dots per inch;
+    // false when no font was made.
     BOOL CreatePointFont(int pointSizeTenths, const char* faceName, UINT dpi);
     HFONT GetSafeHandle() const { return m_font.get(); }
 

@@ -12,7 +12,6 @@ class CPaintDC {
     CPaintDC(const CPaintDC&) = delete;
     CPaintDC& operator=(const CPaintDC&) = delete;
 
-    void DrawIcon(int x, int y, HICON icon) const { ::DrawIcon(m_hDC, x, y, icon); }
     // At `width` x `height`, the size of the icon's image for the window's DPI.
     void DrawIcon(int x, int y, HICON icon, int width, int height) const {
         ::DrawIconEx(m_hDC, x, y, icon, width, height, 0, nullptr, DI_NORMAL);

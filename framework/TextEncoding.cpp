@@ -2,18 +2,21 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 namespace zr {
 
 namespace {
 
-std::wstring Widen(UINT codePage, DWORD flags, const char* text, int length) {
-    if (length == 0)
+std::wstring Widen(UINT codePage, DWORD flags, std::string_view text) {
+    if (text.empty())
         return std::wstring();
-    const int needed = ::MultiByteToWideChar(codePage, flags, text, length, nullptr, 0);
+    const int length = static_cast<int>(text.size());
+    const int needed = ::MultiByteToWideChar(codePage, flags, text.data(), length, nullptr, 0);
     if (needed <= 0)
         return std::wstring();
     std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    if (::MultiByteToWideChar(codePage, flags, text, length, &wide[0], needed) != needed)
+    if (::MultiByteToWideChar(codePage, flags, text.data(), length, &wide[0], needed) != needed)
         return std::wstring();
     return wide;
 }
@@ -31,18 +34,14 @@ std::string Narrow(UINT codePage, const std::wstring& text) {
     return narrow;
 }
 
-int Length(const char* text) {
-    return static_cast<int>(std::char_traits<char>::length(text));
-}
-
 }  // namespace
 
 std::wstring WidenAnsi(const char* text) {
-    return Widen(CP_ACP, MB_ERR_INVALID_CHARS, text, Length(text));
+    return Widen(CP_ACP, MB_ERR_INVALID_CHARS, text);
 }
 
 std::wstring WidenAnsiForDisplay(const char* text) {
-    return Widen(CP_ACP, 0, text, Length(text));
+    return Widen(CP_ACP, 0, text);
 }
 
 std::string NarrowToAnsi(const std::wstring& text) {
@@ -54,7 +53,7 @@ std::string ToUtf8(const std::wstring& text) {
 }
 
 bool FromUtf8(const std::string& text, std::wstring* wide) {
-    *wide = Widen(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()));
+    *wide = Widen(CP_UTF8, MB_ERR_INVALID_CHARS, text);
     return !wide->empty() || text.empty();
 }
 

@@ -2,34 +2,6 @@
 
 #include <algorithm>
 
-void CWnd::SetWindowText(const char* text) const {
-    ::SetWindowTextA(m_hWnd, text);
-}
-
-CWnd CWnd::GetDlgItem(int id) const {
-    return CWnd(::GetDlgItem(m_hWnd, id));
-}
-
-BOOL CWnd::EnableWindow(BOOL enable) const {
-    return ::EnableWindow(m_hWnd, enable);
-}
-
-void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) const {
-    ::MoveWindow(m_hWnd, x, y, width, height, repaint);
-}
-
-LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
-}
-
-BOOL CWnd::IsIconic() const {
-    return ::IsIconic(m_hWnd);
-}
-
-void CWnd::GetClientRect(RECT* rect) const {
-    ::GetClientRect(m_hWnd, rect);
-}
-
 void CWnd::CenterWindow() const {
     RECT window;
     ::GetWindowRect(m_hWnd, &window);
