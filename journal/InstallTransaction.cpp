@@ -20,7 +20,7 @@ namespace {
 // cannot be listed.
 bool ListReservedNames(const std::wstring& folder, std::set<std::uint32_t>* numbers) {
     WIN32_FIND_DATAW found;
-    const ScopedFindHandle search(::FindFirstFileW(LongPathForm(folder + RESERVED_NAME_MASK).c_str(), &found));
+    const ScopedFindHandle search(::FindFirstFileW(LongPathForm(folder + ReservedNameMask()).c_str(), &found));
     if (!search)
         return ::GetLastError() == ERROR_FILE_NOT_FOUND;
     do {

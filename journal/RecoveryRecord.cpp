@@ -87,6 +87,12 @@ constexpr wchar_t RESERVED_FORM[] = L"zr~XXXXXXXX.tmp";
 constexpr wchar_t HEX_DIGITS[] = L"0123456789ABCDEF";
 }  // namespace
 
+std::wstring ReservedNameMask() {
+    std::wstring mask = RESERVED_FORM;
+    const std::size_t digits = mask.find(L'X');
+    return mask.replace(digits, mask.rfind(L'X') + 1 - digits, L"*");
+}
+
 std::wstring ReservedName(std::uint32_t number) {
     std::wstring name = RESERVED_FORM;
     for (std::size_t i = name.size(); i-- > 0;) {

@@ -75,7 +75,7 @@ std::wstring ReservedName(std::uint32_t number);
 // matches them). Its number in *number when given.
 bool ParseReservedName(const std::wstring& name, bool anyCase, std::uint32_t* number = nullptr);
 // A listing mask that matches every name of the reserved form (and more: check each with ParseReservedName).
-inline constexpr wchar_t RESERVED_NAME_MASK[] = L"zr~*.tmp";
+std::wstring ReservedNameMask();
 
 enum E_RECORD_FAULT {
     RECORD_OK,
